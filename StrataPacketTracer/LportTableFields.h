@@ -1,0 +1,65 @@
+// Strata::LportTableFields: the LPORT_TAB settings the packet tracer's profile
+// takes over from an ingress port's PORT_TAB entry. A plain value: default is
+// all zero; it can be copied, compared, printed in the framework's value
+// representation and parsed back strictly from it. It has no hash.
+#pragma once
+
+#include "Quill/CharRange.h"
+#include "Quill/Type.h"
+#include "Quill/Types.h"
+#include "Vela/String.h"
+
+#include <ostream>
+
+namespace Strata {
+
+struct LportTableFields {
+   static constexpr const char * quillTypeName = "Strata::LportTableFields";
+
+   bool vfpEnable = false;
+   bool v4L3Enable = false;
+   bool v6L3Enable = false;
+   bool v6IpmcEnable = false;
+   bool v4IpmcEnable = false;
+   bool usePortTableGroupId = false;
+   bool trustIncomingVid = false;
+   bool trustDscpV4 = false;
+   bool trustDscpV6 = false;
+   bool parity = false;
+   bool mplsEnable = false;
+   bool ipmcDoVlan = false;
+   bool filterEnable = false;
+   bool enIfilter = false;
+   bool disableStaticMoveDrop = false;
+   U32 portVid = 0;
+   U32 outerTpidEnable = 0;
+   U32 lPortProfileIdx = 0;
+
+   LportTableFields() = default;
+   // Parses the representation from `range`, strictly left to right; throws
+   // Quill::ParseException at the first mismatch. Leaves the range after "})".
+   explicit LportTableFields( Quill::CharRange & range );
+
+   // All 18 members equal.
+   bool isEq( const LportTableFields & other ) const noexcept;
+   bool operator==( const LportTableFields & other ) const noexcept { return isEq( other ); }
+   // Differs from the all-zero value.
+   bool isNonDefault() const noexcept;
+
+   // "Value('Strata::LportTableFields', ** {'vfpEnable': false, ...})".
+   Vela::String valueToStrep() const;
+   // The value the whole of `text` represents; throws Quill::ParseException.
+   static LportTableFields strepToValue( const Vela::String & text );
+
+   // The type registered with the framework (type index 0 of the module).
+   static Quill::TypeInfo & typeInfo();
+};
+
+std::ostream & operator<<( std::ostream & out, const LportTableFields & fields );
+
+} // namespace Strata
+
+template<>
+struct Quill::ValueTraits< Strata::LportTableFields > {
+   static const Quill::TypeInfo & type() { return Strata::LportTableFields::typeInfo(); }
+};

@@ -1,0 +1,276 @@
+// Strata::StrataPacketTracerSliceSm: the per-chip-module state machine.
+//
+// One slice exists for each module of the shared Strata state; the root state
+// machine creates and removes them. A slice holds its five inputs for its whole
+// life, subscribes to three of them (the packet tracer's request, the shared
+// Strata state and the CFM configuration) and turns their changes into its
+// handlers: packet-tracer requests program the tracer's LPORT profile and
+// complete on the slice's clock; CFM forwarding configurations and LAG
+// membership keep the shared CFM profile on their ports.
+//
+// The implementation is split by concern:
+//   SliceLifecycle.cpp      creation, subscriptions, initialisation, teardown
+//   SliceAllocators.cpp     the two source-trunk bitmaps and the counter
+//   SliceClock.cpp          the completion clock and its notifiee
+//   SlicePacketTracer.cpp   the packet tracer's request, LPORT_TAB, source
+//                           trunk map and CPU packet profile
+//   SliceCfm.cpp            the CFM profile, CFM claims, forwarding configs, LAGs
+//   SliceGenericAttributes.cpp  the type's attributes and generic access
+#pragma once
+
+#include "Agent/CfmHwConfig.h"
+#include "Agent/Lumo.h"
+#include "Agent/PacketTracerTypes.h"
+#include "Agent/PortTabWriteRequestDir.h"
+#include "Agent/StrataCommonSmData.h"
+#include "Agent/StrataTypes.h"
+#include "Ferro/Bitmap.h"
+#include "LportTableFields.h"
+#include "Quill/Clock.h"
+#include "Quill/PtrInterface.h"
+#include "Quill/Type.h"
+#include "Vela/Ptr.h"
+#include "Vela/Publisher.h"
+
+namespace Strata {
+
+class StrataPacketTracerSliceSm : public Quill::PtrInterface {
+   struct CreationKey {
+      explicit CreationKey() = default;
+   };
+
+ public:
+   static constexpr const char * quillTypeName = "Strata::StrataPacketTracerSliceSm";
+
+   // Generic attribute identifiers, in declaration order.
+   enum AttrId : Quill::AttributeId {
+      sourceTrunkMapRequestDirId = 130,
+      lPortTableWriteRequestConfigId = 131,
+      lPortTableWriteRequestStatusId = 132,
+      scsdId = 133,
+      modIdId = 134,
+      cfmHwConfigId = 135,
+      timeoutId = 136,
+      handleClockCalledId = 137,
+      clockId = 138,
+      handleClockId = 139,
+      intfOnSliceId = 140,
+      sizeSrcTrunkTblId = 141,
+      srcTrunkBitmapId = 142,
+      isAllocatedSrcTrunkIdxId = 143,
+      isAllocatedSrcTrunkCfmIdxId = 144,
+      allocatedLportCfmIdxId = 145,
+      allocateSrcTrunkIdxId = 146,
+      freeSrcTrunkIdxId = 147,
+      srcTrunkBitmapCfmId = 148,
+      allocateSrcTrunkCfmIdxId = 149,
+      freeSrcTrunkCfmIdxId = 150,
+      programLPortTableCfmId = 151,
+      programSourceTrunkMapCfmId = 152,
+      lPortRsvdProfileIdxId = 153,
+      lPortCfmProfileIdxId = 154,
+      lPortProfileIdxId = 155,
+      lportProfileIdxRefCountId = 156,
+      programLPortTableId = 157,
+      programSourceTrunkMapId = 158,
+      programCpuPktProfileId = 159,
+      handleLPortTableWriteRequestId = 160,
+      handleLPortTableWriteForCfmId = 161,
+      handlePortToLagId = 162,
+      initializedId = 163,
+      handleInitializedId = 164,
+   };
+
+   // No LPORT profile.
+   static constexpr U32 noProfile = 0xFFFFFFFFu;
+
+   class QuillClock;
+
+   // Creates a slice, runs its initialisation and switches its notifications
+   // on. Construction that throws releases everything it took (subscriptions
+   // and references) and returns the memory before the error goes on.
+   static Vela::Ptr< StrataPacketTracerSliceSm > StrataPacketTracerSliceSmIs(
+      const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
+      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
+         lPortTableWriteRequestConfig,
+      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
+         lPortTableWriteRequestStatus,
+      const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
+      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+
+   // Only for StrataPacketTracerSliceSmIs (the key is private).
+   StrataPacketTracerSliceSm(
+      CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
+      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
+         lPortTableWriteRequestConfig,
+      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
+         lPortTableWriteRequestStatus,
+      const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
+      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   ~StrataPacketTracerSliceSm() override;
+
+   const Quill::TypeInfo * fwkType() const override;
+   static Quill::TypeInfo & typeInfo();
+
+   // --- constructor attributes (read-only) ---
+   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir() const noexcept {
+      return sourceTrunkMapRequestDir_;
+   }
+   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
+   lPortTableWriteRequestConfig() const noexcept {
+      return lPortTableWriteRequestConfig_;
+   }
+   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
+   lPortTableWriteRequestStatus() const noexcept {
+      return lPortTableWriteRequestStatus_;
+   }
+   const Vela::Ptr< Strata::StrataCommonSmData > & scsd() const noexcept { return scsd_; }
+   StrataCentral::ModId modId() const noexcept { return modId_; }
+   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig() const noexcept { return cfmHwConfig_; }
+
+   // --- value attributes ---
+   Quill::Seconds timeout() const noexcept { return timeout_; }
+   void timeoutIs( Quill::Seconds timeout ) noexcept { timeout_ = timeout; }
+   bool handleClockCalled() const noexcept { return handleClockCalled_; }
+   void handleClockCalledIs( bool called ) noexcept { handleClockCalled_ = called; }
+   U8 sizeSrcTrunkTbl() const noexcept { return sizeSrcTrunkTbl_; }
+   void sizeSrcTrunkTblIs( U8 size ) noexcept { sizeSrcTrunkTbl_ = size; }
+   U32 lPortRsvdProfileIdx() const noexcept { return lPortRsvdProfileIdx_; }
+   void lPortRsvdProfileIdxIs( U32 idx ) noexcept { lPortRsvdProfileIdx_ = idx; }
+   U32 lPortCfmProfileIdx() const noexcept { return lPortCfmProfileIdx_; }
+   void lPortCfmProfileIdxIs( U32 idx ) noexcept { lPortCfmProfileIdx_ = idx; }
+   U32 lPortProfileIdx() const noexcept { return lPortProfileIdx_; }
+   void lPortProfileIdxIs( U32 idx ) noexcept { lPortProfileIdx_ = idx; }
+   U8 lportProfileIdxRefCount() const noexcept { return lportProfileIdxRefCount_; }
+   void lportProfileIdxRefCountIs( U8 count ) noexcept { lportProfileIdxRefCount_ = count; }
+   bool initialized() const noexcept { return initialized_; }
+   void initializedIs( bool initialized ) noexcept { initialized_ = initialized; }
+
+   // --- the completion clock (SliceClock.cpp) ---
+   // The clock the notifiee watches, or null when there is no notifiee.
+   Vela::Ptr< const Quill::Clock > clock() const;
+   // Attaches, re-points or (with null) removes the clock notifiee.
+   void clockIs( const Vela::Ptr< const Quill::Clock > & clock );
+   // Removes the notifiee; returns the clock it watched, or null.
+   Vela::Ptr< const Quill::Clock > clockDel();
+   const Vela::Ptr< QuillClock > & clockNotifiee() const noexcept { return clock_; }
+   // Completion: publishes the last handled request's completion on the
+   // status when one is waiting (handleClockCalled), then disarms the clock.
+   void handleClock();
+
+   // Whether the interface is one of the shared state's interfaces (intf or
+   // unusedIntf); the module plays no part.
+   bool intfOnSlice( const Lumo::IntfId & intfId );
+
+   // --- allocators (SliceAllocators.cpp) ---
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmap() const noexcept { return srcTrunkBitmap_; }
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmapCfm() const noexcept { return srcTrunkBitmapCfm_; }
+   // Keeps a bitmap made with the same three values, else replaces it.
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState );
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapDel();
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmIs( U64 id, U32 size,
+                                                   Ferro::HBitmap::BitState initialBitState );
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmDel();
+   bool isAllocatedSrcTrunkIdx( U32 idx );
+   bool isAllocatedSrcTrunkCfmIdx( U32 idx );
+   // The number of ports CFM holds: the CFM profile's reference count.
+   U32 allocatedLportCfmIdx();
+   U32 allocateSrcTrunkIdx( U32 idx );
+   // Releasing the null index stops the process (a broken precondition).
+   void freeSrcTrunkIdx( U32 idx );
+   U32 allocateSrcTrunkCfmIdx( U32 idx );
+   void freeSrcTrunkCfmIdx( U32 idx );
+   // Modulo 256, no overflow check.
+   U8 lportProfileIdxRefCountInc( U8 by ) noexcept;
+   U8 lportProfileIdxRefCountDec( U8 by ) noexcept;
+
+   // --- CFM programming (SliceCfm.cpp) ---
+   // Writes the shared CFM profile at the first set-up, clears it at the last
+   // take-down; returns the profile index for the port.
+   U32 programLPortTableCfm( bool setupLPort, const StrataTypes::StrataPort & sp );
+   // Claims or releases the port for CFM and posts its source-trunk-map
+   // request, giving way to the packet tracer.
+   void programSourceTrunkMapCfm( bool setupLPort, U32 lportIdx, const StrataTypes::StrataPort & sp );
+   // Brings the ports behind one forwarding-config key in line with its presence.
+   void handleLPortTableWriteForCfm( const CfmSw::IntfVlanTuple & intfVlanTuple );
+   // Programs every forwarding-config key present.
+   void handleLPortTableWriteForCfm();
+   // Sets a port up for CFM when it joins a LAG, takes it down when it leaves.
+   void handlePortToLag( const StrataTypes::StrataPort & sp );
+
+   // --- packet-tracer programming (SlicePacketTracer.cpp) ---
+   void programLPortTable( const StrataTypes::StrataPort & sp, const LportTableFields & lportTableFields );
+   void programSourceTrunkMap( bool setupLPort, const StrataTypes::StrataPort & sp );
+   void programCpuPktProfile( bool setupLPort, const StrataTypes::StrataPort & sp );
+   void handleLPortTableWriteRequest();
+
+   // --- lifecycle (SliceLifecycle.cpp) ---
+   void handleInitialized();
+   void hasNotificationActiveIs( bool active );
+   virtual void quillDoZombieReactors( bool zombie );
+
+   // Reactors, called by the inputs' publishers.
+   static void lPortTableWriteRequestConfigDispatch( Vela::Publisher *, Vela::Subscriber *, short,
+                                                     const void *, const void * );
+   static void scsdDispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *,
+                             const void * );
+   static void cfmHwConfigDispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *,
+                                    const void * );
+
+ private:
+   // Arming and disarming the notifiee; both do nothing when the slice has
+   // no notifiee (after clockDel, or clockIs with no clock).
+   void clockWakeUpIs( Quill::Seconds wakeUp );
+   void subscriptionsIs( bool active );
+
+   // Inputs.
+   Vela::Ptr< StrataCentral::PortTabWriteRequestDir > sourceTrunkMapRequestDir_;
+   Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > lPortTableWriteRequestConfig_;
+   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > lPortTableWriteRequestStatus_;
+   Vela::Ptr< Strata::StrataCommonSmData > scsd_;
+   StrataCentral::ModId modId_;
+   Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig_;
+
+   // Value attributes, with their initial values.
+   Quill::Seconds timeout_ = 2.0;
+   bool handleClockCalled_ = false;
+   Vela::Ptr< QuillClock > clock_;
+   U8 sizeSrcTrunkTbl_ = 160;
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmap_;
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfm_;
+   U32 lPortRsvdProfileIdx_ = 0;
+   U32 lPortCfmProfileIdx_ = 1;
+   U32 lPortProfileIdx_ = 5;
+   U8 lportProfileIdxRefCount_ = 0;
+   bool initialized_ = false;
+
+   // Subscriptions to the three watched inputs.
+   Vela::Subscriber lPortTableWriteRequestConfigSubscriber_{ &lPortTableWriteRequestConfigDispatch, this };
+   Vela::Subscriber scsdSubscriber_{ &scsdDispatch, this };
+   Vela::Subscriber cfmHwConfigSubscriber_{ &cfmHwConfigDispatch, this };
+};
+
+// The slice's clock notifiee: holds a plain back reference to its slice,
+// cleared when the slice lets it go, so that a late clock event never reaches
+// a slice that is gone.
+class StrataPacketTracerSliceSm::QuillClock : public Quill::Clock::NotifieeConst {
+ public:
+   static constexpr const char * quillTypeName = "Strata::StrataPacketTracerSliceSm::QuillClock";
+
+   QuillClock( const Vela::Ptr< const Quill::Clock > & clock, StrataPacketTracerSliceSm * owner );
+   ~QuillClock() override;
+
+   StrataPacketTracerSliceSm * owner() const noexcept { return owner_; }
+   void ownerIs( StrataPacketTracerSliceSm * owner ) noexcept { owner_ = owner; }
+
+   // Watches another clock; when it changes to a real clock and the notifiee
+   // is live, runs the owner's handleClock once.
+   void notifierIs( const Vela::Ptr< const Quill::PtrInterface > & notifier ) override;
+   void onAttribute( Quill::AttributeId id ) override;
+   virtual void quillDoZombieReactors( bool zombie );
+
+ private:
+   StrataPacketTracerSliceSm * owner_;
+};
+
+} // namespace Strata
