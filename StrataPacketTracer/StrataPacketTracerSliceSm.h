@@ -209,7 +209,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    void hasNotificationActiveIs( bool active );
    virtual void quillDoZombieReactors( bool zombie );
 
-   // Reactors, called by the inputs' publishers.
+   // Reactors, called by the inputs' publishers. Each lives with the handler
+   // it runs: lPortTableWriteRequestConfigDispatch in SlicePacketTracer.cpp,
+   // scsdDispatch and cfmHwConfigDispatch in SliceCfm.cpp.
    static void lPortTableWriteRequestConfigDispatch( Vela::Publisher *, Vela::Subscriber *, short,
                                                      const void *, const void * );
    static void scsdDispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *,
