@@ -19,8 +19,10 @@
 #include "Shim/Sdk.h"
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,8 +42,18 @@ class SimChip : public Sdk {
    enum class Op { memRead, memWrite, reg32Get, reg32Set, count_ };
 
    SimChip();
+   // One chip is one set of tables: a copy would share them with the original.
+   SimChip( const SimChip & ) = delete;
+   SimChip & operator=( const SimChip & ) = delete;
 
    // --- Sdk ---
+   // Memory and register calls are safe from any thread (the agent makes them
+   // with the activity lock released). Invalid arguments are checked in the
+   // order unit (SOC_E_UNIT), memory or register, index, block, buffer
+   // (SOC_E_PARAM); only a call that passes them can meet an injected fault.
+   // soc_mem_field32_get answers 0 and soc_mem_field32_set does nothing for a
+   // field the memory does not have; both only touch the buffer.
+   // soc_reg_field_set changes only the field's bits of *regval.
    soc_mem_t LPORT_TABm() const override;
    soc_mem_t PORT_TABm() const override;
    soc_reg_t CPU_PKT_PROFILE_2r() const override;
@@ -100,9 +112,15 @@ class SimChip : public Sdk {
    void cpuPktProfile2Is( int unit, U32 value );
 
    // The next soc_mem_read (or soc_mem_write) on `mem` that matches the unit
-   // and index, when given, returns `rc` instead of running. One-shot.
+   // and index, when given, returns `rc` instead of running. One-shot; several
+   // may be pending, each spent by its first match. Throws std::invalid_argument
+   // when `op` is not a memory operation or `rc` is not negative (a "failure"
+   // that reports success would skip the access silently), std::out_of_range
+   // for an unknown memory or a unit or index that no access can have.
    void failNext( Op op, soc_mem_t mem, std::optional< int > unit, std::optional< int > index,
                   int rc );
+   // Calls of `op` since the last clear, failed or not. Throws
+   // std::out_of_range for Op::count_.
    std::size_t callCount( Op op ) const;
    std::size_t callCountAll() const;
    void callCountsClear();
@@ -110,6 +128,7 @@ class SimChip : public Sdk {
    void accessHookIs( std::function< void() > hook ) { accessHook_ = std::move( hook ); }
    void failureHookIs( std::function< void() > hook ) { failureHook_ = std::move( hook ); }
    // Every entry and register back to zero, no pending failure, counters 0.
+   // The hooks stay as they are.
    void reset();
 
  private:
