@@ -1,9 +1,284 @@
-// Packet-tracer programming: placeholder bodies until the programming lands.
+// Packet-tracer programming of one slice: the request's reactor and handler,
+// the tracer's LPORT_TAB profile entry, the port's source-trunk-map request
+// and the CPU packet-profile bit.
+#include "PluginTrace.h"
 #include "StrataPacketTracerSliceSm.h"
 
+#include "Quill/Clock.h"
+#include "Shim/CheckedCall.h"
+
+#include <array>
+#include <vector>
+
 namespace Strata {
-void StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort &, const LportTableFields & ) {}
-void StrataPacketTracerSliceSm::programSourceTrunkMap( bool, const StrataTypes::StrataPort & ) {}
-void StrataPacketTracerSliceSm::programCpuPktProfile( bool, const StrataTypes::StrataPort & ) {}
-void StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {}
+
+namespace {
+
+// Which SDK field carries which member. LPORT_TAB and PORT_TAB name the same
+// setting by the same field, so one map serves both tables.
+struct FieldMap {
+   Shim::soc_field_t ( Shim::Sdk::*field )() const;
+   bool LportTableFields::*flag; // null for a number
+   U32 LportTableFields::*number; // null for a flag
+};
+
+using S = Shim::Sdk;
+using F = LportTableFields;
+
+// The order in which the tracer's LPORT_TAB entry is filled.
+constexpr std::array< FieldMap, 17 > lportTabSetOrder{ {
+   { &S::VFP_ENABLEf, &F::vfpEnable, nullptr },
+   { &S::V6L3_ENABLEf, &F::v6L3Enable, nullptr },
+   { &S::V6IPMC_ENABLEf, &F::v6IpmcEnable, nullptr },
+   { &S::V4L3_ENABLEf, &F::v4L3Enable, nullptr },
+   { &S::V4IPMC_ENABLEf, &F::v4IpmcEnable, nullptr },
+   { &S::USE_PORT_TABLE_GROUP_IDf, &F::usePortTableGroupId, nullptr },
+   { &S::TRUST_INCOMING_VIDf, &F::trustIncomingVid, nullptr },
+   { &S::TRUST_DSCP_V6f, &F::trustDscpV6, nullptr },
+   { &S::TRUST_DSCP_V4f, &F::trustDscpV4, nullptr },
+   { &S::PORT_PARITY_ENf, &F::parity, nullptr },
+   { &S::PORT_VIDf, nullptr, &F::portVid },
+   { &S::OUTER_TPID_ENABLEf, nullptr, &F::outerTpidEnable },
+   { &S::MPLS_ENABLEf, &F::mplsEnable, nullptr },
+   { &S::IPMC_DO_VLANf, &F::ipmcDoVlan, nullptr },
+   { &S::FILTER_ENABLEf, &F::filterEnable, nullptr },
+   { &S::EN_IFILTERf, &F::enIfilter, nullptr },
+   { &S::DISABLE_STATIC_MOVE_DROPf, &F::disableStaticMoveDrop, nullptr },
+} };
+
+// The order in which the ingress port's PORT_TAB entry is read out.
+constexpr std::array< FieldMap, 17 > portTabGetOrder{ {
+   { &S::VFP_ENABLEf, &F::vfpEnable, nullptr },
+   { &S::V4L3_ENABLEf, &F::v4L3Enable, nullptr },
+   { &S::V6L3_ENABLEf, &F::v6L3Enable, nullptr },
+   { &S::V6IPMC_ENABLEf, &F::v6IpmcEnable, nullptr },
+   { &S::V4IPMC_ENABLEf, &F::v4IpmcEnable, nullptr },
+   { &S::USE_PORT_TABLE_GROUP_IDf, &F::usePortTableGroupId, nullptr },
+   { &S::TRUST_INCOMING_VIDf, &F::trustIncomingVid, nullptr },
+   { &S::TRUST_DSCP_V4f, &F::trustDscpV4, nullptr },
+   { &S::TRUST_DSCP_V6f, &F::trustDscpV6, nullptr },
+   { &S::PORT_VIDf, nullptr, &F::portVid },
+   { &S::PORT_PARITY_ENf, &F::parity, nullptr },
+   { &S::OUTER_TPID_ENABLEf, nullptr, &F::outerTpidEnable },
+   { &S::MPLS_ENABLEf, &F::mplsEnable, nullptr },
+   { &S::IPMC_DO_VLANf, &F::ipmcDoVlan, nullptr },
+   { &S::FILTER_ENABLEf, &F::filterEnable, nullptr },
+   { &S::EN_IFILTERf, &F::enIfilter, nullptr },
+   { &S::DISABLE_STATIC_MOVE_DROPf, &F::disableStaticMoveDrop, nullptr },
+} };
+
+// A zero-filled buffer of the largest memory entry the SDK has.
+std::vector< U32 >
+entryBuffer() {
+   return std::vector< U32 >( std::size_t( Shim::sdk_->soc_mem_entry_words_max() ), 0u );
+}
+
+// CPU_PKT_PROFILE_2's bit that sends the tracer's packets to the CPU.
+constexpr U32 cpuPktProfileTracerBit = 0x4;
+// Clearing the bit keeps the field's low eight bits only.
+constexpr U32 cpuPktProfileClearMask = 0xFB;
+
+// The kind of source-trunk-map request this slice posts.
+constexpr U8 sourceTrunkMapRequestKind = 2;
+
+} // namespace
+
+void
+StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp,
+                                              const LportTableFields & lportTableFields ) {
+   PT_TRACE( 0, __LINE__, "programLPortTable" ) << "programLPortTable";
+   Shim::Sdk & sdk = *Shim::sdk_;
+   const Shim::soc_mem_t lportTab = sdk.LPORT_TABm();
+   // The profile entry is per unit; the port number plays no part. The value's
+   // own lPortProfileIdx member is not the index either: the slice's is.
+   const int lportIdx = int( lPortProfileIdx_ );
+   std::vector< U32 > lPortEntry = entryBuffer();
+
+   // Read-modify-write, so that every field this slice does not manage keeps
+   // what the chip holds.
+   Shim::checkedCall( PT_SDK_SITE( __LINE__, "programLPortTable",
+                                   "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, "
+                                   "lPortProfileIdx(), &lPortEntry )" ),
+                      [ & ] {
+                         return Shim::sdk_->soc_mem_read( sp.unit, lportTab, sdk.MEM_BLOCK_ANY(),
+                                                          lportIdx, lPortEntry.data() );
+                      } );
+
+   PT_TRACE( 0, __LINE__, "programLPortTable" ) << "Set Lport_tab entryfields for lPortProfileIdx";
+   for( const FieldMap & map : lportTabSetOrder ) {
+      const U32 value = map.flag ? U32( lportTableFields.*map.flag ) : lportTableFields.*map.number;
+      sdk.soc_mem_field32_set( sp.unit, lportTab, lPortEntry.data(), ( sdk.*map.field )(), value );
+   }
+
+   Shim::checkedCall( PT_SDK_SITE( __LINE__, "programLPortTable",
+                                   "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, "
+                                   "lPortProfileIdx(), &lPortEntry )" ),
+                      [ & ] {
+                         return Shim::sdk_->soc_mem_write( sp.unit, lportTab, sdk.MEM_BLOCK_ALL(),
+                                                           lportIdx, lPortEntry.data() );
+                      } );
+}
+
+void
+StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataTypes::StrataPort & sp ) {
+   PT_TRACE( 0, __LINE__, "programSourceTrunkMap" ) << "programSourceTrunkMap";
+   // The range checks come first, before any lookup, claim or post, and so
+   // also before the unit test below: a port that cannot be keyed is the
+   // caller's error and is thrown as such, the module id before the port
+   // number, whether or not its unit is known.
+   const StrataCentral::ModId modId( sp.modId );
+   const StrataCentral::U10 port( sp.port );
+
+   // A unit without module information cannot be keyed. Rather than read a
+   // missing entry, refuse the port: nothing is posted and the bitmap keeps
+   // its state, so it never records a claim that was not posted.
+   const StrataModInfo * modInfo = scsd_ ? scsd_->strataModId.find( sp.unit ) : nullptr;
+   if( !modInfo ) {
+      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+         << "programSourceTrunkMap ERROR: unit: " << sp.unit << " not present in scsd->strataModId()";
+      return;
+   }
+   // The mounter hands a missing directory over as null; with nowhere to post,
+   // refuse the same way.
+   if( !sourceTrunkMapRequestDir_ ) {
+      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+         << "programSourceTrunkMap ERROR: no sourceTrunkMapRequestDir to post port: " << sp;
+      return;
+   }
+
+   StrataCentral::PortTabWriteRequestKey key;
+   key.modInfo = modInfo->modInfo;
+   key.modId = modId;
+   key.port = port;
+   key.kind = sourceTrunkMapRequestKind;
+
+   if( setupLPort ) {
+      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+         << "Set SOURCE_TRUNK_MAP entry lport_Profile_Idx to " << lPortProfileIdx_;
+      allocateSrcTrunkIdx( sp.port );
+      sourceTrunkMapRequestDir_->postRequest( key, lPortProfileIdx_ );
+   } else {
+      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+         << "reset SOURCE_TRUNK_MAP entry lport_Profile_Idx to 0";
+      // Hand the port back to CFM when CFM holds it, else to no profile.
+      sourceTrunkMapRequestDir_->postRequest( key, isAllocatedSrcTrunkCfmIdx( sp.port )
+                                                        ? lPortCfmProfileIdx_
+                                                        : 0u );
+      freeSrcTrunkIdx( sp.port );
+   }
+}
+
+void
+StrataPacketTracerSliceSm::programCpuPktProfile( bool setupLPort, const StrataTypes::StrataPort & sp ) {
+   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "programCpuPktProfile";
+   Shim::Sdk & sdk = *Shim::sdk_;
+   const Shim::soc_reg_t cpuPktProfile2 = sdk.CPU_PKT_PROFILE_2r();
+   const Shim::soc_port_t anyPort = sdk.REG_PORT_ANY();
+   // Register accesses are not checked: a failed read leaves 0 and the
+   // computation goes on with it.
+   U32 reg = 0;
+   Shim::uncheckedCall( PT_SDK_SITE( __LINE__, "programCpuPktProfile",
+                                     "soc_reg32_get( sp.unit(), CPU_PKT_PROFILE_2r, REG_PORT_ANY, 0, &reg )" ),
+                        [ & ] { Shim::sdk_->soc_reg32_get( sp.unit, cpuPktProfile2, anyPort, 0, &reg ); } );
+   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "Previous CPU_PKT_PROFILE_2r: " << reg;
+
+   const U32 field = setupLPort ? ( reg | cpuPktProfileTracerBit ) : ( reg & cpuPktProfileClearMask );
+   sdk.soc_reg_field_set( sp.unit, cpuPktProfile2, &reg, sdk.CPU_PKT_PROFILE_BITMAPf(), field );
+   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "New CPU_PKT_PROFILE_2r: " << reg;
+
+   Shim::uncheckedCall( PT_SDK_SITE( __LINE__, "programCpuPktProfile",
+                                     "soc_reg32_set( sp.unit(), CPU_PKT_PROFILE_2r, REG_PORT_ANY, 0, reg )" ),
+                        [ & ] { Shim::sdk_->soc_reg32_set( sp.unit, cpuPktProfile2, anyPort, 0, reg ); } );
+}
+
+void
+StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
+   PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" ) << "handleLPortTableWriteRequest";
+   // The mounter hands missing entities over as null. Without the request
+   // there is nothing to act on, and without the shared state no port to act
+   // on: leave the slice as it is.
+   if( !lPortTableWriteRequestConfig_ || !scsd_ ) {
+      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+         << "handleLPortTableWriteRequest ERROR: no "
+         << ( lPortTableWriteRequestConfig_ ? "scsd" : "lPortTableWriteRequestConfig" );
+      return;
+   }
+   const StrataPacketTracer::LPortTableWriteRequestConfig & request = *lPortTableWriteRequestConfig_;
+   LportTableFields lportTableFields;
+   const Lumo::IntfId intfId = request.intfId();
+   if( !intfOnSlice( intfId ) ) {
+      return;
+   }
+   // An interface known to the shared state may have no chip port. Going on
+   // with the null port would address unit 0xFFFF; refuse the request
+   // before the chip is touched and leave the slice idle, as for an
+   // interface that is not on the slice.
+   const StrataTypes::StrataPort * found = scsd_->strataIntfToPortCache.find( intfId );
+   if( !found ) {
+      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+         << "handleLPortTableWriteRequest ERROR: intfId: " << intfId
+         << " not present in scsd->strataIntfToPortCache()";
+      return;
+   }
+   const StrataTypes::StrataPort sp = *found;
+   // Taken once: the SDK calls below give up the activity lock, and one run
+   // must apply or withdraw as a whole.
+   const bool enable = request.enable();
+   const bool cpuPktProfileEnable = request.cpuPktProfileEnable();
+
+   if( enable ) {
+      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+         << "Read PORT_TAB entry for the ingress Interface";
+      Shim::Sdk & sdk = *Shim::sdk_;
+      const Shim::soc_mem_t portTab = sdk.PORT_TABm();
+      const int portId = int( sp.port );
+      std::vector< U32 > entry = entryBuffer();
+      Shim::checkedCall( PT_SDK_SITE( __LINE__, "handleLPortTableWriteRequest",
+                                      "soc_mem_read( sp.unit(), PORT_TABm, MEM_BLOCK_ANY, portId, &entry )" ),
+                         [ & ] {
+                            return Shim::sdk_->soc_mem_read( sp.unit, portTab, sdk.MEM_BLOCK_ANY(),
+                                                             portId, entry.data() );
+                         } );
+      for( const FieldMap & map : portTabGetOrder ) {
+         const U32 value = sdk.soc_mem_field32_get( sp.unit, portTab, entry.data(), ( sdk.*map.field )() );
+         if( map.flag ) {
+            lportTableFields.*map.flag = value != 0;
+         } else {
+            lportTableFields.*map.number = value;
+         }
+      }
+   }
+
+   programLPortTable( sp, lportTableFields );
+   programSourceTrunkMap( enable, sp );
+   if( cpuPktProfileEnable ) {
+      programCpuPktProfile( enable, sp );
+   }
+
+   handleClockCalled_ = true;
+   // An applied profile is reported after the configured delay; a withdrawal
+   // at the clock's next notification.
+   const Quill::Seconds now = Quill::System::currentTime();
+   clockWakeUpIs( enable ? now + timeout_ : now );
+}
+
+void
+StrataPacketTracerSliceSm::lPortTableWriteRequestConfigDispatch( Vela::Publisher *,
+                                                                  Vela::Subscriber * subscriber,
+                                                                  short attributeId, const void *,
+                                                                  const void * ) {
+   // Only a new version posts a request; the other attributes are its payload.
+   if( attributeId != StrataPacketTracer::LPortTableWriteRequestConfig::versionAttr ) {
+      return;
+   }
+   // No counted reference is taken here: the publisher calls synchronously,
+   // the slice outlives its subscription, and a slice still in construction
+   // has no count to lean on (releasing one would destroy it).
+   auto * slice = subscriber->ownerAs< StrataPacketTracerSliceSm >();
+   if( !slice || slice->quillMarkedForDeletion() ) {
+      return;
+   }
+   slice->handleLPortTableWriteRequest();
+}
+
 } // namespace Strata
