@@ -1,0 +1,206 @@
+// The agent's life (context, agent start/remount/stop), virtual time, trace
+// levels, `clear`, and the process-wide views: toggles, trace lines, live
+// framework objects.
+#include "CommandTable.h"
+#include "Flagpole/Toggle.h"
+#include "Pallet/Pallet.h"
+#include "Quill/Clock.h"
+#include "ScenarioError.h"
+#include "Shim/SimChip.h"
+#include "Tokens.h"
+
+#include <set>
+
+namespace Sim {
+
+namespace {
+
+// The toggles the plug-in reads; shown even before anyone set them.
+constexpr const char * knownToggles[] = { "StrataCfmOnTH3", "StrataCfmOnTH3Masquerade" };
+
+void
+contextCommand( Session & s, Args & args ) {
+   std::string name = args.next( "context name" );
+   args.end();
+   s.host.contextNameIs( std::move( name ) );
+}
+
+void
+agentCommand( Session & s, Args & args ) {
+   const Token & what = args.nextToken( "start, remount or stop" );
+   if( what.is( "start" ) ) {
+      std::set< AgentInput > missing;
+      if( args.accept( "missing" ) ) {
+         for( const Token & token : args.rest() ) {
+            const std::optional< AgentInput > input = agentInputNamed( token.text );
+            if( !input ) {
+               throw ScenarioError( "agent start missing: unknown input '" + token.text +
+                                    "' (cfm-config, request-config, status-dir, request-dir, scsd)" );
+            }
+            missing.insert( *input );
+         }
+         if( missing.empty() ) {
+            throw ScenarioError( "agent start missing: name at least one input" );
+         }
+      }
+      args.end();
+      s.host.start( missing );
+   } else if( what.is( "remount" ) ) {
+      args.end();
+      s.host.remount();
+   } else if( what.is( "stop" ) ) {
+      args.end();
+      s.host.stop();
+   } else {
+      throw ScenarioError( "agent: unknown '" + what.text + "' (start, remount, stop)" );
+   }
+}
+
+void
+clockCommand( Session &, Args & args ) {
+   args.keyword( "advance" );
+   const double seconds = parseSeconds( args.next( "seconds" ), "clock advance" );
+   args.end();
+   Quill::System::advanceBy( seconds );
+}
+
+void
+traceCommand( Session &, Args & args ) {
+   const std::string handle = args.next( "trace handle" );
+   const U16 levels = parseTraceLevels( args.next( "levels (0,4,8 | all | none)" ) );
+   args.end();
+   Quill::traceLevelsIs( handle, levels );
+}
+
+void
+clearCommand( Session & s, Args & args ) {
+   args.end();
+   s.trace.clear();
+   s.host.tableManager().logClear();
+   Shim::simChip().callCountsClear();
+}
+
+void
+expectLive( Session & s, Args & args ) {
+   const std::string type = args.next( "type name" );
+   const U64 count = parseUnsigned( args.next( "count" ), "live count" );
+   args.end();
+   const std::size_t live = Pallet::liveObjects( type );
+   s.checks.check( args.line().where, live == count, "live " + type + " " + std::to_string( count ),
+                   std::to_string( live ) );
+}
+
+void
+expectToggleReads( Session & s, Args & args ) {
+   const std::string name = args.next( "toggle name" );
+   const U64 count = parseUnsigned( args.next( "count" ), "toggle-reads count" );
+   args.end();
+   const std::size_t reads = Flagpole::toggleReads( name );
+   s.checks.check( args.line().where, reads == count,
+                   "toggle-reads " + name + " " + std::to_string( count ), std::to_string( reads ) );
+}
+
+// expect trace "TEXT" | no-trace "TEXT" | trace-count "TEXT" N
+void
+expectTrace( Session & s, Args & args, const std::string & kind ) {
+   const std::string text = args.next( "text to look for" );
+   std::optional< U64 > wanted;
+   if( kind == "trace-count" ) {
+      wanted = parseUnsigned( args.next( "count" ), "trace-count" );
+   }
+   args.end();
+   const std::vector< std::string > found = s.trace.linesContaining( text );
+   const std::string expected = kind + " \"" + text + "\"" +
+                                ( wanted ? " " + std::to_string( *wanted ) : std::string() );
+   if( kind == "trace" ) {
+      s.checks.check( args.line().where, !found.empty(), expected, "no such line" );
+   } else if( kind == "no-trace" ) {
+      s.checks.check( args.line().where, found.empty(), expected,
+                      found.empty() ? "" : std::to_string( found.size() ) + " line(s), first: " +
+                                              found.front() );
+   } else {
+      s.checks.check( args.line().where, found.size() == *wanted, expected,
+                      std::to_string( found.size() ) );
+   }
+}
+
+Report
+showAgent( Session & s, Args & args ) {
+   args.end();
+   Report report( "agent" );
+   report.field( "started", Cell::boolean( s.host.started() ) );
+   report.field( "context", s.host.contextName() );
+   report.field( "plug-in", s.host.loader().loaded() ? s.host.loader().path() : "(not loaded)" );
+   report.field( "mount status", Cairn::mountStatusName( s.host.mountStatus() ) );
+   std::string withheld;
+   for( AgentInput input : { AgentInput::cfmConfig, AgentInput::requestConfig,
+                             AgentInput::statusDir, AgentInput::requestDir, AgentInput::scsd } ) {
+      if( s.host.withheld( input ) ) {
+         withheld += ( withheld.empty() ? "" : " " ) + std::string( agentInputName( input ) );
+      }
+   }
+   report.field( "missing", withheld.empty() ? "(none)" : withheld );
+   report.field( "time", Cell::decimal( Quill::System::currentTime() ) );
+   return report;
+}
+
+Report
+showToggles( Session &, Args & args ) {
+   args.end();
+   std::map< std::string, bool > states = Flagpole::toggleStates();
+   for( const char * name : knownToggles ) {
+      states.emplace( name, false );
+   }
+   Report report( "toggles" );
+   Table & table = report.table( "toggles", { "toggle", "state", "reads" } );
+   for( const auto & [ name, on ] : states ) {
+      table.row( { name, on ? "on" : "off", Cell::number( Flagpole::toggleReads( name ) ) } );
+   }
+   return report;
+}
+
+Report
+showTrace( Session & s, Args & args ) {
+   args.end();
+   Report report( "trace" );
+   report.lines( "trace lines", s.trace.lines() );
+   return report;
+}
+
+Report
+showObjects( Session &, Args & args ) {
+   args.end();
+   Report report( "objects" );
+   Table & table = report.table( "framework objects", { "type", "live", "allocations" } );
+   for( const auto & [ name, tracker ] : Pallet::trackers() ) {
+      table.row( { name, Cell::number( tracker.live ), Cell::number( tracker.allocations ) } );
+   }
+   return report;
+}
+
+} // namespace
+
+void
+addAgentCommands( CommandTable & table ) {
+   table.verb( "context", "context NAME", contextCommand );
+   table.verb( "agent", "agent start [missing INPUT...] | agent remount | agent stop", agentCommand );
+   table.verb( "clock", "clock advance SECONDS", clockCommand );
+   table.verb( "trace", "trace HANDLE LEVELS", traceCommand );
+   table.verb( "clear", "clear", clearCommand );
+   table.expectation( "live", "live TYPE N", expectLive );
+   table.expectation( "toggle-reads", "toggle-reads NAME N", expectToggleReads );
+   for( const char * kind : { "trace", "no-trace", "trace-count" } ) {
+      table.expectation( kind,
+                         std::string( kind ) + " \"TEXT\"" +
+                            ( std::string( kind ) == "trace-count" ? " N" : "" ),
+                         [ k = std::string( kind ) ]( Session & s, Args & args ) {
+                            expectTrace( s, args, k );
+                         } );
+   }
+   table.show( "agent", "agent", showAgent );
+   table.show( "toggles", "toggles", showToggles );
+   table.show( "trace", "trace", showTrace );
+   table.show( "objects", "objects", showObjects );
+}
+
+} // namespace Sim

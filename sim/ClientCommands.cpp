@@ -1,0 +1,222 @@
+// The plug-in's clients: the packet tracer's request and status, CFM's
+// forwarding configurations, and the source-trunk-map requests the plug-in
+// posts to the agent.
+#include "CommandTable.h"
+#include "Pallet/Pallet.h"
+#include "ScenarioError.h"
+#include "Tokens.h"
+
+#include <sstream>
+
+namespace Sim {
+
+namespace {
+
+std::string
+requestIdText( const PacketTracer::RequestId & id ) {
+   std::ostringstream out;
+   out << id;
+   return out.str();
+}
+
+// tracer apply|withdraw INTF [cpu] [id NAME:N]
+void
+tracerRequest( Session & s, Args & args, bool enable ) {
+   const Lumo::IntfId intf( args.next( "interface name" ) );
+   bool cpu = false;
+   std::optional< PacketTracer::RequestId > id;
+   while( !args.atEnd() ) {
+      if( args.accept( "cpu" ) ) {
+         cpu = true;
+      } else if( args.accept( "id" ) ) {
+         id = parseRequestId( args.next( "request id NAME:N" ), "request id" );
+      } else {
+         throw ScenarioError( "tracer: unexpected '" + args.next( "" ) +
+                              "' (tracer apply|withdraw INTF [cpu] [id NAME:N])" );
+      }
+   }
+   auto & request = s.host.requestConfig();
+   if( id ) {
+      request.requestIdIs( *id );
+   }
+   request.intfIdIs( intf );
+   request.enableIs( enable );
+   request.cpuPktProfileEnableIs( cpu );
+   request.versionIs( request.version() + 1 );
+}
+
+void
+tracerCommand( Session & s, Args & args ) {
+   const Token & what = args.nextToken( "apply, withdraw, id or version" );
+   if( what.is( "apply" ) || what.is( "withdraw" ) ) {
+      tracerRequest( s, args, what.is( "apply" ) );
+   } else if( what.is( "id" ) ) {
+      const auto id = parseRequestId( args.next( "request id NAME:N" ), "request id" );
+      args.end();
+      s.host.requestConfig().requestIdIs( id );
+   } else if( what.is( "version" ) ) {
+      const U32 version = U32( parseUnsigned( args.next( "version" ), "version", 0xFFFFFFFFu ) );
+      args.end();
+      s.host.requestConfig().versionIs( version );
+   } else {
+      throw ScenarioError( "tracer: unknown '" + what.text + "' (apply, withdraw, id, version)" );
+   }
+}
+
+void
+statusCommand( Session & s, Args & args ) {
+   args.keyword( "version" );
+   const U32 version = U32( parseUnsigned( args.next( "version" ), "version", 0xFFFFFFFFu ) );
+   args.end();
+   s.host.statusEntityIs()->versionIs( version );
+}
+
+void
+cfmCommand( Session & s, Args & args ) {
+   const Token & what = args.nextToken( "add or remove" );
+   if( !what.is( "add" ) && !what.is( "remove" ) ) {
+      throw ScenarioError( "cfm: unknown '" + what.text + "' (cfm add|remove INTF vlan V)" );
+   }
+   const Lumo::IntfId intf( args.next( "interface name" ) );
+   args.keyword( "vlan" );
+   const U16 vlan = U16( parseUnsigned( args.next( "VLAN" ), "vlan", 0xFFFF ) );
+   args.end();
+   const CfmSw::IntfVlanTuple key( intf, vlan );
+   auto & config = s.host.cfmConfig().forwardingConfig;
+   if( what.is( "add" ) ) {
+      config.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
+   } else {
+      config.erase( key );
+   }
+}
+
+// expect request M/P VALUE
+void
+expectRequest( Session & s, Args & args ) {
+   const std::string where = args.next( "M/P" );
+   const std::size_t slash = where.find( '/' );
+   if( slash == std::string::npos ) {
+      throw ScenarioError( "request: '" + where + "' is not MOD/PORT" );
+   }
+   const U16 modId = U16( parseUnsigned( where.substr( 0, slash ), "request module id",
+                                         StrataCentral::ModId::null ) );
+   const U16 port = U16( parseUnsigned( where.substr( slash + 1 ), "request port", 0x3FF ) );
+   const U64 value = parseUnsigned( args.next( "profile value" ), "request value", 0xFFFFFFFFu );
+   args.end();
+   const std::optional< U32 > entry = s.host.tableManager().entry( modId, port );
+   s.checks.check( args.line().where, entry && *entry == value,
+                   "request " + where + " " + std::to_string( value ),
+                   entry ? std::to_string( *entry ) : "no request for " + where );
+}
+
+void
+expectRequests( Session & s, Args & args ) {
+   const U64 count = parseUnsigned( args.next( "count" ), "request count" );
+   args.end();
+   const std::size_t posted = s.host.tableManager().log().size();
+   s.checks.check( args.line().where, posted == count, std::to_string( count ) + " requests",
+                   std::to_string( posted ) );
+}
+
+// expect status state N | version N | request-id NAME:N
+void
+expectStatus( Session & s, Args & args ) {
+   const Token & what = args.nextToken( "state, version or request-id" );
+   const std::string value = args.next( "expected value" );
+   args.end();
+   const std::string expected = "status " + what.text + " " + value;
+   std::optional< std::string > got;
+   bool holds = false;
+   auto status = s.host.statusEntity();
+   if( what.is( "state" ) ) {
+      const U64 state = parseUnsigned( value, "status state", 0xFF );
+      if( status ) {
+         got = std::to_string( unsigned( status->state() ) );
+         holds = U64( status->state() ) == state;
+      }
+   } else if( what.is( "version" ) ) {
+      const U64 version = parseUnsigned( value, "status version", 0xFFFFFFFFu );
+      if( status ) {
+         got = std::to_string( status->version() );
+         holds = status->version() == version;
+      }
+   } else if( what.is( "request-id" ) ) {
+      const auto id = parseRequestId( value, "status request-id" );
+      if( status ) {
+         got = requestIdText( status->requestId() );
+         holds = status->requestId() == id;
+      }
+   } else {
+      throw ScenarioError( "status: unknown '" + what.text + "' (state, version, request-id)" );
+   }
+   s.checks.check( args.line().where, holds, expected,
+                   got ? *got : "no status entity " + s.host.statusEntityName() );
+}
+
+Report
+showRequests( Session & s, Args & args ) {
+   args.end();
+   Report report( "requests" );
+   Table & log = report.table( "requests posted since clear",
+                               { "#", "modInfo", "modId", "port", "kind", "value" } );
+   std::size_t n = 0;
+   for( const auto & request : s.host.tableManager().log() ) {
+      log.row( { Cell::number( ++n ), Cell::hex( request.key.modInfo ),
+                 Cell::number( request.key.modId.value() ), Cell::number( request.key.port.value() ),
+                 Cell::number( request.key.kind ), Cell::number( request.value ) } );
+   }
+   Table & table = report.table( "source trunk map", { "modId", "port", "profile" } );
+   for( const auto & [ key, profile ] : s.host.tableManager().entries() ) {
+      table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( profile ) } );
+   }
+   return report;
+}
+
+Report
+showRequest( Session & s, Args & args ) {
+   args.end();
+   const auto & request = s.host.requestConfig();
+   Report report( "request" );
+   report.field( "path", Host::requestConfigPath );
+   report.field( "mounted", Cell::boolean( !s.host.withheld( AgentInput::requestConfig ) ) );
+   report.field( "requestId", requestIdText( request.requestId() ) );
+   report.field( "intfId", request.intfId().name() );
+   report.field( "enable", Cell::boolean( request.enable() ) );
+   report.field( "cpuPktProfileEnable", Cell::boolean( request.cpuPktProfileEnable() ) );
+   report.field( "version", Cell::number( request.version() ) );
+   return report;
+}
+
+Report
+showStatus( Session & s, Args & args ) {
+   args.end();
+   Report report( "status" );
+   report.field( "name", s.host.statusEntityName() );
+   const auto status = s.host.statusEntity();
+   report.field( "exists", Cell::boolean( bool( status ) ) );
+   if( status ) {
+      report.field( "state", Cell::number( unsigned( status->state() ) ) );
+      report.field( "requestId", requestIdText( status->requestId() ) );
+      report.field( "version", Cell::number( status->version() ) );
+   }
+   return report;
+}
+
+} // namespace
+
+void
+addClientCommands( CommandTable & table ) {
+   table.verb( "tracer",
+               "tracer apply|withdraw INTF [cpu] [id NAME:N] | tracer id NAME:N | tracer version N",
+               tracerCommand );
+   table.verb( "status", "status version N", statusCommand );
+   table.verb( "cfm", "cfm add|remove INTF vlan V", cfmCommand );
+   table.expectation( "request", "request M/P VALUE", expectRequest );
+   table.expectation( "requests", "requests N", expectRequests );
+   table.expectation( "status", "status state N | version N | request-id NAME:N", expectStatus );
+   table.show( "requests", "requests", showRequests );
+   table.show( "request", "request", showRequest );
+   table.show( "status", "status", showStatus );
+}
+
+} // namespace Sim

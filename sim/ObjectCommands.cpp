@@ -1,0 +1,408 @@
+// The plug-in's objects through the generic attribute interface: set, call,
+// mark, their expectations, `expect slices` and the object views.
+#include "CommandTable.h"
+#include "GenericAccess.h"
+#include "Quill/PlatformTypes.h"
+#include "ScenarioError.h"
+#include "Tokens.h"
+
+#include <iterator>
+#include <set>
+
+namespace Sim {
+
+namespace {
+
+constexpr const char * slicesAttrName = "strataPacketTracerSliceSm";
+
+const char *
+kindName( Quill::AttrKind kind ) noexcept {
+   switch( kind ) {
+    case Quill::AttrKind::constructor: return "constructor";
+    case Quill::AttrKind::value: return "value";
+    case Quill::AttrKind::instantiating: return "instantiating";
+    case Quill::AttrKind::collection: return "collection";
+    case Quill::AttrKind::operation: return "operation";
+   }
+   return "?";
+}
+
+std::string
+opsText( unsigned ops ) {
+   static const std::pair< Quill::AttrOp, const char * > names[] = {
+      { Quill::AttrOp::read, "read" },       { Quill::AttrOp::write, "write" },
+      { Quill::AttrOp::del, "del" },         { Quill::AttrOp::count, "count" },
+      { Quill::AttrOp::iterate, "iterate" }, { Quill::AttrOp::member, "member" },
+      { Quill::AttrOp::call, "call" } };
+   std::string text;
+   for( const auto & [ op, name ] : names ) {
+      if( ops & Quill::opBit( op ) ) {
+         text += ( text.empty() ? "" : "," ) + std::string( name );
+      }
+   }
+   return text;
+}
+
+// A value as a report cell: numbers and booleans stay JSON literals.
+Cell
+cellOf( const Quill::Value & value ) {
+   if( value.isBool() ) {
+      return Cell::boolean( value.asBool() );
+   }
+   if( value.isNumber() ) {
+      try {
+         return Cell::number( value.asUnsigned() );
+      } catch( const std::exception & ) {
+         return Cell::decimal( value.asDouble() );
+      }
+   }
+   return describeValue( value );
+}
+
+// An object with one of its attributes, the name checked against its type.
+struct Target {
+   ObjectRef ref;
+   Resolved resolved;
+   const Quill::AttrInfo * attr = nullptr;
+   std::string text; // "slice 1 timeout"
+};
+
+Target
+targetOf( Session & s, const ObjectRef & ref, const std::string & attrName ) {
+   Target t{ ref, {}, nullptr, ref.text() + " " + attrName };
+   // The name is checked against the registered type first: a misspelt name
+   // is the scenario's mistake even while the object is absent.
+   attributeNamed( Quill::typeNamed( ref.typeName() ), attrName );
+   t.resolved = resolve( s.host, ref );
+   t.attr = attributeNamed( typeOf( ref, t.resolved.object.ptr() ), attrName );
+   if( t.resolved.object && !t.attr ) {
+      throw ScenarioError( ref.text() + " has no registered type to name '" + attrName + "' in" );
+   }
+   return t;
+}
+
+void
+requireObject( const Target & t, const char * command ) {
+   if( !t.resolved.object ) {
+      throw ScenarioError( std::string( command ) + " " + t.text + ": " + t.resolved.missing );
+   }
+}
+
+void
+requireOperation( const Target & t ) {
+   if( t.attr && t.attr->kind != Quill::AttrKind::operation ) {
+      throw ScenarioError( t.text + " is not an operation but a " + kindName( t.attr->kind ) +
+                           " attribute" );
+   }
+}
+
+// The keys of the root's slices, through the collection's iterator.
+std::optional< std::set< unsigned > >
+sliceModules( Session & s, std::string & why ) {
+   ObjectRef rootRef;
+   rootRef.kind = ObjectRef::Kind::root;
+   const Resolved root = resolve( s.host, rootRef );
+   if( !root.object ) {
+      return std::set< unsigned >(); // no root: no module has a slice
+   }
+   const Quill::AttrInfo * attr = attributeNamed( root.object->fwkType(), slicesAttrName );
+   Quill::Value result;
+   const Quill::AttrAnswer answer =
+      genericOp( root.object, *attr, Quill::AttrOp::iterate, {}, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      why = std::string( "iterating the slices answered " ) + answerName( answer );
+      return std::nullopt;
+   }
+   std::set< unsigned > modules;
+   for( const Quill::Value & pair : result.asList() ) {
+      const Quill::Value & key = pair.asList().at( 0 );
+      if( key.isBoxed() ) {
+         modules.insert( key.as< StrataCentral::ModId >().value() );
+      } else {
+         modules.insert( unsigned( key.asUnsigned( 0xFFFF ) ) );
+      }
+   }
+   return modules;
+}
+
+std::string
+modulesText( const std::set< unsigned > & modules ) {
+   std::string text = "slices";
+   for( unsigned m : modules ) {
+      text += " " + std::to_string( m );
+   }
+   return modules.empty() ? "no slices" : text;
+}
+
+void
+setCommand( Session & s, Args & args ) {
+   const ObjectRef ref = parseObject( args );
+   const std::string attrName = args.next( "attribute name" );
+   const Token value = args.nextToken( "value" );
+   args.end();
+   Target t = targetOf( s, ref, attrName );
+   if( t.attr && t.attr->kind == Quill::AttrKind::operation ) {
+      throw ScenarioError( "set " + t.text + ": an operation is called, not set (call " +
+                           ref.text() + " " + attrName + " ...)" );
+   }
+   requireObject( t, "set" );
+   const Quill::Value written = valueFromToken( value, t.attr->typeName, "set " + t.text, s.host );
+   Quill::Value result;
+   const Quill::AttrAnswer answer =
+      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::write, { written }, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      throw ScenarioError( "set " + t.text + ": the object answered " + answerName( answer ) );
+   }
+}
+
+void
+callCommand( Session & s, Args & args ) {
+   const ObjectRef ref = parseObject( args );
+   const std::string opName = args.next( "operation name" );
+   const std::vector< Token > argTokens = args.rest();
+   Target t = targetOf( s, ref, opName );
+   requireOperation( t );
+   requireObject( t, "call" );
+   const Quill::ValueList values = argumentsFor( *t.attr, argTokens, "call " + t.text, s.host );
+   Quill::Value result;
+   const Quill::AttrAnswer answer =
+      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      throw ScenarioError( "call " + t.text + ": the object answered " + answerName( answer ) );
+   }
+   if( !result.isNone() ) {
+      s.out << t.text << " -> " << describeValue( result ) << "\n";
+   }
+}
+
+void
+markCommand( Session & s, Args & args ) {
+   const ObjectRef ref = parseObject( args );
+   args.keyword( "as" );
+   const std::string label = args.next( "label" );
+   args.end();
+   const Resolved r = resolve( s.host, ref );
+   if( !r.object ) {
+      throw ScenarioError( "mark " + ref.text() + ": " + r.missing );
+   }
+   s.labels[ label ] = r.object->serial();
+}
+
+// expect OBJECT is|is-not LABEL
+void
+expectIdentity( Session & s, Args & args, const ObjectRef & ref, bool same ) {
+   const std::string label = args.next( "label" );
+   args.end();
+   auto found = s.labels.find( label );
+   if( found == s.labels.end() ) {
+      throw ScenarioError( "unknown label '" + label + "' (mark OBJECT as LABEL first)" );
+   }
+   const std::string expected = ref.text() + ( same ? " is " : " is-not " ) + label;
+   const Resolved r = resolve( s.host, ref );
+   if( !r.object ) {
+      s.checks.check( args.line().where, false, expected, r.missing );
+      return;
+   }
+   const bool isSame = r.object->serial() == found->second;
+   s.checks.check( args.line().where, isSame == same, expected,
+                   isSame ? "the object marked " + label
+                          : "another object (serial " + std::to_string( r.object->serial() ) +
+                               ", " + label + " is " + std::to_string( found->second ) + ")" );
+}
+
+// expect OBJECT call OP [ARG...] -> VALUE
+void
+expectCall( Session & s, Args & args, const ObjectRef & ref ) {
+   const std::string opName = args.next( "operation name" );
+   std::vector< Token > argTokens;
+   while( !args.peekIs( "->" ) ) {
+      argTokens.push_back( args.nextToken( "'-> VALUE'" ) );
+   }
+   args.keyword( "->" );
+   const Token expected = args.nextToken( "expected value" );
+   args.end();
+   Target t = targetOf( s, ref, opName );
+   requireOperation( t );
+   std::string expectedText = t.text;
+   for( const Token & a : argTokens ) {
+      expectedText += " " + a.text;
+   }
+   expectedText += " -> " + expected.text;
+   if( !t.resolved.object ) {
+      s.checks.check( args.line().where, false, expectedText, t.resolved.missing );
+      return;
+   }
+   const Quill::ValueList values = argumentsFor( *t.attr, argTokens, "call " + t.text, s.host );
+   Quill::Value result;
+   const Quill::AttrAnswer answer =
+      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      s.checks.check( args.line().where, false, expectedText, answerName( answer ) );
+      return;
+   }
+   const Comparison c = compareValue( result, expected );
+   s.checks.check( args.line().where, c.holds, expectedText, c.got );
+}
+
+// expect OBJECT ATTR VALUE; a collection compares its member count.
+void
+expectAttribute( Session & s, Args & args, const ObjectRef & ref, const std::string & attrName ) {
+   const Token expected = args.nextToken( "expected value" );
+   args.end();
+   Target t = targetOf( s, ref, attrName );
+   if( t.attr && t.attr->kind == Quill::AttrKind::operation ) {
+      throw ScenarioError( t.text + " is an operation: use expect " + ref.text() + " call " +
+                           attrName + " [ARG...] -> VALUE" );
+   }
+   const std::string expectedText = t.text + " " + expected.text;
+   if( !t.resolved.object ) {
+      s.checks.check( args.line().where, false, expectedText, t.resolved.missing );
+      return;
+   }
+   const Quill::AttrOp op = t.attr->kind == Quill::AttrKind::collection ? Quill::AttrOp::count
+                                                                         : Quill::AttrOp::read;
+   Quill::Value result;
+   const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, op, {}, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      s.checks.check( args.line().where, false, expectedText, answerName( answer ) );
+      return;
+   }
+   const Comparison c = compareValue( result, expected );
+   s.checks.check( args.line().where, c.holds, expectedText, c.got );
+}
+
+void
+expectObject( Session & s, Args & args, ObjectRef::Kind kind ) {
+   const ObjectRef ref = objectAfter( kind, args );
+   const Token & word = args.nextToken( "attribute, call, is or is-not" );
+   if( word.is( "is" ) || word.is( "is-not" ) ) {
+      expectIdentity( s, args, ref, word.is( "is" ) );
+   } else if( word.is( "call" ) ) {
+      expectCall( s, args, ref );
+   } else {
+      expectAttribute( s, args, ref, word.text );
+   }
+}
+
+void
+expectSlices( Session & s, Args & args ) {
+   std::set< unsigned > wanted;
+   for( const Token & token : args.rest() ) {
+      wanted.insert(
+         unsigned( parseUnsigned( token.text, "module id", StrataCentral::ModId::null ) ) );
+   }
+   std::string why;
+   const auto modules = sliceModules( s, why );
+   s.checks.check( args.line().where, modules && *modules == wanted, modulesText( wanted ),
+                   modules ? modulesText( *modules ) : why );
+}
+
+Report
+showSlices( Session & s, Args & args ) {
+   args.end();
+   Report report( "slices" );
+   std::string why;
+   const auto modules = sliceModules( s, why );
+   if( !modules ) {
+      report.field( "error", why );
+      return report;
+   }
+   static const char * const shown[] = { "initialized", "handleClockCalled", "timeout",
+                                          "lPortProfileIdx", "lPortCfmProfileIdx" };
+   std::vector< std::string > columns{ "module", "slice" };
+   columns.insert( columns.end(), std::begin( shown ), std::end( shown ) );
+   Table & table = report.table( "slices", columns );
+   for( unsigned module : *modules ) {
+      ObjectRef ref;
+      ref.kind = ObjectRef::Kind::slice;
+      ref.modId = StrataCentral::ModId( module );
+      const Resolved r = resolve( s.host, ref );
+      std::vector< Cell > row{ Cell::number( module ),
+                               r.object ? describeValue( Quill::Value( r.object ) ) : r.missing };
+      for( const char * name : shown ) {
+         const Quill::AttrInfo * attr =
+            r.object && r.object->fwkType() ? r.object->fwkType()->attribute( name ) : nullptr;
+         Quill::Value value;
+         if( attr &&
+             genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) == Quill::AttrAnswer::done ) {
+            row.push_back( cellOf( value ) );
+         } else {
+            row.push_back( "-" );
+         }
+      }
+      table.row( std::move( row ) );
+   }
+   return report;
+}
+
+// Every attribute of an object, read through the generic interface.
+Report
+showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
+   const ObjectRef ref = objectAfter( kind, args );
+   args.end();
+   Report report( ref.text() );
+   const Resolved r = resolve( s.host, ref );
+   report.field( "object", ref.text() );
+   if( !r.object ) {
+      report.field( "missing", r.missing );
+      return report;
+   }
+   const Quill::TypeInfo * type = r.object->fwkType();
+   report.field( "identity", describeValue( Quill::Value( r.object ) ) );
+   if( !type ) {
+      return report;
+   }
+   Table & table = report.table( "attributes", { "id", "name", "kind", "type", "ops", "value" } );
+   for( const Quill::AttrInfo & attr : type->attributes ) {
+      Cell value;
+      if( attr.kind == Quill::AttrKind::operation ) {
+         std::string signature = "(";
+         for( const Quill::ParamInfo & p : attr.params ) {
+            signature += ( signature.size() > 1 ? ", " : "" ) + p.name + ": " + p.typeName;
+         }
+         value = signature + ")";
+      } else {
+         // A collection shows its member count.
+         const bool collection = attr.kind == Quill::AttrKind::collection;
+         Quill::Value result;
+         try {
+            const Quill::AttrAnswer answer = genericOp(
+               r.object, attr, collection ? Quill::AttrOp::count : Quill::AttrOp::read, {}, result );
+            value = answer != Quill::AttrAnswer::done
+                       ? Cell( std::string( "(" ) + answerName( answer ) + ")" )
+                       : cellOf( result );
+         } catch( const std::exception & e ) {
+            value = std::string( "(raised: " ) + e.what() + ")";
+         }
+      }
+      table.row( { Cell::number( U64( attr.id ) ), attr.name, kindName( attr.kind ), attr.typeName,
+                   opsText( attr.ops ), value } );
+   }
+   return report;
+}
+
+} // namespace
+
+void
+addObjectCommands( CommandTable & table ) {
+   table.verb( "set", "set OBJECT ATTR VALUE", setCommand );
+   table.verb( "call", "call OBJECT OP [ARG...]", callCommand );
+   table.verb( "mark", "mark OBJECT as LABEL", markCommand );
+   table.expectation( "slices", "slices [MOD...]", expectSlices );
+   table.show( "slices", "slices", showSlices );
+   const std::pair< const char *, ObjectRef::Kind > objects[] = {
+      { "mounter", ObjectRef::Kind::mounter },
+      { "root", ObjectRef::Kind::root },
+      { "slice", ObjectRef::Kind::slice } };
+   for( const auto & [ word, kind ] : objects ) {
+      const std::string object = kind == ObjectRef::Kind::slice ? "slice MOD" : word;
+      table.expectation( word,
+                         object + " ATTR VALUE | " + object + " call OP [ARG...] -> VALUE | " +
+                            object + " is|is-not LABEL",
+                         [ k = kind ]( Session & s, Args & args ) { expectObject( s, args, k ); } );
+      table.show( word, object,
+                  [ k = kind ]( Session & s, Args & args ) { return showObject( s, args, k ); } );
+   }
+}
+
+} // namespace Sim

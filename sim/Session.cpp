@@ -1,0 +1,33 @@
+#include "Session.h"
+
+#include <ostream>
+
+namespace Sim {
+
+bool
+Checks::check( const Location & where, bool holds, const std::string & expected,
+               const std::string & got ) {
+   if( holds ) {
+      ++passed_;
+      return true;
+   }
+   ++failed_;
+   out_ << where.text() << ": expected " << expected << ", got " << got << "\n";
+   return false;
+}
+
+void
+Checks::raised( const Location & where, const std::string & command, const std::string & what,
+                std::ostream & err ) {
+   ++failed_;
+   out_.flush();
+   err << where.text() << ": " << command << " raised: " << what << "\n";
+   err.flush();
+}
+
+std::string
+Checks::summary() const {
+   return std::to_string( passed_ ) + " passed, " + std::to_string( failed_ ) + " failed";
+}
+
+} // namespace Sim

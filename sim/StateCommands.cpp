@@ -1,0 +1,171 @@
+// The shared Strata state (module, unit, intf, lag) and the feature toggles.
+// Each command changes the state at once; every map entry changed publishes
+// its own change, in the order the language lists them.
+#include "CommandTable.h"
+#include "Flagpole/Toggle.h"
+#include "ScenarioError.h"
+#include "Tokens.h"
+
+#include <vector>
+
+namespace Sim {
+
+namespace {
+
+StrataCentral::ModId
+modIdFrom( const std::string & text ) {
+   return StrataCentral::ModId(
+      unsigned( parseUnsigned( text, "module id", StrataCentral::ModId::null ) ) );
+}
+
+void
+moduleCommand( Session & s, Args & args ) {
+   const StrataCentral::ModId modId = modIdFrom( args.next( "module id" ) );
+   auto & map = s.host.scsd().strataModIdToUnit;
+   if( args.accept( "remove" ) ) {
+      args.end();
+      map.erase( modId );
+      return;
+   }
+   args.keyword( "unit" );
+   const U16 unit = U16( parseUnsigned( args.next( "unit" ), "unit", 0xFFFF ) );
+   args.end();
+   map.set( modId, unit );
+}
+
+void
+unitCommand( Session & s, Args & args ) {
+   const U16 unit = U16( parseUnsigned( args.next( "unit" ), "unit", 0xFFFF ) );
+   auto & map = s.host.scsd().strataModId;
+   if( args.accept( "remove" ) ) {
+      args.end();
+      map.erase( unit );
+      return;
+   }
+   args.keyword( "modinfo" );
+   Strata::StrataModInfo info;
+   info.modInfo = U16( parseUnsigned( args.next( "module information" ), "modinfo", 0xFFFF ) );
+   args.end();
+   map.set( unit, info );
+}
+
+void
+intfRemove( Strata::StrataCommonSmData & scsd, const Lumo::IntfId & intf ) {
+   const StrataTypes::StrataPort * cached = scsd.strataIntfToPortCache.find( intf );
+   const std::optional< StrataTypes::StrataPort > port =
+      cached ? std::optional( *cached ) : std::nullopt;
+   scsd.intf.erase( intf );
+   scsd.unusedIntf.erase( intf );
+   scsd.strataIntfToPortCache.erase( intf );
+   if( port ) {
+      scsd.strataPortToIntf.erase( *port );
+   }
+}
+
+void
+intfCommand( Session & s, Args & args ) {
+   const Lumo::IntfId intf( args.next( "interface name" ) );
+   Strata::StrataCommonSmData & scsd = s.host.scsd();
+   if( args.accept( "remove" ) ) {
+      args.end();
+      intfRemove( scsd, intf );
+      return;
+   }
+   bool unused = false;
+   std::optional< StrataTypes::StrataPort > port;
+   while( !args.atEnd() ) {
+      if( args.accept( "unused" ) ) {
+         unused = true;
+      } else if( args.accept( "port" ) ) {
+         port = parsePort( args.next( "port M/U/P" ), "port" );
+      } else {
+         throw ScenarioError( "intf: unexpected '" + args.next( "" ) +
+                              "' (intf NAME [unused] [port M/U/P] | intf NAME remove)" );
+      }
+   }
+   ( unused ? scsd.unusedIntf : scsd.intf ).set( intf, true );
+   if( port ) {
+      const StrataTypes::StrataPort * previous = scsd.strataIntfToPortCache.find( intf );
+      const std::optional< StrataTypes::StrataPort > stale =
+         previous && !previous->isEq( *port ) ? std::optional( *previous ) : std::nullopt;
+      scsd.strataIntfToPortCache.set( intf, *port );
+      scsd.strataPortToIntf.set( *port, intf );
+      // An interface that moves to another port leaves its old port: the
+      // reverse map must not name it twice.
+      if( stale ) {
+         const Lumo::IntfId * owner = scsd.strataPortToIntf.find( *stale );
+         if( owner && owner->isEq( intf ) ) {
+            scsd.strataPortToIntf.erase( *stale );
+         }
+      }
+   }
+}
+
+StrataTypes::StrataPort
+memberPort( const Strata::StrataCommonSmData & scsd, const Token & member ) {
+   if( looksLikePort( member.text ) ) {
+      return parsePort( member.text, "lag member" );
+   }
+   const StrataTypes::StrataPort * port =
+      scsd.strataIntfToPortCache.find( Lumo::IntfId( member.text ) );
+   if( !port ) {
+      throw ScenarioError( "lag member '" + member.text +
+                           "' is neither a port M/U/P nor an interface with a port" );
+   }
+   return *port;
+}
+
+void
+lagCommand( Session & s, Args & args ) {
+   const Lumo::IntfId lag( args.next( "port-channel name" ) );
+   Strata::StrataCommonSmData & scsd = s.host.scsd();
+   const StrataTypes::StrataPortList * current = scsd.strataLagToPort.find( lag );
+   const StrataTypes::StrataPortList before = current ? *current : StrataTypes::StrataPortList();
+   if( args.accept( "remove" ) ) {
+      args.end();
+      for( const StrataTypes::StrataPort & port : before ) {
+         scsd.strataPortToLag.erase( port );
+      }
+      scsd.strataLagToPort.erase( lag );
+      return;
+   }
+   args.keyword( "members" );
+   std::vector< StrataTypes::StrataPort > members;
+   for( const Token & member : args.rest() ) {
+      members.push_back( memberPort( scsd, member ) );
+   }
+   const StrataTypes::StrataPortList after( members.begin(), members.end() );
+   scsd.strataLagToPort.set( lag, after );
+   for( const StrataTypes::StrataPort & port : members ) {
+      scsd.strataPortToLag.set( port, lag );
+   }
+   for( const StrataTypes::StrataPort & port : before ) {
+      if( !after.count( port ) ) {
+         scsd.strataPortToLag.erase( port );
+      }
+   }
+}
+
+void
+toggleCommand( Session &, Args & args ) {
+   const std::string name = args.next( "toggle name" );
+   const Token & state = args.nextToken( "on or off" );
+   if( !state.is( "on" ) && !state.is( "off" ) ) {
+      throw ScenarioError( "toggle " + name + ": '" + state.text + "' is not on or off" );
+   }
+   args.end();
+   Flagpole::toggleStateIs( name, state.is( "on" ) );
+}
+
+} // namespace
+
+void
+addStateCommands( CommandTable & table ) {
+   table.verb( "module", "module MOD unit UNIT | module MOD remove", moduleCommand );
+   table.verb( "unit", "unit UNIT modinfo VALUE | unit UNIT remove", unitCommand );
+   table.verb( "intf", "intf NAME [unused] [port M/U/P] | intf NAME remove", intfCommand );
+   table.verb( "lag", "lag LAG members MEMBER... | lag LAG remove", lagCommand );
+   table.verb( "toggle", "toggle NAME on|off", toggleCommand );
+}
+
+} // namespace Sim

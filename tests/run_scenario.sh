@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Runs one scenario file through the simulator and checks how it ended.
+#
+#    run_scenario.sh SIM FILE
+#
+# Directives, in the comment lines at the top of the scenario (before its
+# first command):
+#    # expect-exit: N        the exit status wanted (default 0); "abort" means
+#                            the process died of SIGABRT
+#    # expect-stderr: TEXT   standard error must contain TEXT literally
+#                            (repeatable)
+#    # expect-stdout: TEXT   standard output must contain TEXT literally
+#                            (repeatable; failed checks and the final
+#                            "N passed, N failed" are printed there)
+# The simulator runs as `SIM --quiet FILE` with standard input from /dev/null.
+# On a mismatch the simulator's output is printed and the script fails.
+set -u
+
+if [ $# -ne 2 ]; then
+   echo "usage: $0 SIM FILE" >&2
+   exit 2
+fi
+sim=$1
+scenario=$2
+
+expect_exit=0
+stderr_texts=()
+stdout_texts=()
+while IFS= read -r line || [ -n "$line" ]; do
+   trimmed="${line#"${line%%[![:space:]]*}"}"
+   [ -z "$trimmed" ] && continue
+   case "$trimmed" in
+      "#"*) ;;
+      *) break ;;
+   esac
+   body="${trimmed#\#}"
+   body="${body#"${body%%[![:space:]]*}"}"
+   case "$body" in
+      expect-exit:*)
+         value="${body#expect-exit:}"
+         expect_exit="${value//[[:space:]]/}"
+         ;;
+      expect-stderr:*)
+         value="${body#expect-stderr:}"
+         value="${value#"${value%%[![:space:]]*}"}"
+         stderr_texts+=("$value")
+         ;;
+      expect-stdout:*)
+         value="${body#expect-stdout:}"
+         value="${value#"${value%%[![:space:]]*}"}"
+         stdout_texts+=("$value")
+         ;;
+   esac
+done < "$scenario"
+
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+
+# The group's own stderr is silenced so that the shell's "Aborted" notice for
+# a deliberate abort does not clutter the log; the simulator's goes to $err.
+status=0
+{ "$sim" --quiet "$scenario" < /dev/null > "$out" 2> "$err"; status=$?; } 2> /dev/null
+
+problems=()
+if [ "$expect_exit" = "abort" ]; then
+   # A shell reports death by signal N as 128 + N; SIGABRT is 6.
+   if [ "$status" -ne 134 ]; then
+      problems+=("expected the simulator to abort (status 134), got status $status")
+   fi
+elif [ "$status" != "$expect_exit" ]; then
+   problems+=("expected exit status $expect_exit, got $status")
+fi
+for text in "${stderr_texts[@]+"${stderr_texts[@]}"}"; do
+   if ! grep -qF -- "$text" "$err"; then
+      problems+=("standard error lacks: $text")
+   fi
+done
+for text in "${stdout_texts[@]+"${stdout_texts[@]}"}"; do
+   if ! grep -qF -- "$text" "$out"; then
+      problems+=("standard output lacks: $text")
+   fi
+done
+
+if [ ${#problems[@]} -eq 0 ]; then
+   exit 0
+fi
+echo "scenario $scenario failed:"
+for p in "${problems[@]}"; do
+   echo "  $p"
+done
+echo "---- standard output ----"
+cat "$out"
+echo "---- standard error ----"
+cat "$err"
+exit 1
