@@ -1,0 +1,147 @@
+// The slice's completion clock: the notifiee that watches the agent's clock,
+// its attachment to the slice, arming and disarming, and handleClock, which
+// publishes the completion of the last handled packet-tracer request.
+#include "Pallet/Pallet.h"
+#include "PluginTrace.h"
+#include "StrataPacketTracerSliceSm.h"
+
+namespace Strata {
+
+namespace {
+constexpr int handleClockLine = 42;
+} // namespace
+
+// ------------------------------------------------------------------- slice
+
+Vela::Ptr< const Quill::Clock >
+StrataPacketTracerSliceSm::clock() const {
+   return clock_ ? Vela::Ptr< const Quill::Clock >( clock_->clock() ) : Vela::Ptr< const Quill::Clock >();
+}
+
+void
+StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & clock ) {
+   if( clock_ ) {
+      if( clock_->clock() == clock.ptr() ) {
+         return;
+      }
+      if( clock ) {
+         clock_->notifierIs( clock );
+         clock_->quillDoZombieReactors( quillMarkedForDeletion() );
+         return;
+      }
+      Vela::Ptr< QuillClock > detached = std::move( clock_ );
+      clock_ = nullptr;
+      detached->quillDoZombieReactors( true );
+      detached->ownerIs( nullptr );
+      return;
+   }
+   if( !clock ) {
+      return;
+   }
+   // Made without a clock and then pointed at it, so that attaching runs
+   // handleClock once, exactly as re-pointing an existing notifiee does.
+   Vela::Ptr< QuillClock > notifiee =
+      Pallet::make< QuillClock >( Vela::Ptr< const Quill::Clock >(), this );
+   notifiee->isRegisteredNotifieeIs( true );
+   // The notifiee follows the slice's own notification switch, so that a
+   // paused slice never hears its clock (during construction the slice is
+   // still off; switching it on switches the notifiee on with it).
+   notifiee->Quill::PtrInterface::hasNotificationActiveIs( hasNotificationActive() );
+   clock_ = notifiee;
+   notifiee->notifierIs( clock );
+   notifiee->quillDoZombieReactors( quillMarkedForDeletion() );
+}
+
+Vela::Ptr< const Quill::Clock >
+StrataPacketTracerSliceSm::clockDel() {
+   Vela::Ptr< QuillClock > detached = std::move( clock_ );
+   clock_ = nullptr;
+   if( !detached ) {
+      return {};
+   }
+   detached->quillDoZombieReactors( true );
+   detached->ownerIs( nullptr );
+   detached->Quill::PtrInterface::hasNotificationActiveIs( false );
+   return Vela::Ptr< const Quill::Clock >( detached->clock() );
+}
+
+void
+StrataPacketTracerSliceSm::clockWakeUpIs( Quill::Seconds wakeUp ) {
+   // Without a notifiee (clockDel, or clockIs with no clock) there is nothing
+   // to arm: the completion then waits until a clock is attached again,
+   // which runs handleClock at once.
+   if( clock_ ) {
+      clock_->timeMinIs( wakeUp );
+   }
+}
+
+void
+StrataPacketTracerSliceSm::handleClock() {
+   PT_TRACE( 0, handleClockLine, "handleClock" ) << "handleClock";
+   if( !handleClockCalled_ ) {
+      return;
+   }
+   // Without a status entity there is nowhere to publish the completion;
+   // without a request the status keeps its own request id. Either way the
+   // completion counts as done, so the clock does not fire for it again.
+   if( lPortTableWriteRequestStatus_ ) {
+      lPortTableWriteRequestStatus_->stateIs( PacketTracer::State::stateHandled );
+      if( lPortTableWriteRequestConfig_ ) {
+         const PacketTracer::RequestId requestId = lPortTableWriteRequestConfig_->requestId();
+         lPortTableWriteRequestStatus_->requestIdIs( requestId );
+      }
+      lPortTableWriteRequestStatus_->versionIs( lPortTableWriteRequestStatus_->version() + 1 );
+   }
+   handleClockCalled_ = false;
+   clockWakeUpIs( Quill::never );
+}
+
+// ---------------------------------------------------------------- notifiee
+
+StrataPacketTracerSliceSm::QuillClock::QuillClock( const Vela::Ptr< const Quill::Clock > & clock,
+                                                   StrataPacketTracerSliceSm * owner )
+      : owner_( owner ) {
+   // The base's own notifierIs: attaching here must not run the owner's
+   // handleClock, which the overriding notifierIs would.
+   Quill::Clock::NotifieeConst::notifierIs( clock );
+   isRegisteredNotifieeIs( true );
+}
+
+StrataPacketTracerSliceSm::QuillClock::~QuillClock() {
+   Quill::PtrInterface::hasNotificationActiveIs( false );
+   quillMarkedForDeletionIs( true );
+}
+
+void
+StrataPacketTracerSliceSm::QuillClock::notifierIs( const Vela::Ptr< const Quill::PtrInterface > & notifier ) {
+   const auto * wanted = dynamic_cast< const Quill::Clock * >( notifier.ptr() );
+   if( wanted == clock() ) {
+      return;
+   }
+   Quill::Clock::NotifieeConst::notifierIs( wanted ? notifier : Vela::Ptr< const Quill::PtrInterface >() );
+   if( wanted && !quillMarkedForDeletion() && owner_ ) {
+      owner_->handleClock();
+   }
+   isRegisteredNotifieeIs( true );
+}
+
+void
+StrataPacketTracerSliceSm::QuillClock::onAttribute( Quill::AttributeId id ) {
+   if( id != Quill::Clock::wakeUpAttr || quillMarkedForDeletion() || !owner_ ) {
+      return;
+   }
+   owner_->handleClock();
+}
+
+void
+StrataPacketTracerSliceSm::QuillClock::quillDoZombieReactors( bool zombie ) {
+   if( quillMarkedForDeletion() == zombie ) {
+      return;
+   }
+   if( clock() ) {
+      Quill::PtrInterface::hasNotificationActiveIs( !zombie );
+   }
+   quillMarkedForDeletionIs( zombie );
+}
+
+} // namespace Strata

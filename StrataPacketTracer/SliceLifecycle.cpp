@@ -1,0 +1,163 @@
+// The slice's lifecycle: creation, its three subscriptions, initialisation,
+// the notification and deletion switches, and teardown. (The reactors live
+// beside the handlers they run: SlicePacketTracer.cpp and SliceCfm.cpp.)
+#include "Pallet/Pallet.h"
+#include "PluginTrace.h"
+#include "StrataPacketTracerSliceSm.h"
+
+namespace Strata {
+
+namespace {
+// Trace lines whose line numbers the agent's trace readers rely on.
+constexpr int handleInitializedLine = 21;
+constexpr int pendingRequestLine = 33;
+constexpr int intfOnSliceLine = 58;
+} // namespace
+
+Vela::Ptr< StrataPacketTracerSliceSm >
+StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs(
+   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
+   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
+   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
+   const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
+   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig ) {
+   // Pallet::make returns the block and undoes the tracking when the
+   // constructor throws.
+   Vela::Ptr< StrataPacketTracerSliceSm > slice = Pallet::make< StrataPacketTracerSliceSm >(
+      CreationKey{}, sourceTrunkMapRequestDir, lPortTableWriteRequestConfig,
+      lPortTableWriteRequestStatus, scsd, modId, cfmHwConfig );
+   slice->hasNotificationActiveIs( true );
+   return slice;
+}
+
+StrataPacketTracerSliceSm::StrataPacketTracerSliceSm(
+   CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
+   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
+   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
+   const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
+   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig )
+      : sourceTrunkMapRequestDir_( sourceTrunkMapRequestDir ),
+        lPortTableWriteRequestConfig_( lPortTableWriteRequestConfig ),
+        lPortTableWriteRequestStatus_( lPortTableWriteRequestStatus ),
+        scsd_( scsd ),
+        modId_( modId ),
+        cfmHwConfig_( cfmHwConfig ) {
+   try {
+      // The reactors are registered although the slice's notification flag
+      // is still off: handleInitialized must already see the inputs' changes
+      // it causes the way a running slice would.
+      subscriptionsIs( true );
+      handleInitialized();
+   } catch( ... ) {
+      // The members release their references on the way out; the
+      // subscriptions and the notifiee's back reference must not outlive
+      // this object either.
+      subscriptionsIs( false );
+      if( clock_ ) {
+         clock_->quillDoZombieReactors( true );
+         clock_->ownerIs( nullptr );
+      }
+      throw;
+   }
+}
+
+StrataPacketTracerSliceSm::~StrataPacketTracerSliceSm() {
+   hasNotificationActiveIs( false );
+   quillDoZombieReactors( true );
+   subscriptionsIs( false );
+   // From here on a clock event that still reaches the notifiee (someone
+   // else may hold it) finds no owner.
+   if( clock_ ) {
+      clock_->ownerIs( nullptr );
+   }
+   srcTrunkBitmap_ = nullptr;
+   srcTrunkBitmapCfm_ = nullptr;
+   clock_ = nullptr;
+   cfmHwConfig_ = nullptr;
+   scsd_ = nullptr;
+   lPortTableWriteRequestStatus_ = nullptr;
+   lPortTableWriteRequestConfig_ = nullptr;
+   sourceTrunkMapRequestDir_ = nullptr;
+}
+
+void
+StrataPacketTracerSliceSm::subscriptionsIs( bool active ) {
+   // One step per watched input, always in the same order; a null input has
+   // nothing to watch.
+   auto follow = [ active ]( const Quill::Entity * input, Vela::Subscriber & subscriber ) {
+      if( !input ) {
+         return;
+      }
+      if( active && !subscriber.isSubscribed() ) {
+         input->publisher().subscriberAdd( &subscriber, false );
+      } else if( !active && subscriber.isSubscribed() ) {
+         input->publisher().subscriberRemove( &subscriber );
+      }
+   };
+   follow( lPortTableWriteRequestConfig_.ptr(), lPortTableWriteRequestConfigSubscriber_ );
+   follow( scsd_.ptr(), scsdSubscriber_ );
+   follow( cfmHwConfig_.ptr(), cfmHwConfigSubscriber_ );
+}
+
+void
+StrataPacketTracerSliceSm::handleInitialized() {
+   PT_TRACE( 0, handleInitializedLine, "handleInitialized" ) << "handleInitialized";
+   // Every port starts free in both bitmaps (stateClear); an unchanged size
+   // keeps the bitmaps and their claims.
+   srcTrunkBitmapCfmIs( 0, sizeSrcTrunkTbl_, Ferro::HBitmap::stateClear );
+   srcTrunkBitmapIs( 0, sizeSrcTrunkTbl_, Ferro::HBitmap::stateClear );
+   initialized_ = true;
+
+   // A host without a clock leaves the slice without a notifiee: clockIs
+   // does nothing with null, and arming and disarming then do nothing, so
+   // requests are programmed but their completion is not published until a
+   // clock is attached (through the generic attribute `clock`).
+   clockIs( Quill::activityManager()->clock() );
+   clockWakeUpIs( Quill::never );
+
+   // A request that arrived before this slice existed is one whose version
+   // the status has not caught up with. Without both entities there is no
+   // request to compare, so nothing is pending.
+   if( lPortTableWriteRequestConfig_ && lPortTableWriteRequestStatus_ &&
+       lPortTableWriteRequestConfig_->version() != lPortTableWriteRequestStatus_->version() ) {
+      PT_TRACE( 0, pendingRequestLine, "handleInitialized" ) << "Handle pending LportWrite request";
+      handleLPortTableWriteRequest();
+   }
+
+   handleLPortTableWriteForCfm();
+}
+
+bool
+StrataPacketTracerSliceSm::intfOnSlice( const Lumo::IntfId & intfId ) {
+   PT_TRACE( 0, intfOnSliceLine, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
+   // Without the shared state no interface is known, so none is on the slice.
+   if( !scsd_ ) {
+      return false;
+   }
+   return scsd_->intf.contains( intfId ) || scsd_->unusedIntf.contains( intfId );
+}
+
+void
+StrataPacketTracerSliceSm::hasNotificationActiveIs( bool active ) {
+   if( hasNotificationActive() == active ) {
+      return;
+   }
+   Quill::PtrInterface::hasNotificationActiveIs( active );
+   subscriptionsIs( active );
+   if( clock_ ) {
+      clock_->Quill::PtrInterface::hasNotificationActiveIs( active );
+   }
+}
+
+void
+StrataPacketTracerSliceSm::quillDoZombieReactors( bool zombie ) {
+   if( quillMarkedForDeletion() == zombie ) {
+      return;
+   }
+   if( clock_ ) {
+      clock_->quillDoZombieReactors( zombie );
+   }
+   quillMarkedForDeletionIs( zombie );
+}
+
+} // namespace Strata
