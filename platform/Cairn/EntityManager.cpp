@@ -84,11 +84,20 @@ EntityManager::entityIs( const std::string & path, const std::string & typeName 
 
 Vela::Ptr< Quill::Entity >
 EntityManager::entityDel( const std::string & path ) {
-   Vela::Ptr< Quill::Entity > entity = getEntity( path );
-   if( !entity || !entity->parent() ) {
+   // Removed from the directory the path names, which is not always the
+   // entity's parent: an entity adopted by another directory since keeps that
+   // one as its parent.
+   const std::vector< std::string > parts = splitPath( path );
+   if( parts.empty() ) {
       return {};
    }
-   return entity->parent()->entityDel( entity->name() );
+   Vela::Ptr< Quill::Entity > at = root_;
+   for( std::size_t i = 0; i + 1 < parts.size() && at; ++i ) {
+      auto dir = Vela::dynamicPtrCast< Quill::Dir >( at );
+      at = dir ? dir->entityPtr( parts[ i ] ) : Vela::Ptr< Quill::Entity >();
+   }
+   auto dir = Vela::dynamicPtrCast< Quill::Dir >( at );
+   return dir ? dir->entityDel( parts.back() ) : Vela::Ptr< Quill::Entity >();
 }
 
 Vela::Ptr< MountGroup >

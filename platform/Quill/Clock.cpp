@@ -11,6 +11,10 @@ namespace Quill {
 namespace {
 Seconds virtualNow = 0;
 
+// Arming order, counted over every clock: equal wake-up times on different
+// clocks must still be notified in the order they were set.
+U64 armingSequence = 0;
+
 // Every live clock, so that advancing time reaches all of them.
 std::set< const Clock * > & liveClocks() {
    static auto * clocks = new std::set< const Clock * >;
@@ -66,7 +70,7 @@ Clock::detach( NotifieeConst * notifiee ) const {
 void
 Clock::armedIs( NotifieeConst * notifiee, Seconds wakeUp ) const {
    if( wakeUp != never ) {
-      notifiee->armedSequence_ = ++sequence_;
+      notifiee->armedSequence_ = ++armingSequence;
       armed_.insert( Entry{ wakeUp, notifiee->armedSequence_, notifiee } );
    }
 }
@@ -150,15 +154,25 @@ System::advanceBy( Seconds delta ) {
       }
       Clock::NotifieeConst * notifiee = std::get< 2 >( due );
       // Keep both alive through the callback, which may drop their last
-      // references elsewhere.
-      Vela::Ptr< const Clock > clockHold( dueClock );
-      Vela::Ptr< Clock::NotifieeConst > notifieeHold( notifiee );
+      // references elsewhere. An object nobody counts is owned some other way
+      // (a member, a local); a reference taken and dropped here would destroy
+      // it, so it is left alone.
+      Vela::Ptr< const Clock > clockHold;
+      if( dueClock->references() ) {
+         clockHold = Vela::Ptr< const Clock >( dueClock );
+      }
+      Vela::Ptr< Clock::NotifieeConst > notifieeHold;
+      if( notifiee->references() ) {
+         notifieeHold = Vela::Ptr< Clock::NotifieeConst >( notifiee );
+      }
       virtualNow = std::max( virtualNow, std::get< 0 >( due ) );
       notifiee->timeMinIs( never );
       notifiee->onAttribute( Clock::wakeUpAttr );
       ++delivered;
    }
-   virtualNow = target;
+   // A callback that advanced time itself may have gone past the target;
+   // time never runs backwards.
+   virtualNow = std::max( virtualNow, target );
    return delivered;
 }
 

@@ -70,7 +70,6 @@ class Clock : public PtrInterface {
 
    mutable std::set< NotifieeConst * > notifiees_;
    mutable std::set< Entry > armed_;
-   mutable U64 sequence_ = 0;
 };
 
 // A notifiee of a clock.
@@ -116,7 +115,8 @@ class System {
    // due notifiee of every clock, earliest first. Returns how many
    // notifications were delivered.
    static std::size_t advanceBy( Seconds delta );
-   // Back to time 0 with no armed wake-ups left behind (a fresh host run).
+   // Sets the virtual time (a fresh host run starts at 0). Pending wake-ups
+   // stay armed at the times they were given.
    static void currentTimeIs( Seconds t ) noexcept;
 };
 

@@ -16,7 +16,9 @@ Entity::fullPath() const {
 
 Dir::~Dir() {
    for( auto & [ name, child ] : entities_ ) {
-      child->parent_ = nullptr;
+      if( child->parent_ == this ) {
+         child->parent_ = nullptr;
+      }
    }
 }
 
@@ -40,26 +42,35 @@ Dir::createEntity( const std::string & name, const std::string & typeName,
 }
 
 void
-Dir::entityIs( const Vela::Ptr< Entity > & entity ) {
+Dir::entityIs( const Vela::Ptr< Entity > & entityRef ) {
+   // `entityRef` may be this directory's own slot for the name (re-adopting a
+   // child), which the removal below empties: work on a held copy.
+   const Vela::Ptr< Entity > entity = entityRef;
    if( !entity ) {
       return;
    }
-   Vela::Ptr< Entity > replaced = entityDel( entity->name() );
+   const std::string name = entity->name();
+   Vela::Ptr< Entity > replaced = entityDel( name );
    entity->parent_ = this;
-   auto & slot = entities_[ entity->name() ];
-   slot = entity;
-   publisher().publish( entitiesAttr, &slot->name(), slot.ptr() );
+   entities_[ name ] = entity;
+   // Subscribers may change this directory: publish what is held here.
+   publisher().publish( entitiesAttr, &name, entity.ptr() );
 }
 
 Vela::Ptr< Entity >
-Dir::entityDel( const std::string & name ) {
-   auto found = entities_.find( name );
+Dir::entityDel( const std::string & nameRef ) {
+   auto found = entities_.find( nameRef );
    if( found == entities_.end() ) {
       return {};
    }
+   // `nameRef` may be the map's own key, gone with the entry.
+   const std::string name = nameRef;
    Vela::Ptr< Entity > removed = std::move( found->second );
    entities_.erase( found );
-   removed->parent_ = nullptr;
+   // An entity adopted by another directory since then keeps that parent.
+   if( removed->parent_ == this ) {
+      removed->parent_ = nullptr;
+   }
    publisher().publish( entitiesAttr, &name, nullptr );
    return removed;
 }

@@ -61,8 +61,11 @@ PtrInterface::zeroReferencesIs() const noexcept {
    if( palletTracker_ ) {
       const std::size_t size = palletSize_;
       Pallet::TypeTracker * tracker = palletTracker_;
+      // The block starts at the most-derived object, which is not where this
+      // base lives when another base class comes before it.
+      void * block = dynamic_cast< void * >( self );
       self->~PtrInterface();
-      Pallet::deallocate( self, size, *tracker );
+      Pallet::deallocate( block, size, *tracker );
    } else {
       delete self;
    }

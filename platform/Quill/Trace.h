@@ -27,8 +27,9 @@ class TraceHandle {
    // Opens (or finds) the facility `name`. The second argument is the
    // framework's "register only" switch, accepted and unused here.
    TraceHandle( const char * name, bool registerOnly );
+   // Levels above 15 have no bit and are never on.
    bool isEnabled( unsigned level ) const noexcept {
-      return ( facility_->levels.load( std::memory_order_relaxed ) >> level ) & 1u;
+      return level < 16 && ( ( facility_->levels.load( std::memory_order_relaxed ) >> level ) & 1u );
    }
    const std::string & name() const noexcept { return facility_->name; }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace Quill {
 
@@ -74,6 +75,10 @@ struct Registry {
    std::mutex mutex;
    std::map< std::string, const Module *, std::less<> > modules;
    std::map< std::string, const TypeInfo *, std::less<> > types;
+   // The type names each module registered, kept by name: the earlier
+   // registration's objects may be gone with an unloaded library, so they are
+   // never looked at again.
+   std::map< std::string, std::vector< std::string >, std::less<> > typeNamesOfModule;
 };
 Registry &
 registry() {
@@ -86,11 +91,19 @@ void
 quillModuleIs( Module & module ) {
    Registry & r = registry();
    std::lock_guard lock( r.mutex );
+   // A module registered again replaces its earlier registration entirely: a
+   // type it no longer lists must not stay behind pointing at the old one.
+   std::vector< std::string > & names = r.typeNamesOfModule[ module.name() ];
+   for( const std::string & name : names ) {
+      r.types.erase( name );
+   }
+   names.clear();
    U32 index = 0;
    for( TypeInfo * t : module.types() ) {
       t->module = &module;
       t->index = index++;
       r.types[ t->name ] = t;
+      names.push_back( t->name );
    }
    r.modules[ module.name() ] = &module;
 }

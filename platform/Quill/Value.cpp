@@ -33,7 +33,10 @@ Value::kindName() const {
                                   []( double ) { return std::string( "a number" ); },
                                   []( const std::string & ) { return std::string( "text" ); },
                                   []( const Object & ) { return std::string( "an object" ); },
-                                  []( const Boxed & b ) { return "a " + b.type->name; },
+                                  []( const Boxed & b ) {
+                                     return b.type ? "a " + b.type->name
+                                                   : std::string( "a value of no type" );
+                                  },
                                   []( const List & ) { return std::string( "a list" ); } },
                       v_ );
 }
@@ -134,7 +137,7 @@ void
 Value::checkBoxedType( const TypeInfo & wanted ) const {
    const Boxed & b = asBoxed();
    if( b.type != &wanted ) {
-      throw RangeException( "expected a " + wanted.name + ", got a " + b.type->name );
+      throw RangeException( "expected a " + wanted.name + ", got " + kindName() );
    }
 }
 
@@ -159,7 +162,9 @@ Value::toString() const {
                      return ( t ? t->name : std::string( "object" ) ) + "#" +
                             std::to_string( o->serial() );
                   },
-                  []( const Boxed & b ) { return b.type->toStrep( b.data.get() ); },
+                  []( const Boxed & b ) {
+                     return b.type ? b.type->toStrep( b.data.get() ) : std::string( "none" );
+                  },
                   []( const List & l ) {
                      std::string text = "[";
                      for( const Value & v : *l ) {
@@ -190,7 +195,7 @@ Value::equals( const Value & other ) const {
    if( isBoxed() ) {
       const Boxed & a = asBoxed();
       const Boxed & b = other.asBoxed();
-      return a.type == b.type && a.type->valueOps.isEq &&
+      return a.type && a.type == b.type && a.type->valueOps.isEq &&
              a.type->valueOps.isEq( a.data.get(), b.data.get() );
    }
    if( isList() ) {

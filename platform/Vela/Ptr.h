@@ -67,9 +67,17 @@ class Ptr {
    T * p_ = nullptr;
 };
 
+// Compared as framework objects: a derived class whose framework base is not
+// its first base lives at another address than that base, and both pointers
+// must still be found to be the same object.
+template< typename T >
+const Quill::PtrInterface * identityOf( const Ptr< T > & p ) noexcept {
+   return p.ptr();
+}
+
 template< typename T, typename U >
 bool operator==( const Ptr< T > & a, const Ptr< U > & b ) noexcept {
-   return static_cast< const void * >( a.ptr() ) == static_cast< const void * >( b.ptr() );
+   return identityOf( a ) == identityOf( b );
 }
 template< typename T >
 bool operator==( const Ptr< T > & a, std::nullptr_t ) noexcept {
@@ -87,6 +95,6 @@ Ptr< U > dynamicPtrCast( const Ptr< T > & p ) noexcept {
 template< typename T >
 struct std::hash< Vela::Ptr< T > > {
    std::size_t operator()( const Vela::Ptr< T > & p ) const noexcept {
-      return std::hash< const void * >()( p.ptr() );
+      return std::hash< const void * >()( Vela::identityOf( p ) );
    }
 };
