@@ -130,8 +130,9 @@ showAgent( Session & s, Args & args ) {
    Report report( "agent" );
    report.field( "started", Cell::boolean( s.host.started() ) );
    report.field( "context", s.host.contextName() );
-   report.field( "plug-in", s.host.loader().loaded() ? s.host.loader().path() : "(not loaded)" );
-   report.field( "mount status", Cairn::mountStatusName( s.host.mountStatus() ) );
+   report.field( "plugin", "plug-in",
+                 s.host.loader().loaded() ? s.host.loader().path() : "(not loaded)" );
+   report.field( "mountStatus", "mount status", Cairn::mountStatusName( s.host.mountStatus() ) );
    std::string withheld;
    for( AgentInput input : { AgentInput::cfmConfig, AgentInput::requestConfig,
                              AgentInput::statusDir, AgentInput::requestDir, AgentInput::scsd } ) {
@@ -159,11 +160,40 @@ showToggles( Session &, Args & args ) {
    return report;
 }
 
+// show trace [handle H] [level LEVELS] [text "T"]
 Report
 showTrace( Session & s, Args & args ) {
-   args.end();
+   TraceFilter filter;
+   std::string described;
+   while( !args.atEnd() ) {
+      const Token & word = args.nextToken( "handle, level or text" );
+      if( word.is( "handle" ) ) {
+         filter.handle = args.next( "trace handle" );
+         described += " handle " + *filter.handle;
+      } else if( word.is( "level" ) ) {
+         const std::string levels = args.next( "levels (0,4,8 | all | none)" );
+         filter.levels = parseTraceLevels( levels );
+         described += " level " + levels;
+      } else if( word.is( "text" ) ) {
+         filter.text = args.next( "text to look for" );
+         described += " text \"" + *filter.text + "\"";
+      } else {
+         throw ScenarioError( "show trace: unknown filter '" + word.text +
+                              "' (handle H, level LEVELS, text \"T\")" );
+      }
+   }
    Report report( "trace" );
-   report.lines( "trace lines", s.trace.lines() );
+   const std::vector< CapturedTrace > found = s.trace.matching( filter );
+   report.field( "filter", described.empty() ? "(none)" : described.substr( 1 ) );
+   report.field( "count", "lines", Cell::number( found.size() ) );
+   Table & table = report.table( "lines", "trace lines since clear",
+                                 { "time", "handle", "level", "file", "line", "function", "text" } );
+   for( const CapturedTrace & trace : found ) {
+      const Quill::TraceRecord & r = trace.record;
+      table.row( { Cell::decimal( r.time ), r.handle, Cell::number( r.level ), r.file,
+                   Cell::signedNumber( r.line ), r.function, r.text },
+                 paintTraceLine( s.style, r, trace.line ) );
+   }
    return report;
 }
 
@@ -171,7 +201,7 @@ Report
 showObjects( Session &, Args & args ) {
    args.end();
    Report report( "objects" );
-   Table & table = report.table( "framework objects", { "type", "live", "allocations" } );
+   Table & table = report.table( "objects", "framework objects", { "type", "live", "allocations" } );
    for( const auto & [ name, tracker ] : Pallet::trackers() ) {
       table.row( { name, Cell::number( tracker.live ), Cell::number( tracker.allocations ) } );
    }
@@ -182,25 +212,62 @@ showObjects( Session &, Args & args ) {
 
 void
 addAgentCommands( CommandTable & table ) {
-   table.verb( "context", "context NAME", contextCommand );
-   table.verb( "agent", "agent start [missing INPUT...] | agent remount | agent stop", agentCommand );
-   table.verb( "clock", "clock advance SECONDS", clockCommand );
-   table.verb( "trace", "trace HANDLE LEVELS", traceCommand );
-   table.verb( "clear", "clear", clearCommand );
-   table.expectation( "live", "live TYPE N", expectLive );
-   table.expectation( "toggle-reads", "toggle-reads NAME N", expectToggleReads );
-   for( const char * kind : { "trace", "no-trace", "trace-count" } ) {
-      table.expectation( kind,
-                         std::string( kind ) + " \"TEXT\"" +
-                            ( std::string( kind ) == "trace-count" ? " N" : "" ),
-                         [ k = std::string( kind ) ]( Session & s, Args & args ) {
-                            expectTrace( s, args, k );
-                         } );
-   }
-   table.show( "agent", "agent", showAgent );
-   table.show( "toggles", "toggles", showToggles );
-   table.show( "trace", "trace", showTrace );
-   table.show( "objects", "objects", showObjects );
+   table.section( "The agent and time" );
+   table.verb( "context",
+               { "context NAME",
+                 "The host context name (default sim), which names the request directory and "
+                 "the status entity; only before agent start." },
+               contextCommand );
+   table.verb( "agent",
+               { "agent start [missing INPUT...] | agent remount | agent stop",
+                 "Loads the plug-in and mounts its inputs (INPUT: cfm-config, request-config, "
+                 "status-dir, request-dir, scsd kept absent); runs doMountsComplete again; or "
+                 "destroys the mounter." },
+               agentCommand );
+   table.verb( "clock",
+               { "clock advance SECONDS",
+                 "Moves virtual time forward and notifies every clock notifiee that is due; "
+                 "time moves only here." },
+               clockCommand );
+   table.section( "Traces and counters" );
+   table.verb( "trace",
+               { "trace HANDLE LEVELS",
+                 "Sets a trace handle's levels: a comma list of 0 to 15, all or none "
+                 "(handles: StrataPacketTracerSliceMounter, ApiStrata, Cairn)." },
+               traceCommand );
+   table.verb( "clear",
+               { "clear",
+                 "Empties the trace capture, the posted-request log and the SDK call counters; "
+                 "the chip keeps its tables." },
+               clearCommand );
+   table.expectation( "live",
+                      { "live TYPE N", "N framework objects of TYPE are alive." }, expectLive );
+   table.expectation( "toggle-reads",
+                      { "toggle-reads NAME N", "The plug-in asked for toggle NAME N times." },
+                      expectToggleReads );
+   table.expectation( "trace",
+                      { "trace \"TEXT\"", "A trace line captured since clear contains TEXT." },
+                      []( Session & s, Args & args ) { expectTrace( s, args, "trace" ); } );
+   table.expectation( "no-trace",
+                      { "no-trace \"TEXT\"", "No trace line captured since clear contains TEXT." },
+                      []( Session & s, Args & args ) { expectTrace( s, args, "no-trace" ); } );
+   table.expectation( "trace-count",
+                      { "trace-count \"TEXT\" N",
+                        "Exactly N trace lines captured since clear contain TEXT." },
+                      []( Session & s, Args & args ) { expectTrace( s, args, "trace-count" ); } );
+   table.show( "agent",
+               { "agent", "Whether the agent runs, its context, plug-in, mounts and the time." },
+               showAgent );
+   table.show( "toggles",
+               { "toggles", "Each feature toggle's answer and how often the plug-in asked." },
+               showToggles );
+   table.show( "trace",
+               { "trace [handle H] [level LEVELS] [text \"T\"]",
+                 "The trace lines captured since clear, those of one handle, of some levels, "
+                 "or containing a text." },
+               showTrace );
+   table.show( "objects",
+               { "objects", "Live framework objects and allocations, by type." }, showObjects );
 }
 
 } // namespace Sim

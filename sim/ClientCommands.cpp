@@ -157,15 +157,16 @@ Report
 showRequests( Session & s, Args & args ) {
    args.end();
    Report report( "requests" );
-   Table & log = report.table( "requests posted since clear",
-                               { "#", "modInfo", "modId", "port", "kind", "value" } );
+   Table & log = report.table( "posted", "requests posted since clear",
+                               { "seq", "modInfo", "modId", "port", "kind", "value" } );
    std::size_t n = 0;
    for( const auto & request : s.host.tableManager().log() ) {
       log.row( { Cell::number( ++n ), Cell::hex( request.key.modInfo ),
                  Cell::number( request.key.modId.value() ), Cell::number( request.key.port.value() ),
                  Cell::number( request.key.kind ), Cell::number( request.value ) } );
    }
-   Table & table = report.table( "source trunk map", { "modId", "port", "profile" } );
+   Table & table = report.table( "lastValues", "last value per module and port",
+                                 { "modId", "port", "profile" } );
    for( const auto & [ key, profile ] : s.host.tableManager().entries() ) {
       table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( profile ) } );
    }
@@ -194,11 +195,11 @@ showStatus( Session & s, Args & args ) {
    report.field( "name", s.host.statusEntityName() );
    const auto status = s.host.statusEntity();
    report.field( "exists", Cell::boolean( bool( status ) ) );
-   if( status ) {
-      report.field( "state", Cell::number( unsigned( status->state() ) ) );
-      report.field( "requestId", requestIdText( status->requestId() ) );
-      report.field( "version", Cell::number( status->version() ) );
-   }
+   // The same keys whether or not the entity exists: null stands for absent.
+   const Cell absent = Cell::withJson( "-", "null" );
+   report.field( "state", status ? Cell::number( unsigned( status->state() ) ) : absent );
+   report.field( "requestId", status ? Cell( requestIdText( status->requestId() ) ) : absent );
+   report.field( "version", status ? Cell::number( status->version() ) : absent );
    return report;
 }
 
@@ -206,17 +207,43 @@ showStatus( Session & s, Args & args ) {
 
 void
 addClientCommands( CommandTable & table ) {
+   table.section( "Clients of the plug-in" );
    table.verb( "tracer",
-               "tracer apply|withdraw INTF [cpu] [id NAME:N] | tracer id NAME:N | tracer version N",
+               { "tracer apply INTF [cpu] [id NAME:N] | tracer withdraw INTF [cpu] [id NAME:N] | "
+                 "tracer id NAME:N | tracer version N",
+                 "Writes the packet tracer's request (interface, enable, CPU bit, id) and bumps "
+                 "its version, which is what makes the plug-in act." },
                tracerCommand );
-   table.verb( "status", "status version N", statusCommand );
-   table.verb( "cfm", "cfm add|remove INTF vlan V", cfmCommand );
-   table.expectation( "request", "request M/P VALUE", expectRequest );
-   table.expectation( "requests", "requests N", expectRequests );
-   table.expectation( "status", "status state N | version N | request-id NAME:N", expectStatus );
-   table.show( "requests", "requests", showRequests );
-   table.show( "request", "request", showRequest );
-   table.show( "status", "status", showStatus );
+   table.verb( "status",
+               { "status version N",
+                 "Sets the status entity's version (creating the entity when it is missing)." },
+               statusCommand );
+   table.verb( "cfm",
+               { "cfm add INTF vlan V | cfm remove INTF vlan V",
+                 "Adds or removes a CFM forwarding configuration for (INTF, V); a port-channel "
+                 "interface stands for its members." },
+               cfmCommand );
+   table.expectation( "request",
+                      { "request M/P VALUE",
+                        "The last source-trunk-map request for module M, port P carried "
+                        "profile VALUE." },
+                      expectRequest );
+   table.expectation( "requests",
+                      { "requests N", "N source-trunk-map requests were posted since clear." },
+                      expectRequests );
+   table.expectation( "status",
+                      { "status state N | status version N | status request-id NAME:N",
+                        "The packet tracer's status entity holds that value." },
+                      expectStatus );
+   table.show( "requests",
+               { "requests",
+                 "The source-trunk-map requests posted since clear, in order, and the profile "
+                 "each (module, port) was last given." },
+               showRequests );
+   table.show( "request",
+               { "request", "The packet tracer's request entity, field by field." }, showRequest );
+   table.show( "status",
+               { "status", "The packet tracer's status entity (state 4: handled)." }, showStatus );
 }
 
 } // namespace Sim

@@ -2,29 +2,64 @@
 
 #include "ScenarioError.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace Sim {
 
+namespace {
+
+// "a | b | c" as its alternatives.
+std::vector< std::string >
+alternatives( const std::string & usage ) {
+   std::vector< std::string > forms;
+   std::size_t start = 0;
+   for( ;; ) {
+      const std::size_t bar = usage.find( " | ", start );
+      forms.push_back( usage.substr( start, bar == std::string::npos ? bar : bar - start ) );
+      if( bar == std::string::npos ) {
+         return forms;
+      }
+      start = bar + 3;
+   }
+}
+
+constexpr const char * helpUsage = "help [COMMAND] | help show [WHAT] | help expect [WHAT]";
+
+} // namespace
+
 void
-CommandTable::verb( const std::string & name, const std::string & usage, Handler handler ) {
-   verbs_[ name ] = { usage, std::move( handler ) };
+CommandTable::verb( const std::string & name, Doc doc, Handler handler ) {
+   if( std::find( sectionOrder_.begin(), sectionOrder_.end(), section_ ) == sectionOrder_.end() ) {
+      sectionOrder_.push_back( section_ );
+   }
+   verbs_[ name ] = { std::move( doc ), section_, std::move( handler ) };
 }
 
 void
-CommandTable::expectation( const std::string & name, const std::string & usage,
-                           Handler handler ) {
-   expectations_[ name ] = { usage, std::move( handler ) };
+CommandTable::expectation( const std::string & name, Doc doc, Handler handler ) {
+   expectations_[ name ] = { std::move( doc ), section_, std::move( handler ) };
 }
 
 void
-CommandTable::show( const std::string & name, const std::string & usage, ShowHandler handler ) {
-   shows_[ name ] = { usage, std::move( handler ) };
+CommandTable::show( const std::string & name, Doc doc, ShowHandler handler ) {
+   shows_[ name ] = { std::move( doc ), section_, std::move( handler ) };
+}
+
+bool
+CommandTable::inspects( const Line & line ) noexcept {
+   return !line.tokens.empty() && ( line.tokens.front().is( "show" ) || line.tokens.front().is( "help" ) );
 }
 
 void
 CommandTable::run( Session & session, const Line & line ) const {
    const Token & first = line.tokens.front();
+   if( first.is( "help" ) ) {
+      Args args( line, 1 );
+      const std::vector< Token > words = args.rest();
+      session.out << ( words.empty() ? help() : helpFor( words ) );
+      return;
+   }
    if( first.is( "expect" ) || first.is( "show" ) ) {
       const bool isShow = first.is( "show" );
       Line body = line;
@@ -34,23 +69,24 @@ CommandTable::run( Session & session, const Line & line ) const {
          body.tokens.pop_back();
       }
       Args args( body, 1 );
-      const Token & word = args.nextToken( isShow ? "what to show" : "what to expect" );
+      const Token & word = args.nextToken( isShow ? "what to show (try help show)"
+                                                  : "what to expect (try help expect)" );
       if( isShow ) {
          auto found = shows_.find( word.text );
          if( word.quoted || found == shows_.end() ) {
-            throw ScenarioError( "unknown show '" + word.text + "' (try help)" );
+            throw ScenarioError( "unknown show '" + word.text + "' (try help show)" );
          }
          const Report report = found->second.handler( session, args );
          if( json ) {
             report.printJson( session.out );
          } else {
-            report.printText( session.out );
+            report.printText( session.out, session.style );
          }
          return;
       }
       auto found = expectations_.find( word.text );
       if( word.quoted || found == expectations_.end() ) {
-         throw ScenarioError( "unknown expectation '" + word.text + "' (try help)" );
+         throw ScenarioError( "unknown expectation '" + word.text + "' (try help expect)" );
       }
       found->second.handler( session, args );
       return;
@@ -63,19 +99,125 @@ CommandTable::run( Session & session, const Line & line ) const {
    found->second.handler( session, args );
 }
 
+template< typename H >
+std::string
+CommandTable::describeOne( const Entry< H > & entry, const std::string & prefix ) {
+   std::string text;
+   for( const std::string & form : alternatives( entry.doc.usage ) ) {
+      text += "  " + prefix + form + "\n";
+   }
+   return text + "      " + entry.doc.summary + "\n";
+}
+
+template< typename H >
+std::string
+CommandTable::describe( const std::map< std::string, Entry< H > > & entries,
+                        const std::string & prefix ) {
+   std::string text;
+   for( const auto & [ name, entry ] : entries ) {
+      text += describeOne( entry, prefix );
+   }
+   return text;
+}
+
 std::string
 CommandTable::help() const {
    std::ostringstream out;
-   for( const auto & [ name, entry ] : verbs_ ) {
-      out << "  " << entry.usage << "\n";
+   out << "Commands, one per line; '#' starts a comment. 'help COMMAND' tells more.\n";
+   for( const std::string & section : sectionOrder_ ) {
+      out << "\n" << section << "\n";
+      for( const auto & [ name, entry ] : verbs_ ) {
+         if( entry.section == section ) {
+            for( const std::string & form : alternatives( entry.doc.usage ) ) {
+               out << "  " << form << "\n";
+            }
+         }
+      }
    }
-   for( const auto & [ name, entry ] : expectations_ ) {
-      out << "  expect " << entry.usage << "\n";
-   }
+   out << "\nInspection (every show takes a trailing json; 'help show' tells more)\n";
    for( const auto & [ name, entry ] : shows_ ) {
-      out << "  show " << entry.usage << " [json]\n";
+      for( const std::string & form : alternatives( entry.doc.usage ) ) {
+         out << "  show " << form << "\n";
+      }
    }
+   out << "\nExpectations (each one check; 'help expect' tells more)\n";
+   for( const auto & [ name, entry ] : expectations_ ) {
+      for( const std::string & form : alternatives( entry.doc.usage ) ) {
+         out << "  expect " << form << "\n";
+      }
+   }
+   out << "\n  " << helpUsage << "\n";
    return out.str();
+}
+
+std::string
+CommandTable::helpFor( const std::vector< Token > & words ) const {
+   const Token & first = words.front();
+   if( words.size() > 2 ) {
+      throw ScenarioError( "help: unexpected '" + words[ 2 ].text + "' (" + helpUsage + ")" );
+   }
+   if( first.is( "show" ) || first.is( "expect" ) ) {
+      const bool isShow = first.is( "show" );
+      const std::string prefix = first.text + " ";
+      if( words.size() == 1 ) {
+         return isShow ? describe( shows_, prefix ) + "  (a trailing json prints one JSON document)\n"
+                       : describe( expectations_, prefix );
+      }
+      const std::string & what = words[ 1 ].text;
+      if( isShow ) {
+         auto found = shows_.find( what );
+         if( found != shows_.end() ) {
+            return describeOne( found->second, prefix );
+         }
+      } else {
+         auto found = expectations_.find( what );
+         if( found != expectations_.end() ) {
+            return describeOne( found->second, prefix );
+         }
+      }
+      throw ScenarioError( "help: no " + first.text + " '" + what + "' (try help " + first.text + ")" );
+   }
+   if( words.size() > 1 ) {
+      throw ScenarioError( "help: unexpected '" + words[ 1 ].text + "' (" + helpUsage + ")" );
+   }
+   if( first.is( "help" ) ) {
+      return describeOne( Entry< Handler >{ { helpUsage, "Lists the commands, or tells more "
+                                                         "about one." },
+                                            {}, {} },
+                          "" );
+   }
+   auto found = verbs_.find( first.text );
+   if( found == verbs_.end() ) {
+      throw ScenarioError( "help: no command '" + first.text + "' (try help)" );
+   }
+   return describeOne( found->second, "" );
+}
+
+std::vector< std::string >
+CommandTable::commandWords() const {
+   std::vector< std::string > words{ "expect", "help", "show" };
+   for( const auto & [ name, entry ] : verbs_ ) {
+      words.push_back( name );
+   }
+   std::sort( words.begin(), words.end() );
+   return words;
+}
+
+std::vector< std::string >
+CommandTable::wordsAfter( const std::string & first ) const {
+   std::vector< std::string > words;
+   if( first == "show" ) {
+      for( const auto & [ name, entry ] : shows_ ) {
+         words.push_back( name );
+      }
+   } else if( first == "expect" ) {
+      for( const auto & [ name, entry ] : expectations_ ) {
+         words.push_back( name );
+      }
+   } else if( first == "help" ) {
+      words = commandWords();
+   }
+   return words;
 }
 
 CommandTable
@@ -84,12 +226,9 @@ standardCommands() {
    addStateCommands( table );
    addClientCommands( table );
    addChipCommands( table );
+   addChipViews( table );
    addAgentCommands( table );
    addObjectCommands( table );
-   table.verb( "help", "help", []( Session & session, Args & args ) {
-      args.end();
-      session.out << standardCommands().help();
-   } );
    return table;
 }
 

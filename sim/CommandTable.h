@@ -1,7 +1,9 @@
 // The language's commands by name. A verb runs a command; `expect WORD ...`
 // and `show WORD ...` dispatch on their second word. `show` handlers build a
 // Report, which the table prints as text, or as one JSON document when the
-// line ends in `json`.
+// line ends in `json`. Each command carries its documentation (syntax and a
+// one-line summary), from which `help` and the interactive completion are
+// made, so a new command is documented where it is registered.
 #pragma once
 
 #include "Command.h"
@@ -11,8 +13,17 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Sim {
+
+struct Doc {
+   // The syntax; alternatives separated by " | " ("module MOD unit UNIT |
+   // module MOD remove"). Shows and expectations start with their own word.
+   std::string usage;
+   // What the command does, in one sentence.
+   std::string summary;
+};
 
 class CommandTable {
  public:
@@ -21,22 +32,45 @@ class CommandTable {
    using Handler = std::function< void( Session &, Args & ) >;
    using ShowHandler = std::function< Report( Session &, Args & ) >;
 
-   void verb( const std::string & name, const std::string & usage, Handler handler );
-   void expectation( const std::string & name, const std::string & usage, Handler handler );
-   void show( const std::string & name, const std::string & usage, ShowHandler handler );
+   // Verbs registered from now on are listed under `title` by `help`.
+   void section( std::string title ) { section_ = std::move( title ); }
+   void verb( const std::string & name, Doc doc, Handler handler );
+   void expectation( const std::string & name, Doc doc, Handler handler );
+   void show( const std::string & name, Doc doc, ShowHandler handler );
 
-   // Runs one line that has at least one token. Throws ScenarioError for an
-   // unknown command; the handler's errors propagate.
+   // Runs one line that has at least one token; `help [WORD [WORD]]` is
+   // answered by the table itself. Throws ScenarioError for an unknown
+   // command; the handler's errors propagate.
    void run( Session & session, const Line & line ) const;
-   // Every command's usage, one per line.
+   // Whether running the line only looks (show, help): it changes nothing.
+   static bool inspects( const Line & line ) noexcept;
+
+   // Every command's syntax, grouped by section.
    std::string help() const;
+   // `help WORD [WORD]`: one command's (or every show's or expectation's)
+   // syntax and summary. Throws ScenarioError for a word the table lacks.
+   std::string helpFor( const std::vector< Token > & words ) const;
+
+   // What interactive completion offers: the words that start a command,
+   // and the words that may follow `show`, `expect` and `help`.
+   std::vector< std::string > commandWords() const;
+   std::vector< std::string > wordsAfter( const std::string & first ) const;
 
  private:
    template< typename H >
    struct Entry {
-      std::string usage;
+      Doc doc;
+      std::string section;
       H handler;
    };
+   template< typename H >
+   static std::string describe( const std::map< std::string, Entry< H > > & entries,
+                                const std::string & prefix );
+   template< typename H >
+   static std::string describeOne( const Entry< H > & entry, const std::string & prefix );
+
+   std::string section_ = "Commands";
+   std::vector< std::string > sectionOrder_;
    std::map< std::string, Entry< Handler > > verbs_;
    std::map< std::string, Entry< Handler > > expectations_;
    std::map< std::string, Entry< ShowHandler > > shows_;
@@ -48,7 +82,8 @@ CommandTable standardCommands();
 // The per-concern parts of the language, each in its own file.
 void addStateCommands( CommandTable & table );  // module, unit, intf, lag, toggle
 void addClientCommands( CommandTable & table ); // tracer, status, cfm, requests
-void addChipCommands( CommandTable & table );   // chip, tables, SDK counts
+void addChipCommands( CommandTable & table );   // chip presets, table expectations
+void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
 void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
 void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
 

@@ -61,6 +61,21 @@ Host::Host( PluginLoader & loader )
    cfmConfig_ = Vela::dynamicPtrCast< CfmSw::CfmHwConfig >(
       em_->entityIs( cfmConfigPath, CfmSw::CfmHwConfig::quillTypeName ) );
    Quill::System::currentTimeIs( 0 );
+   // The agent writes SOURCE_TRUNK_MAP on the unit of the request's module;
+   // a module the shared state does not place is looked for by the module
+   // information heading the key (the lowest unit that carries it).
+   tableManager_.unitResolverIs(
+      [ this ]( const StrataCentral::PortTabWriteRequestKey & key ) -> std::optional< U16 > {
+         if( const U16 * unit = scsd_->strataModIdToUnit.find( key.modId ) ) {
+            return *unit;
+         }
+         for( const auto & [ unit, info ] : scsd_->strataModId ) {
+            if( info.modInfo == key.modInfo ) {
+               return unit;
+            }
+         }
+         return std::nullopt;
+      } );
 }
 
 Host::~Host() {

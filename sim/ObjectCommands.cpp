@@ -303,16 +303,14 @@ showSlices( Session & s, Args & args ) {
    Report report( "slices" );
    std::string why;
    const auto modules = sliceModules( s, why );
-   if( !modules ) {
-      report.field( "error", why );
-      return report;
-   }
+   // "error" is always a key (null when all is well), shown only when set.
+   report.field( "error", modules ? "" : "error", modules ? Cell::withJson( "", "null" ) : Cell( why ) );
    static const char * const shown[] = { "initialized", "handleClockCalled", "timeout",
                                           "lPortProfileIdx", "lPortCfmProfileIdx" };
    std::vector< std::string > columns{ "module", "slice" };
    columns.insert( columns.end(), std::begin( shown ), std::end( shown ) );
    Table & table = report.table( "slices", columns );
-   for( unsigned module : *modules ) {
+   for( unsigned module : modules ? *modules : std::set< unsigned >() ) {
       ObjectRef ref;
       ref.kind = ObjectRef::Kind::slice;
       ref.modId = StrataCentral::ModId( module );
@@ -342,17 +340,18 @@ showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
    args.end();
    Report report( ref.text() );
    const Resolved r = resolve( s.host, ref );
+   // The same keys whether or not the object exists: null stands for what
+   // does not apply, and stays out of the text.
+   const Cell none = Cell::withJson( "", "null" );
    report.field( "object", ref.text() );
-   if( !r.object ) {
-      report.field( "missing", r.missing );
-      return report;
-   }
-   const Quill::TypeInfo * type = r.object->fwkType();
-   report.field( "identity", describeValue( Quill::Value( r.object ) ) );
+   report.field( "missing", r.object ? "" : "missing", r.object ? none : Cell( r.missing ) );
+   report.field( "identity", r.object ? "identity" : "",
+                 r.object ? Cell( describeValue( Quill::Value( r.object ) ) ) : none );
+   Table & table = report.table( "attributes", { "id", "name", "kind", "type", "ops", "value" } );
+   const Quill::TypeInfo * type = r.object ? r.object->fwkType() : nullptr;
    if( !type ) {
       return report;
    }
-   Table & table = report.table( "attributes", { "id", "name", "kind", "type", "ops", "value" } );
    for( const Quill::AttrInfo & attr : type->attributes ) {
       Cell value;
       if( attr.kind == Quill::AttrKind::operation ) {
@@ -385,11 +384,25 @@ showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
 
 void
 addObjectCommands( CommandTable & table ) {
-   table.verb( "set", "set OBJECT ATTR VALUE", setCommand );
-   table.verb( "call", "call OBJECT OP [ARG...]", callCommand );
-   table.verb( "mark", "mark OBJECT as LABEL", markCommand );
-   table.expectation( "slices", "slices [MOD...]", expectSlices );
-   table.show( "slices", "slices", showSlices );
+   table.section( "The plug-in's objects (OBJECT: mounter, root or slice MOD)" );
+   table.verb( "set",
+               { "set OBJECT ATTR VALUE",
+                 "Writes an attribute through the generic attribute interface." },
+               setCommand );
+   table.verb( "call",
+               { "call OBJECT OP [ARG...]",
+                 "Calls an operation through the generic attribute interface and prints what "
+                 "it returns." },
+               callCommand );
+   table.verb( "mark",
+               { "mark OBJECT as LABEL",
+                 "Remembers the object's identity, to check later whether it is still the same "
+                 "object." },
+               markCommand );
+   table.expectation( "slices",
+                      { "slices [MOD...]", "Exactly these modules have slices." }, expectSlices );
+   table.show( "slices",
+               { "slices", "Every slice with its chief attributes." }, showSlices );
    const std::pair< const char *, ObjectRef::Kind > objects[] = {
       { "mounter", ObjectRef::Kind::mounter },
       { "root", ObjectRef::Kind::root },
@@ -397,10 +410,14 @@ addObjectCommands( CommandTable & table ) {
    for( const auto & [ word, kind ] : objects ) {
       const std::string object = kind == ObjectRef::Kind::slice ? "slice MOD" : word;
       table.expectation( word,
-                         object + " ATTR VALUE | " + object + " call OP [ARG...] -> VALUE | " +
-                            object + " is|is-not LABEL",
+                         { object + " ATTR VALUE | " + object + " call OP [ARG...] -> VALUE | " +
+                              object + " is|is-not LABEL",
+                           "The attribute reads VALUE, the call returns VALUE, or the object is "
+                           "(is not) the one marked LABEL." },
                          [ k = kind ]( Session & s, Args & args ) { expectObject( s, args, k ); } );
-      table.show( word, object,
+      table.show( word,
+                  { object, "Every attribute and operation of the object, read through the "
+                            "generic attribute interface." },
                   [ k = kind ]( Session & s, Args & args ) { return showObject( s, args, k ); } );
    }
 }

@@ -22,6 +22,21 @@ Cell::decimal( double value ) {
 }
 
 Cell
+Cell::fieldValue( U64 value ) {
+   if( value < 10 ) {
+      return number( value );
+   }
+   return hex( value );
+}
+
+Cell
+Cell::withJson( std::string text, std::string jsonLiteral ) {
+   Cell cell( std::move( text ) );
+   cell.json = std::move( jsonLiteral );
+   return cell;
+}
+
+Cell
 Cell::hex( U64 value ) {
    char text[ 24 ];
    std::snprintf( text, sizeof text, "0x%llx", static_cast< unsigned long long >( value ) );
@@ -63,82 +78,93 @@ jsonCell( const Cell & cell ) {
 } // namespace
 
 void
-Report::field( const std::string & name, Cell value ) {
-   sections_.emplace_back( Field{ name, std::move( value ) } );
+Report::field( const std::string & key, const std::string & label, Cell value ) {
+   sections_.emplace_back( Field{ key, label, std::move( value ) } );
 }
 
 Table &
-Report::table( const std::string & name, std::vector< std::string > columns ) {
-   sections_.emplace_back( Table( name, std::move( columns ) ) );
+Report::table( const std::string & key, const std::string & label,
+               std::vector< std::string > columns ) {
+   sections_.emplace_back( Table( key, label, std::move( columns ) ) );
    return std::get< Table >( sections_.back() );
 }
 
 void
-Report::lines( const std::string & name, std::vector< std::string > lines ) {
-   sections_.emplace_back( Lines{ name, std::move( lines ) } );
+Report::lines( const std::string & key, std::vector< std::string > lines ) {
+   sections_.emplace_back( Lines{ key, std::move( lines ) } );
 }
 
 void
-Report::printText( std::ostream & out ) const {
-   std::size_t fieldWidth = 0;
+Report::printTable( std::ostream & out, const Table & t, const Style & style ) const {
+   out << style.paint( t.label() + ":", Tone::heading ) << "\n";
+   if( t.rows().empty() ) {
+      out << "  " << style.paint( "(none)", Tone::dim ) << "\n";
+      return;
+   }
+   const bool asLines = std::all_of( t.rows().begin(), t.rows().end(),
+                                     []( const Table::Row & row ) { return bool( row.line ); } );
+   if( asLines ) {
+      for( const Table::Row & row : t.rows() ) {
+         out << "  " << *row.line << "\n";
+      }
+      return;
+   }
+   std::vector< std::size_t > widths;
+   for( const std::string & c : t.columns() ) {
+      widths.push_back( c.size() );
+   }
+   for( const Table::Row & row : t.rows() ) {
+      for( std::size_t i = 0; i < row.cells.size() && i < widths.size(); ++i ) {
+         widths[ i ] = std::max( widths[ i ], row.cells[ i ].text.size() );
+      }
+   }
+   // Padding is counted on the plain text: colour codes take no columns.
+   auto printRow = [ & ]( auto cellAt ) {
+      std::string line = " ";
+      for( std::size_t i = 0; i < widths.size(); ++i ) {
+         const Cell cell = cellAt( i );
+         line += " " + style.paint( cell.text, cell.tone );
+         if( i + 1 < widths.size() ) {
+            line += std::string( widths[ i ] - cell.text.size() + 1, ' ' );
+         }
+      }
+      out << line << "\n";
+   };
+   printRow( [ & ]( std::size_t i ) { return Cell( t.columns()[ i ] ).toned( Tone::heading ); } );
+   for( const Table::Row & row : t.rows() ) {
+      printRow( [ & ]( std::size_t i ) { return i < row.cells.size() ? row.cells[ i ] : Cell(); } );
+   }
+}
+
+void
+Report::printText( std::ostream & out, const Style & style ) const {
+   std::size_t labelWidth = 0;
    for( const auto & section : sections_ ) {
       if( const Field * f = std::get_if< Field >( &section ) ) {
-         fieldWidth = std::max( fieldWidth, f->name.size() );
+         labelWidth = std::max( labelWidth, f->label.size() );
       }
    }
    bool first = true;
    for( const auto & section : sections_ ) {
       if( const Field * f = std::get_if< Field >( &section ) ) {
-         out << f->name << ":" << std::string( fieldWidth - f->name.size() + 1, ' ' )
-             << f->value.text << "\n";
-         first = false;
-         continue;
-      }
-      if( const Lines * l = std::get_if< Lines >( &section ) ) {
+         if( f->label.empty() ) {
+            continue;
+         }
+         out << f->label << ":" << std::string( labelWidth - f->label.size() + 1, ' ' )
+             << style.paint( f->value.text, f->value.tone ) << "\n";
+      } else if( const Lines * l = std::get_if< Lines >( &section ) ) {
          if( l->lines.empty() ) {
-            out << "(no " << l->name << ")\n";
+            out << style.paint( "(no " + l->key + ")", Tone::dim ) << "\n";
          }
          for( const std::string & line : l->lines ) {
             out << line << "\n";
          }
-         first = false;
-         continue;
-      }
-      const Table & t = std::get< Table >( section );
-      if( !first ) {
-         out << "\n";
+      } else {
+         // A table stands apart from what precedes it.
+         out << ( first ? "" : "\n" );
+         printTable( out, std::get< Table >( section ), style );
       }
       first = false;
-      out << t.name() << ":\n";
-      if( t.rows().empty() ) {
-         out << "  (none)\n";
-         continue;
-      }
-      std::vector< std::size_t > widths;
-      for( const std::string & c : t.columns() ) {
-         widths.push_back( c.size() );
-      }
-      for( const auto & row : t.rows() ) {
-         for( std::size_t i = 0; i < row.size() && i < widths.size(); ++i ) {
-            widths[ i ] = std::max( widths[ i ], row[ i ].text.size() );
-         }
-      }
-      auto printRow = [ & ]( auto cellText, std::size_t count ) {
-         std::string line = " ";
-         for( std::size_t i = 0; i < count; ++i ) {
-            const std::string text = cellText( i );
-            line += " " + text;
-            if( i + 1 < count ) {
-               line += std::string( widths[ i ] - text.size() + 1, ' ' );
-            }
-         }
-         out << line << "\n";
-      };
-      printRow( [ & ]( std::size_t i ) { return t.columns()[ i ]; }, t.columns().size() );
-      for( const auto & row : t.rows() ) {
-         printRow( [ & ]( std::size_t i ) { return i < row.size() ? row[ i ].text : ""; },
-                   t.columns().size() );
-      }
    }
 }
 
@@ -148,22 +174,22 @@ Report::printJson( std::ostream & out ) const {
    for( const auto & section : sections_ ) {
       out << ", ";
       if( const Field * f = std::get_if< Field >( &section ) ) {
-         out << jsonString( f->name ) << ": " << jsonCell( f->value );
+         out << jsonString( f->key ) << ": " << jsonCell( f->value );
       } else if( const Lines * l = std::get_if< Lines >( &section ) ) {
-         out << jsonString( l->name ) << ": [";
+         out << jsonString( l->key ) << ": [";
          for( std::size_t i = 0; i < l->lines.size(); ++i ) {
             out << ( i ? ", " : "" ) << jsonString( l->lines[ i ] );
          }
          out << "]";
       } else {
          const Table & t = std::get< Table >( section );
-         out << jsonString( t.name() ) << ": [";
+         out << jsonString( t.key() ) << ": [";
          for( std::size_t r = 0; r < t.rows().size(); ++r ) {
-            const auto & row = t.rows()[ r ];
+            const auto & cells = t.rows()[ r ].cells;
             out << ( r ? ", " : "" ) << "{";
             for( std::size_t i = 0; i < t.columns().size(); ++i ) {
                out << ( i ? ", " : "" ) << jsonString( t.columns()[ i ] ) << ": "
-                   << ( i < row.size() ? jsonCell( row[ i ] ) : "null" );
+                   << ( i < cells.size() ? jsonCell( cells[ i ] ) : "null" );
             }
             out << "}";
          }

@@ -1,6 +1,7 @@
 #include "Runner.h"
 
 #include "Quill/ActivityLock.h"
+#include "Quill/Clock.h"
 #include "ScenarioError.h"
 
 #include <iostream>
@@ -29,10 +30,27 @@ commandText( const std::vector< Token > & tokens ) {
    return text;
 }
 
+std::optional< std::string >
+StreamLineSource::readLine() {
+   if( prompt_ ) {
+      *prompt_ << promptText << std::flush;
+   }
+   std::string text;
+   if( !std::getline( in_, text ) ) {
+      if( prompt_ ) {
+         *prompt_ << "\n";
+      }
+      return std::nullopt;
+   }
+   return text;
+}
+
 bool
 Runner::runLine( const std::string & text, const Location & where ) {
    Line line;
    line.where = where;
+   Recorder::Outcome outcome = Recorder::Outcome::ran;
+   const std::size_t failedBefore = session_.checks.failed();
    try {
       line.tokens = tokenize( text );
       if( line.tokens.empty() ) {
@@ -40,16 +58,32 @@ Runner::runLine( const std::string & text, const Location & where ) {
       }
       line.text = commandText( line.tokens );
       std::lock_guard activity( Quill::activityLock() );
+      if( recorder_ ) {
+         recorder_->starting( Quill::System::currentTime(), line.text );
+      }
       table_.run( session_, line );
+      if( CommandTable::inspects( line ) ) {
+         outcome = Recorder::Outcome::inspected;
+      } else if( session_.checks.failed() > failedBefore ) {
+         outcome = Recorder::Outcome::checkFailed;
+      }
    } catch( const ScenarioError & e ) {
+      if( recorder_ ) {
+         recorder_->ended( Recorder::Outcome::malformed );
+      }
       session_.out.flush();
       session_.err << where.text() << ": " << e.what() << "\n";
       session_.err.flush();
       return false;
    } catch( const std::exception & e ) {
+      outcome = Recorder::Outcome::raised;
       session_.checks.raised( where, line.text, e.what(), session_.err );
    } catch( ... ) {
+      outcome = Recorder::Outcome::raised;
       session_.checks.raised( where, line.text, "an exception of unknown type", session_.err );
+   }
+   if( recorder_ ) {
+      recorder_->ended( outcome );
    }
    session_.out.flush();
    return true;
@@ -57,6 +91,9 @@ Runner::runLine( const std::string & text, const Location & where ) {
 
 bool
 Runner::runFile( std::istream & in, const std::string & name ) {
+   if( recorder_ ) {
+      recorder_->sourceIs( name );
+   }
    std::string text;
    Location where{ name, 0 };
    while( std::getline( in, text ) ) {
@@ -70,22 +107,21 @@ Runner::runFile( std::istream & in, const std::string & name ) {
 }
 
 void
-Runner::runInteractive( std::istream & in, bool prompt ) {
-   std::string text;
-   Location where{ "stdin", 0 };
-   for( ;; ) {
-      if( prompt ) {
-         session_.out << "strata> " << std::flush;
-      }
-      if( !std::getline( in, text ) ) {
-         if( prompt ) {
-            session_.out << "\n";
-         }
-         return;
-      }
-      ++where.line;
-      runLine( text, where );
+Runner::runInteractive( LineSource & lines ) {
+   if( recorder_ ) {
+      recorder_->sourceIs( "the prompt" );
    }
+   Location where{ "stdin", 0 };
+   while( const std::optional< std::string > text = lines.readLine() ) {
+      ++where.line;
+      runLine( *text, where );
+   }
+}
+
+void
+Runner::runInteractive( std::istream & in, bool prompt ) {
+   StreamLineSource lines( in, prompt ? &session_.out : nullptr );
+   runInteractive( lines );
 }
 
 int

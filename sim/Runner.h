@@ -6,15 +6,42 @@
 // Interactive: the same message, and the session goes on. Either way a
 // framework error the plug-in throws during a command is reported as
 // "FILE:LINE: COMMAND raised: WHAT" and counts as a failed check.
+//
+// With a recorder, every line run is handed to it with how it ended.
 #pragma once
 
 #include "CommandTable.h"
+#include "Recorder.h"
 #include "Session.h"
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace Sim {
+
+// Where interactive lines come from: a plain stream, or the line editor on a
+// terminal.
+class LineSource {
+ public:
+   virtual ~LineSource() = default;
+   // The next line without its end, or nothing at the end of input.
+   virtual std::optional< std::string > readLine() = 0;
+};
+
+class StreamLineSource : public LineSource {
+ public:
+   // Writes the prompt "strata> " to `prompt` before each line, when given.
+   StreamLineSource( std::istream & in, std::ostream * prompt ) : in_( in ), prompt_( prompt ) {}
+   std::optional< std::string > readLine() override;
+
+ private:
+   std::istream & in_;
+   std::ostream * prompt_;
+};
+
+// The prompt of interactive sessions.
+inline constexpr const char * promptText = "strata> ";
 
 class Runner {
  public:
@@ -22,12 +49,17 @@ class Runner {
 
    // Runs a whole stream; returns false when a malformed line ended the run.
    bool runFile( std::istream & in, const std::string & name );
-   // Reads commands until the end of input, prompting "strata> " before each
-   // when `prompt` (the simulator prompts only a terminal, so that piped
-   // input does not fill the output with prompts).
+   // Reads commands until the end of input; malformed lines are reported and
+   // the session goes on.
+   void runInteractive( LineSource & lines );
+   // The same from a stream, prompting "strata> " before each line when
+   // `prompt`.
    void runInteractive( std::istream & in, bool prompt );
    // Runs one line. Returns false when the line was malformed.
    bool runLine( const std::string & text, const Location & where );
+
+   // Hands every line run from now on to `recorder` (null: none).
+   void recorderIs( Recorder * recorder ) noexcept { recorder_ = recorder; }
 
    // 2 after a malformed line, 1 after a failed check, else 0.
    int exitStatus() const noexcept;
@@ -37,6 +69,7 @@ class Runner {
  private:
    Session & session_;
    const CommandTable & table_;
+   Recorder * recorder_ = nullptr;
    bool malformed_ = false;
 };
 

@@ -12,7 +12,8 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
       return true;
    }
    ++failed_;
-   out_ << where.text() << ": expected " << expected << ", got " << got << "\n";
+   out_ << style_.paint( where.text() + ": expected " + expected + ", got " + got, Tone::bad )
+        << "\n";
    return false;
 }
 
@@ -27,7 +28,9 @@ Checks::raised( const Location & where, const std::string & command, const std::
 
 std::string
 Checks::summary() const {
-   return std::to_string( passed_ ) + " passed, " + std::to_string( failed_ ) + " failed";
+   return style_.paint( std::to_string( passed_ ) + " passed, " + std::to_string( failed_ ) +
+                           " failed",
+                        failed_ ? Tone::bad : Tone::good );
 }
 
 } // namespace Sim

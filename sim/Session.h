@@ -5,6 +5,7 @@
 
 #include "Command.h"
 #include "Host.h"
+#include "Style.h"
 #include "TraceCapture.h"
 
 #include <cstddef>
@@ -18,7 +19,7 @@ namespace Sim {
 // G" at once; the run goes on.
 class Checks {
  public:
-   explicit Checks( std::ostream & out ) : out_( out ) {}
+   Checks( std::ostream & out, Style style ) : out_( out ), style_( style ) {}
 
    // Records one check and returns whether it held.
    bool check( const Location & where, bool holds, const std::string & expected,
@@ -31,21 +32,26 @@ class Checks {
    std::size_t passed() const noexcept { return passed_; }
    std::size_t failed() const noexcept { return failed_; }
    std::size_t total() const noexcept { return passed_ + failed_; }
-   // "N passed, N failed".
+   // "N passed, N failed" (coloured by the outcome on a terminal).
    std::string summary() const;
 
  private:
    std::ostream & out_;
+   Style style_;
    std::size_t passed_ = 0;
    std::size_t failed_ = 0;
 };
 
 struct Session {
-   Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader )
-         : out( out ), err( err ), trace( out, quiet ), host( loader ), checks( out ) {}
+   // `style`: how output to `out` is coloured (plain unless it is a terminal).
+   Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader,
+            Style style = Style() )
+         : out( out ), err( err ), style( style ), trace( out, quiet, style ), host( loader ),
+           checks( out, style ) {}
 
    std::ostream & out;
    std::ostream & err;
+   Style style;
    // Before the host: lines traced while the agent shuts down still have a sink.
    TraceCapture trace;
    Host host;

@@ -161,11 +161,32 @@ toggleCommand( Session &, Args & args ) {
 
 void
 addStateCommands( CommandTable & table ) {
-   table.verb( "module", "module MOD unit UNIT | module MOD remove", moduleCommand );
-   table.verb( "unit", "unit UNIT modinfo VALUE | unit UNIT remove", unitCommand );
-   table.verb( "intf", "intf NAME [unused] [port M/U/P] | intf NAME remove", intfCommand );
-   table.verb( "lag", "lag LAG members MEMBER... | lag LAG remove", lagCommand );
-   table.verb( "toggle", "toggle NAME on|off", toggleCommand );
+   table.section( "Shared Strata state (each change is published at once)" );
+   table.verb( "module",
+               { "module MOD unit UNIT | module MOD remove",
+                 "Puts chip module MOD on UNIT (strataModIdToUnit), or takes it away; the "
+                 "plug-in keeps one slice per module." },
+               moduleCommand );
+   table.verb( "unit",
+               { "unit UNIT modinfo VALUE | unit UNIT remove",
+                 "Gives UNIT its 16-bit module information (strataModId), which heads every "
+                 "source-trunk-map request for the unit; or removes it." },
+               unitCommand );
+   table.verb( "intf",
+               { "intf NAME [unused] [port M/U/P] | intf NAME remove",
+                 "Declares an interface (in intf, or unusedIntf with unused) and its chip port "
+                 "MODULE/UNIT/PORT; or removes it from every map." },
+               intfCommand );
+   table.verb( "lag",
+               { "lag LAG members MEMBER... | lag LAG remove",
+                 "Sets a port-channel's member ports (interfaces with a port, or M/U/P), "
+                 "updating strataLagToPort and strataPortToLag; or removes it." },
+               lagCommand );
+   table.verb( "toggle",
+               { "toggle NAME on|off",
+                 "What the feature-toggle library answers for NAME from now on; the plug-in "
+                 "asks once per process, so set CFM's toggles before agent start." },
+               toggleCommand );
 }
 
 } // namespace Sim

@@ -30,6 +30,13 @@ TableManager::entry( U16 modId, U16 port ) const {
    return found->second;
 }
 
+const std::map< TableManager::PortKey, TableManager::Written > &
+TableManager::chipTable( U16 unit ) const {
+   static const std::map< PortKey, Written > none;
+   auto found = chip_.find( unit );
+   return found == chip_.end() ? none : found->second;
+}
+
 void
 TableManager::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
                         const void * key, const void * value ) {
@@ -40,7 +47,14 @@ TableManager::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short 
    const auto & requestKey = *static_cast< const StrataCentral::PortTabWriteRequestKey * >( key );
    const U32 profile = *static_cast< const U32 * >( value );
    self.log_.push_back( StrataCentral::PortTabWriteRequest{ requestKey, profile } );
-   self.table_[ PortKey( requestKey.modId.value(), requestKey.port.value() ) ] = profile;
+   const PortKey portKey( requestKey.modId.value(), requestKey.port.value() );
+   self.table_[ portKey ] = profile;
+   const std::optional< U16 > unit = self.unitOf_ ? self.unitOf_( requestKey ) : std::nullopt;
+   if( unit ) {
+      self.chip_[ *unit ][ portKey ] = Written{ requestKey.modInfo, profile };
+   } else {
+      ++self.unplaced_;
+   }
 }
 
 } // namespace Sim

@@ -1,13 +1,14 @@
 // The simulated agent's table manager: it watches the plug-in's source-trunk-
 // map request directory and carries each posted request out at once, keeping
-// the resulting SOURCE_TRUNK_MAP profile per (module id, port) and a log of
-// the requests posted since the last clear.
+// the resulting SOURCE_TRUNK_MAP profile per chip unit and (module id, port),
+// and a log of the requests posted since the last clear.
 #pragma once
 
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Vela/Ptr.h"
 #include "Vela/Publisher.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -18,6 +19,15 @@ namespace Sim {
 class TableManager {
  public:
    using PortKey = std::pair< U16, U16 >; // module id, port number
+   // The chip unit a request is carried out on, or nothing when none can be
+   // told (the request is then logged but written nowhere).
+   using UnitResolver =
+      std::function< std::optional< U16 >( const StrataCentral::PortTabWriteRequestKey & ) >;
+   // A SOURCE_TRUNK_MAP entry as the last request for it left it.
+   struct Written {
+      U16 modInfo = 0; // the module information that headed the request
+      U32 profile = 0; // the LPORT profile index
+   };
 
    TableManager() = default;
    TableManager( const TableManager & ) = delete;
@@ -36,9 +46,16 @@ class TableManager {
    // table itself is hardware state and stays.
    void logClear();
 
+   void unitResolverIs( UnitResolver resolver ) { unitOf_ = std::move( resolver ); }
+
    // The profile the last request for (module id, port) wrote, if any.
    std::optional< U32 > entry( U16 modId, U16 port ) const;
    const std::map< PortKey, U32 > & entries() const noexcept { return table_; }
+   // SOURCE_TRUNK_MAP of one unit: every (module id, port) a request was
+   // carried out for, profile 0 included. Empty for a unit never written.
+   const std::map< PortKey, Written > & chipTable( U16 unit ) const;
+   // Requests carried out since the start for which no unit could be told.
+   std::size_t unplaced() const noexcept { return unplaced_; }
 
  private:
    static void dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
@@ -48,6 +65,9 @@ class TableManager {
    Vela::Subscriber subscriber_{ &dispatch, this };
    std::vector< StrataCentral::PortTabWriteRequest > log_;
    std::map< PortKey, U32 > table_;
+   UnitResolver unitOf_;
+   std::map< U16, std::map< PortKey, Written > > chip_;
+   std::size_t unplaced_ = 0;
 };
 
 } // namespace Sim

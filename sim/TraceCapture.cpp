@@ -7,7 +7,19 @@
 
 namespace Sim {
 
-TraceCapture::TraceCapture( std::ostream & out, bool quiet ) : out_( out ), quiet_( quiet ) {
+bool
+TraceFilter::matches( const CapturedTrace & trace ) const {
+   if( handle && trace.record.handle != *handle ) {
+      return false;
+   }
+   if( trace.record.level > 15 || !( levels & ( 1u << trace.record.level ) ) ) {
+      return false;
+   }
+   return !text || trace.line.find( *text ) != std::string::npos;
+}
+
+TraceCapture::TraceCapture( std::ostream & out, bool quiet, Style style )
+      : out_( out ), quiet_( quiet ), style_( style ) {
    Quill::traceSinkIs( [ this ]( const Quill::TraceRecord & r ) { record( r ); } );
 }
 
@@ -17,27 +29,43 @@ TraceCapture::~TraceCapture() {
 
 void
 TraceCapture::record( const Quill::TraceRecord & record ) {
-   std::string line = Quill::formatTraceLine( record );
+   CapturedTrace captured{ record, Quill::formatTraceLine( record ) };
    std::lock_guard lock( mutex_ );
    if( !quiet_ ) {
-      out_ << line << "\n";
+      out_ << paintTraceLine( style_, captured.record, captured.line ) << "\n";
    }
-   lines_.push_back( std::move( line ) );
+   lines_.push_back( std::move( captured ) );
 }
 
 std::vector< std::string >
 TraceCapture::lines() const {
    std::lock_guard lock( mutex_ );
-   return lines_;
+   std::vector< std::string > lines;
+   for( const CapturedTrace & trace : lines_ ) {
+      lines.push_back( trace.line );
+   }
+   return lines;
+}
+
+std::vector< CapturedTrace >
+TraceCapture::matching( const TraceFilter & filter ) const {
+   std::lock_guard lock( mutex_ );
+   std::vector< CapturedTrace > found;
+   for( const CapturedTrace & trace : lines_ ) {
+      if( filter.matches( trace ) ) {
+         found.push_back( trace );
+      }
+   }
+   return found;
 }
 
 std::vector< std::string >
 TraceCapture::linesContaining( std::string_view text ) const {
    std::lock_guard lock( mutex_ );
    std::vector< std::string > found;
-   for( const std::string & line : lines_ ) {
-      if( line.find( text ) != std::string::npos ) {
-         found.push_back( line );
+   for( const CapturedTrace & trace : lines_ ) {
+      if( trace.line.find( text ) != std::string::npos ) {
+         found.push_back( trace.line );
       }
    }
    return found;

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "Quill/Trace.h"
+#include "Quill/Types.h"
+#include "Style.h"
 
+#include <optional>
 #include <cstddef>
 #include <iosfwd>
 #include <mutex>
@@ -13,10 +16,26 @@
 
 namespace Sim {
 
+// One captured line: what the plug-in traced, and the line as printed.
+struct CapturedTrace {
+   Quill::TraceRecord record;
+   std::string line; // formatTraceLine( record )
+};
+
+// Which captured lines `show trace` lists; an unset part lets every line by.
+struct TraceFilter {
+   std::optional< std::string > handle; // exactly this handle
+   U16 levels = 0xFFFF;                 // bit n: level n
+   std::optional< std::string > text;   // contained in the formatted line
+
+   bool matches( const CapturedTrace & trace ) const;
+};
+
 class TraceCapture {
  public:
-   // Installs itself as the process's trace sink; uninstalls in the destructor.
-   TraceCapture( std::ostream & out, bool quiet );
+   // Installs itself as the process's trace sink; uninstalls in the
+   // destructor. Lines printed as they come are coloured as `style` says.
+   TraceCapture( std::ostream & out, bool quiet, Style style = Style() );
    ~TraceCapture();
    TraceCapture( const TraceCapture & ) = delete;
    TraceCapture & operator=( const TraceCapture & ) = delete;
@@ -25,6 +44,8 @@ class TraceCapture {
    std::vector< std::string > lines() const;
    // The captured lines that contain `text`.
    std::vector< std::string > linesContaining( std::string_view text ) const;
+   // The captured lines that pass `filter`, in the order traced.
+   std::vector< CapturedTrace > matching( const TraceFilter & filter ) const;
    void clear();
 
  private:
@@ -32,8 +53,9 @@ class TraceCapture {
 
    std::ostream & out_;
    bool quiet_;
+   Style style_;
    mutable std::mutex mutex_; // SDK calls run with the activity lock released
-   std::vector< std::string > lines_;
+   std::vector< CapturedTrace > lines_;
 };
 
 // Opens the trace handles with every level on (what the simulator promises),

@@ -57,7 +57,7 @@ TEST_F( RunnerTest, FailedChecksGoOnAndSetExitOne ) {
                                "expect lport-tab 1 5 portVid=0x124 vfpEnable=2\n"
                                "expect lport-tab 1 5 portVid=291\n" );
    EXPECT_EQ( status, 1 );
-   EXPECT_EQ( out_.str(), "t.scn:2: expected lport-tab 1 5 portVid=292 vfpEnable=2, got portVid=291 "
+   EXPECT_EQ( out_.str(), "t.scn:2: expected lport-tab 1 5 portVid=0x124 vfpEnable=2, got portVid=0x123 "
                           "vfpEnable=2\n1 passed, 1 failed\n" );
    EXPECT_EQ( err_.str(), "" );
 }

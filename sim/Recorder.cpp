@@ -1,0 +1,91 @@
+#include "Recorder.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace Sim {
+
+Recorder::Recorder( std::ostream & out, const std::vector< std::string > & notes,
+                    const std::vector< std::string > & commands )
+      : out_( out ) {
+   out_ << "# A session of strata-agent-sim, recorded with --record.\n"
+        << "# Replay it with:  strata-agent-sim THIS-FILE\n"
+        << "# Each command follows the virtual time at which it ran. Inspections\n"
+        << "# (show, help) and expectations that did not hold are kept as comments.\n";
+   for( const std::string & note : notes ) {
+      out_ << "# " << note << "\n";
+   }
+   for( const std::string & command : commands ) {
+      out_ << command << "\n";
+   }
+   out_.flush();
+}
+
+void
+Recorder::sourceIs( const std::string & name ) {
+   if( source_ == name ) {
+      return;
+   }
+   source_ = name;
+   out_ << "\n# --- from " << name << "\n";
+   out_.flush();
+}
+
+void
+Recorder::writeTime( double time ) {
+   char text[ 48 ];
+   std::snprintf( text, sizeof text, "# [%.6f]\n", time );
+   out_ << text;
+}
+
+void
+Recorder::starting( double time, const std::string & text ) {
+   pending_ = Pending{ time, text };
+}
+
+void
+Recorder::ended( Outcome outcome ) {
+   if( !pending_ ) {
+      return;
+   }
+   const Pending command = *pending_;
+   pending_.reset();
+   switch( outcome ) {
+    case Outcome::malformed:
+      return; // ran nothing
+    case Outcome::ran:
+      writeTime( command.time );
+      out_ << command.text << "\n";
+      break;
+    case Outcome::inspected:
+      writeTime( command.time );
+      out_ << "# " << command.text << "\n";
+      break;
+    case Outcome::checkFailed:
+      writeTime( command.time );
+      out_ << "# failed: " << command.text << "\n";
+      break;
+    case Outcome::raised:
+      // Kept as a command: what the command changed before the plug-in
+      // raised (a request's version, say) is part of the state to reach.
+      writeTime( command.time );
+      out_ << "# The plug-in raised an error during this command; the replay will too.\n"
+           << command.text << "\n";
+      break;
+   }
+   out_.flush();
+}
+
+void
+Recorder::processStopping() {
+   if( !pending_ ) {
+      return;
+   }
+   writeTime( pending_->time );
+   out_ << "# The process stopped during this command (a failed checked SDK call).\n"
+        << pending_->text << "\n";
+   pending_.reset();
+   out_.flush();
+}
+
+} // namespace Sim
