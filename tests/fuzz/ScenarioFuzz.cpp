@@ -1,0 +1,26 @@
+// libFuzzer target: arbitrary text as a scenario file, through the
+// simulator's lexer, value readers and host-side commands (see
+// ScenarioInput.h for why the plug-in stays unloaded). A line may be
+// malformed or a check may fail, but the run must end with one of the
+// simulator's exit statuses and the message that goes with it.
+#include "ScenarioInput.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int
+LLVMFuzzerTestOneInput( const std::uint8_t * data, std::size_t size ) {
+   const FuzzCheck::ScenarioOutcome outcome = FuzzCheck::runScenarioText(
+      std::string_view( reinterpret_cast< const char * >( data ), size ) );
+   const std::string problem = FuzzCheck::scenarioOutcomeProblem( outcome );
+   if( !problem.empty() ) {
+      std::fprintf( stderr, "scenario reader: %s\n---- standard output ----\n%s\n"
+                    "---- standard error ----\n%s\n",
+                    problem.c_str(), outcome.out.c_str(), outcome.err.c_str() );
+      std::abort();
+   }
+   return 0;
+}
