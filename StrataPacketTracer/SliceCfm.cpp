@@ -176,6 +176,11 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
 
 void
 StrataPacketTracerSliceSm::handleLPortTableWriteForCfm( const CfmSw::IntfVlanTuple & intfVlanTuple ) {
+   handleCfmKey( intfVlanTuple, false );
+}
+
+void
+StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTuple, bool knownPresent ) {
    if( !cfmProgrammingEnabled() || !initialized_ ) {
       return;
    }
@@ -188,7 +193,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm( const CfmSw::IntfVlanTup
          << ", intfVlan: " << intfVlanTuple << " ignored";
       return;
    }
-   const bool setup = cfmHwConfig_->forwardingConfig.contains( intfVlanTuple );
+   const bool setup = knownPresent || cfmHwConfig_->forwardingConfig.contains( intfVlanTuple );
    PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
       << "handleLPortTableWriteForCfm" << " => intfVlan: " << intfVlanTuple << " setup: " << setup;
 
@@ -246,12 +251,25 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
    PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" ) << "handleLPortTableWriteForCfm";
    // Walk a snapshot that keeps every configuration alive: the per-key form
    // releases the activity lock in its SDK calls, and the collection may
-   // change meanwhile.
+   // change meanwhile. It is filled in one pass: the vector's range
+   // constructor would walk the collection's scattered nodes twice (once to
+   // count them).
    using Entry = std::pair< CfmSw::IntfVlanTuple, Vela::Ptr< CfmSw::CfmForwardingConfig > >;
-   const std::vector< Entry > entries( cfmHwConfig_->forwardingConfig.begin(),
-                                       cfmHwConfig_->forwardingConfig.end() );
+   std::vector< Entry > entries;
+   entries.reserve( cfmHwConfig_->forwardingConfig.size() );
+   for( const auto & entry : cfmHwConfig_->forwardingConfig ) {
+      entries.emplace_back( entry );
+   }
+   // Each key must be looked up again before it is programmed, in case it
+   // went meanwhile; but as long as no change has reached the listening slice
+   // since the snapshot, every key of the snapshot is still there, and the
+   // lookup (a walk down the configuration's tree per key, which would make
+   // the whole walk grow faster than the configuration) can be skipped.
+   const U64 changesAtSnapshot = cfmConfigChanges_;
    for( const Entry & entry : entries ) {
-      handleLPortTableWriteForCfm( entry.first );
+      const bool unchanged =
+         cfmHwConfigSubscriber_.isSubscribed() && cfmConfigChanges_ == changesAtSnapshot;
+      handleCfmKey( entry.first, unchanged );
    }
 }
 
@@ -293,7 +311,12 @@ StrataPacketTracerSliceSm::cfmHwConfigDispatch( Vela::Publisher *, Vela::Subscri
       return;
    }
    auto * slice = subscriber->ownerAs< StrataPacketTracerSliceSm >();
-   if( !slice || slice->quillMarkedForDeletion() ) {
+   if( !slice ) {
+      return;
+   }
+   // Counted even on a slice that is going: a walk in progress must know.
+   ++slice->cfmConfigChanges_;
+   if( slice->quillMarkedForDeletion() ) {
       return;
    }
    // Added, changed and removed entries alike: the handler looks the key up.

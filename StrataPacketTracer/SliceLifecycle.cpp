@@ -97,6 +97,11 @@ StrataPacketTracerSliceSm::subscriptionsIs( bool active ) {
    follow( lPortTableWriteRequestConfig_.ptr(), lPortTableWriteRequestConfigSubscriber_ );
    follow( scsd_.ptr(), scsdSubscriber_ );
    follow( cfmHwConfig_.ptr(), cfmHwConfigSubscriber_ );
+   // Changes made while the slice does not listen go uncounted; count the
+   // deafness itself, so that no snapshot taken before it is trusted after it.
+   if( !active ) {
+      ++cfmConfigChanges_;
+   }
 }
 
 void

@@ -224,6 +224,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // no notifiee (after clockDel, or clockIs with no clock).
    void clockWakeUpIs( Quill::Seconds wakeUp );
    void subscriptionsIs( bool active );
+   // handleLPortTableWriteForCfm(key) for a key the caller knows to be
+   // present (knownPresent), which spares the lookup, or not.
+   void handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTuple, bool knownPresent );
 
    // Inputs.
    Vela::Ptr< StrataCentral::PortTabWriteRequestDir > sourceTrunkMapRequestDir_;
@@ -245,6 +248,11 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    U32 lPortProfileIdx_ = 5;
    U8 lportProfileIdxRefCount_ = 0;
    bool initialized_ = false;
+
+   // Changes of the CFM configuration heard by this slice, plus one for every
+   // time it stopped listening. While it has not moved, a snapshot of the
+   // configuration's keys is still exactly the set of present keys.
+   U64 cfmConfigChanges_ = 0;
 
    // Subscriptions to the three watched inputs.
    Vela::Subscriber lPortTableWriteRequestConfigSubscriber_{ &lPortTableWriteRequestConfigDispatch, this };

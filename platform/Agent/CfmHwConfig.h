@@ -4,10 +4,14 @@
 
 #include "Agent/Lumo.h"
 #include "Quill/Entity.h"
+#include "Quill/IndexedMap.h"
 #include "Quill/PublishedMap.h"
 
 #include <compare>
+#include <cstddef>
+#include <functional>
 #include <ostream>
+#include <string>
 
 namespace CfmSw {
 
@@ -22,6 +26,14 @@ struct IntfVlanTuple {
 
 // "(INTF, VLAN)".
 std::ostream & operator<<( std::ostream & out, const IntfVlanTuple & tuple );
+
+// Hashes a key by its interface name and VLAN (the configuration's index).
+struct IntfVlanTupleHash {
+   std::size_t operator()( const IntfVlanTuple & tuple ) const noexcept {
+      const std::size_t name = std::hash< std::string >{}( tuple.intf.name() );
+      return name ^ ( std::size_t( tuple.vlan ) * 0x9E3779B97F4A7C15ull + ( name << 6 ) + ( name >> 2 ) );
+   }
+};
 
 class CfmForwardingConfig : public Quill::PtrInterface {
  public:
@@ -41,8 +53,11 @@ class CfmHwConfig : public Quill::Entity {
    explicit CfmHwConfig( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   Quill::PublishedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig > > forwardingConfig{
-      publisher(), forwardingConfigAttr };
+   // Ordered, with a hashed index: subscribers look a key up on every change,
+   // and a configuration may hold 100,000 keys.
+   Quill::PublishedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig >,
+                        Quill::IndexedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig >, IntfVlanTupleHash > >
+      forwardingConfig{ publisher(), forwardingConfigAttr };
 };
 
 } // namespace CfmSw

@@ -1,0 +1,85 @@
+// The walk over every CFM forwarding configuration (at initialisation and on
+// request): each key of the walk's snapshot is set up only while it is still
+// configured. The walk spares the per-key lookup while no change of the
+// configuration can have happened; these cases make one happen in the middle
+// of the walk, from the chip access hook of the first profile write, where
+// the real agent gives the activity lock up.
+#include "PluginFixture.h"
+
+namespace {
+
+using StrataTypes::StrataPort;
+
+class CfmWalkTest : public PluginTest::PluginFixture {
+ protected:
+   void SetUp() override {
+      PluginFixture::SetUp();
+      unitInfoIs( 0, 0x21 );
+      interfaceIs( "Ethernet3", port( 1, 0, 3 ) );
+      interfaceIs( "Ethernet4", port( 1, 0, 4 ) );
+      configIs( "Ethernet3", 10 );
+      configIs( "Ethernet4", 10 );
+   }
+   void TearDown() override {
+      chip().accessHookIs( nullptr );
+      slice_ = nullptr;
+      PluginFixture::TearDown();
+   }
+   void configIs( const std::string & intf, U16 vlan ) {
+      const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
+      cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
+   }
+   // At the walk's first chip access (the profile write for Ethernet3), the
+   // configuration of Ethernet4 goes away; later accesses change nothing.
+   void removeEthernet4AtFirstAccess() {
+      chip().accessHookIs( [ this, fired = false ]() mutable {
+         if( !fired ) {
+            fired = true;
+            cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( Lumo::IntfId( "Ethernet4" ), 10 ) );
+         }
+      } );
+   }
+   bool claimed( U32 port ) { return slice_->isAllocatedSrcTrunkCfmIdx( port ); }
+
+   Vela::Ptr< Strata::StrataPacketTracerSliceSm > slice_;
+};
+
+TEST_F( CfmWalkTest, KeyRemovedDuringTheWalkIsTakenDownNotSetUp ) {
+   // At initialisation the slice listens to the configuration already.
+   removeEthernet4AtFirstAccess();
+   slice_ = makeSlice( 1 );
+   EXPECT_TRUE( claimed( 3 ) );
+   EXPECT_FALSE( claimed( 4 ) );
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: true" ), 0u );
+   // Once from the removal's notification, once from the walk's own lookup.
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: false" ), 2u );
+}
+
+TEST_F( CfmWalkTest, WalkOfASliceThatDoesNotListenLooksEveryKeyUp ) {
+   slice_ = makeSlice( 1 );
+   ASSERT_TRUE( claimed( 3 ) && claimed( 4 ) );
+   // Everything taken down, then the slice stops listening: the removal in
+   // the middle of the next walk reaches it by no notification.
+   slice_->handlePortToLag( port( 1, 0, 3 ) ); // not in a LAG: takes port 3 down
+   slice_->handlePortToLag( port( 1, 0, 4 ) );
+   ASSERT_FALSE( claimed( 3 ) || claimed( 4 ) );
+   slice_->hasNotificationActiveIs( false );
+   removeEthernet4AtFirstAccess();
+   tracesClear();
+
+   slice_->handleLPortTableWriteForCfm();
+   EXPECT_TRUE( claimed( 3 ) );
+   EXPECT_FALSE( claimed( 4 ) );
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: false" ), 1u );
+   slice_->hasNotificationActiveIs( true );
+}
+
+TEST_F( CfmWalkTest, UndisturbedWalkSetsUpEveryKey ) {
+   slice_ = makeSlice( 1 );
+   EXPECT_TRUE( claimed( 3 ) && claimed( 4 ) );
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet3, 10) setup: true" ), 1u );
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: true" ), 1u );
+   EXPECT_EQ( requestDir_->requests().size(), 2u );
+}
+
+} // namespace
