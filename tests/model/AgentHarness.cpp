@@ -1,363 +1,315 @@
-#include "AgentHarness.h"
+// The real plug-in, driven as the host agent drives it, and the runs that
+// compare it with the reference model step by step.
+//
+// The harness builds what the host has before the agent starts: the state
+// database with the CFM configuration, the packet tracer's request, the
+// status directory with "Strata-model" in it and the source-trunk-map request
+// directory; the shared Strata state "strataCommon" with the chip unit's
+// module information; the simulated chip reset, with the world's PORT_TAB,
+// LPORT_TAB and CPU_PKT_PROFILE_2 presets; virtual time 0; both CFM toggles
+// on; the activity lock held, as the activity thread holds it around every
+// callback. Starting follows the host: the mounter made by type name, given a
+// host context, doInit, the database serves the mounts, doMountsComplete.
+// Stopping drops the mounter, and with it the root and every slice. Posted
+// source-trunk-map requests are carried out as the agent's table manager
+// would, keeping the last profile per (module id, port).
+#include "Model.h"
+#include "StrataPacketTracerSliceMounter.h"
 
+#include "Agent/CfmHwConfig.h"
+#include "Agent/StrataCommonSmData.h"
+#include "Cairn/EntityManager.h"
 #include "Flagpole/Toggle.h"
 #include "Pallet/Pallet.h"
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
 #include "Quill/Type.h"
 #include "Shim/SimChip.h"
+#include "StrataLib/MounterBase.h"
 
-#include <limits>
+#include <exception>
 #include <sstream>
-#include <stdexcept>
+#include <utility>
 
 namespace ModelTest {
 
 namespace {
 
-constexpr const char * contextName = "model";
-constexpr const char * cfmPath = "cfmSw/cfmHwConfig";
-constexpr const char * requestPath = "stratapackettracer/lPortTableWriteRequestConfig";
-constexpr const char * statusDirPath = "stratapackettracer/lPortTableWriteRequestStatus";
-constexpr const char * requestDirPrefix =
-   "hardware/strata/globalStatus/stratalag/tableMgrDir/sourceTrunkMap/StrataPacketTracer-";
-constexpr const char * traceHandles[] = { "StrataPacketTracerSliceMounter", "ApiStrata" };
-
-// Values the harness itself keeps alive between starts (one per CFM key).
-bool
-ownedByHarness( const std::string & typeName ) {
-   return typeName == CfmSw::CfmForwardingConfig::quillTypeName;
-}
-
 template< typename T >
 Vela::Ptr< T >
-entityAt( Cairn::EntityManager & em, const std::string & path, const char * typeName ) {
-   Vela::Ptr< T > entity = Vela::dynamicPtrCast< T >( em.entityIs( path, typeName ) );
-   if( !entity ) {
-      throw std::logic_error( "harness: no " + std::string( typeName ) + " at " + path );
-   }
-   return entity;
+entityAt( Cairn::EntityManager & em, const std::string & path ) {
+   return Vela::dynamicPtrCast< T >( em.entityIs( path, T::quillTypeName ) );
 }
 
-} // namespace
+// One harness per run: it resets the process-wide state it uses when made,
+// and time and chip again when it goes.
+class AgentHarness {
+ public:
+   AgentHarness() {
+      Quill::System::currentTimeIs( 0 );
+      Shim::SimChip & chip = Shim::simChip();
+      chip.reset();
+      for( const Port & port : ports() ) {
+         for( const auto & [ field, value ] : portTab( port.port ) ) {
+            chip.entryFieldIs( port.unit, chip.PORT_TABm(), port.port, field, value );
+         }
+      }
+      for( const auto & [ index, fields ] : lportTabPresets() ) {
+         for( const auto & [ field, value ] : fields ) {
+            chip.entryFieldIs( chipUnit, chip.LPORT_TABm(), index, field, value );
+         }
+      }
+      chip.cpuPktProfile2Is( chipUnit, cpuPktProfilePreset );
+      // The plug-in reads each toggle once per process: on from the first start.
+      Flagpole::toggleStateIs( "StrataCfmOnTH3", true );
+      Flagpole::toggleStateIs( "StrataCfmOnTH3Masquerade", true );
+      em_ = Pallet::make< Cairn::EntityManager >( "sysdb" );
+      cfm_ = entityAt< CfmSw::CfmHwConfig >( *em_, "cfmSw/cfmHwConfig" );
+      request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >(
+         *em_, "stratapackettracer/lPortTableWriteRequestConfig" );
+      status_ = entityAt< StrataPacketTracer::LPortTableWriteRequestStatus >(
+         *em_, "stratapackettracer/lPortTableWriteRequestStatus/Strata-model" );
+      requestDir_ = entityAt< StrataCentral::PortTabWriteRequestDir >(
+         *em_, "hardware/strata/globalStatus/stratalag/tableMgrDir/sourceTrunkMap/StrataPacketTracer-model" );
+      scsd_ = Pallet::make< Strata::StrataCommonSmData >( "strataCommon" );
+      scsd_->strataModId.set( chipUnit, Strata::StrataModInfo{ chipUnitModInfo, StrataCentral::ChipInfo{} } );
+      status_->publisher().subscriberAdd( &statusWatch_, false );
+      Quill::activityManager()->clock(); // made on first use: counted as the host's
+      for( const auto & [ name, tracker ] : Pallet::trackers() ) {
+         liveBefore_[ name ] = tracker.live;
+      }
+      Quill::activityLock().lock();
+      start();
+   }
+   ~AgentHarness() {
+      if( mounter_ ) {
+         stop();
+      }
+      Quill::activityLock().unlock();
+      status_->publisher().subscriberRemove( &statusWatch_ );
+      Quill::System::currentTimeIs( 0 );
+      Shim::simChip().reset();
+   }
+   AgentHarness( const AgentHarness & ) = delete;
+   AgentHarness & operator=( const AgentHarness & ) = delete;
 
-AgentHarness::AgentHarness( const Universe & universe, bool captureTraces )
-      : universe_( universe ), captureTraces_( captureTraces ) {
-   Quill::System::currentTimeIs( 0 );
-   Shim::SimChip & chip = Shim::simChip();
-   chip.reset();
-   chip.accessHookIs( nullptr );
-   chip.failureHookIs( nullptr );
-   for( const Port & port : universe_.ports() ) {
-      for( const auto & [ field, value ] : universe_.portTab( port.port ) ) {
-         chip.entryFieldIs( port.unit, chip.PORT_TABm(), port.port, field, value );
+   // Carries an action out on the host side; the plug-in reacts inside.
+   // After a restart, what the stop left behind: see stop().
+   std::vector< std::string > apply( const Action & action );
+   // What the plug-in's work has left, with the completions published since
+   // the last observation.
+   Observation observe();
+   // Stops the agent; returns the framework objects left alive above the
+   // counts from before the first start. (Subscribers left on the inputs are
+   // checked after every plug-in test by plugin/PluginFixture.h.)
+   std::vector< std::string > stop();
+
+ private:
+   void start() {
+      mounter_ = Vela::dynamicPtrCast< Strata::StrataPacketTracerSliceMounter >( Quill::newEntityForDir(
+         Strata::StrataPacketTracerSliceMounter::quillTypeName, "StrataPacketTracerSliceMounter" ) );
+      auto context = Pallet::make< StrataLib::HostContext >( em_, "model" );
+      context->sharedEntityIs( "strataCommon", scsd_ );
+      mounter_->hostContextIs( context );
+      mounter_->doInit();
+      mounter_->doMountsComplete( em_->completeMounts( *em_->getMountGroup( mounter_.ptr() ) ), em_ );
+   }
+   static void statusDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void *,
+                               const void * ) {
+      if( attrId == StrataPacketTracer::LPortTableWriteRequestStatus::versionAttr ) {
+         subscriber->ownerAs< AgentHarness >()->completions_.push_back( Quill::System::currentTime() );
       }
    }
-   for( const auto & [ index, fields ] : universe_.lportTabPresets() ) {
-      for( const auto & [ field, value ] : fields ) {
-         chip.entryFieldIs( chipUnit, chip.LPORT_TABm(), index, field, value );
-      }
-   }
-   chip.cpuPktProfile2Is( chipUnit, cpuPktProfilePreset );
-   // The plug-in reads each toggle once per process: they are on before the
-   // first agent start and stay on.
-   Flagpole::toggleStateIs( "StrataCfmOnTH3", true );
-   Flagpole::toggleStateIs( "StrataCfmOnTH3Masquerade", true );
-   if( captureTraces_ ) {
-      Quill::traceSinkIs( [ this ]( const Quill::TraceRecord & record ) { traces_.push_back( record ); } );
-      for( const char * handle : traceHandles ) {
-         Quill::traceLevelsIs( handle, 0xFFFF );
-      }
-   }
 
-   em_ = Pallet::make< Cairn::EntityManager >( "sysdb" );
-   cfm_ = entityAt< CfmSw::CfmHwConfig >( *em_, cfmPath, CfmSw::CfmHwConfig::quillTypeName );
-   request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >(
-      *em_, requestPath, StrataPacketTracer::LPortTableWriteRequestConfig::quillTypeName );
-   auto statusDir = entityAt< Quill::Dir >( *em_, statusDirPath, Quill::Dir::quillTypeName );
-   status_ = Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestStatus >( statusDir->createEntity(
-      std::string( "Strata-" ) + contextName, StrataPacketTracer::LPortTableWriteRequestStatus::quillTypeName ) );
-   requestDir_ = entityAt< StrataCentral::PortTabWriteRequestDir >(
-      *em_, std::string( requestDirPrefix ) + contextName, StrataCentral::PortTabWriteRequestDir::quillTypeName );
-   scsd_ = Pallet::make< Strata::StrataCommonSmData >( "strataCommon" );
-   scsd_->strataModId.set( chipUnit, Strata::StrataModInfo{ chipUnitModInfo, StrataCentral::ChipInfo{} } );
-   if( !status_ ) {
-      throw std::logic_error( "harness: the status entity could not be made" );
-   }
-   agentTable_ = std::make_unique< SourceTrunkMapWriter >( requestDir_ );
-   completions_ = std::make_unique< CompletionRecorder >( status_ );
+   Vela::Ptr< Cairn::EntityManager > em_;
+   Vela::Ptr< CfmSw::CfmHwConfig > cfm_;
+   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestConfig > request_;
+   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > status_;
+   Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir_;
+   Vela::Ptr< Strata::StrataCommonSmData > scsd_;
+   Vela::Ptr< Strata::StrataPacketTracerSliceMounter > mounter_;
+   Vela::Subscriber statusWatch_{ &statusDispatch, this }; // notes each completion's time
+   std::vector< double > completions_;
+   std::map< std::pair< U16, U16 >, U32 > sourceTrunkMap_;
+   std::map< std::string, std::size_t > liveBefore_;
+};
 
-   // The activity manager and its clock are made on first use: before the
-   // counts are taken, so that they count as the host's.
-   clockNotifieesBefore_ = Quill::activityManager()->clock()->notifiees();
-   for( const auto & [ name, tracker ] : Pallet::trackers() ) {
-      liveBefore_[ name ] = tracker.live;
-   }
-
-   Quill::activityLock().lock();
-   start();
-}
-
-AgentHarness::~AgentHarness() {
-   if( mounter_ ) {
-      stop();
-   }
-   Quill::activityLock().unlock();
-   if( captureTraces_ ) {
-      Quill::traceSinkIs( nullptr );
-      for( const char * handle : traceHandles ) {
-         Quill::traceLevelsIs( handle, 0 );
-      }
-   }
-   Quill::System::currentTimeIs( 0 );
-   Shim::simChip().reset();
-}
-
-void
-AgentHarness::start() {
-   auto made = Quill::newEntityForDir( Strata::StrataPacketTracerSliceMounter::quillTypeName,
-                                       "StrataPacketTracerSliceMounter" );
-   mounter_ = Vela::dynamicPtrCast< Strata::StrataPacketTracerSliceMounter >( made );
-   if( !mounter_ ) {
-      throw std::logic_error( "harness: the mounter type made no mounter" );
-   }
-   auto context = Pallet::make< StrataLib::HostContext >( em_, contextName );
-   context->sharedEntityIs( "strataCommon", scsd_ );
-   mounter_->hostContextIs( context );
-   mounter_->doInit();
-   const Cairn::MountStatus status = em_->completeMounts( *em_->getMountGroup( mounter_.ptr() ) );
-   mounter_->doMountsComplete( status, em_ );
-}
-
-void
+std::vector< std::string >
 AgentHarness::stop() {
    em_->mountGroupDel( mounter_.ptr() );
-   // The harness holds the only reference: the mounter goes here, and with it
-   // the root and every slice.
-   mounter_ = nullptr;
-   stopLeftovers_ = leftovers();
-}
-
-std::vector< std::string >
-AgentHarness::finish() {
-   if( mounter_ ) {
-      stop();
-   }
-   return stopLeftovers_;
-}
-
-std::vector< std::string >
-AgentHarness::leftovers() const {
-   std::vector< std::string > found;
+   mounter_ = nullptr; // the only reference: the root and every slice go with it
+   std::vector< std::string > leftovers;
    for( const auto & [ name, tracker ] : Pallet::trackers() ) {
-      auto before = liveBefore_.find( name );
-      const std::size_t expected = before == liveBefore_.end() ? 0 : before->second;
-      if( tracker.live != expected && !ownedByHarness( name ) ) {
-         found.push_back( "live " + name + ": " + std::to_string( tracker.live ) + ", before the agent started " +
-                          std::to_string( expected ) );
+      const std::size_t before = liveBefore_.count( name ) ? liveBefore_[ name ] : 0;
+      // The harness itself keeps one forwarding config per present CFM key.
+      if( tracker.live != before && name != CfmSw::CfmForwardingConfig::quillTypeName ) {
+         leftovers.push_back( "live " + name + ": " + std::to_string( tracker.live ) + ", before " +
+                              std::to_string( before ) );
       }
    }
-   auto subscribers = [ & ]( const char * what, std::size_t count, std::size_t harnessOwn ) {
-      if( count != harnessOwn ) {
-         found.push_back( std::string( "subscribers left on the " ) + what + ": " +
-                          std::to_string( count - harnessOwn ) );
-      }
-   };
-   subscribers( "shared Strata state", scsd_->publisher().subscribers(), 0 );
-   subscribers( "request", request_->publisher().subscribers(), 0 );
-   subscribers( "CFM configuration", cfm_->publisher().subscribers(), 0 );
-   subscribers( "status", status_->publisher().subscribers(), 1 );
-   subscribers( "request directory", requestDir_->publisher().subscribers(), 1 );
-   const std::size_t notifiees = Quill::activityManager()->clock()->notifiees();
-   if( notifiees != clockNotifieesBefore_ ) {
-      found.push_back( "activity clock notifiees: " + std::to_string( notifiees ) + ", before " +
-                       std::to_string( clockNotifieesBefore_ ) );
-   }
-   return found;
+   return leftovers;
 }
 
-Vela::Ptr< Strata::StrataPacketTracerSliceRootSm >
-AgentHarness::root() const {
-   return mounter_ ? mounter_->strataPacketTracerSliceRootSm() : nullptr;
-}
-
-void
+std::vector< std::string >
 AgentHarness::apply( const Action & action ) {
    Strata::StrataCommonSmData & scsd = *scsd_;
+   const Lumo::IntfId intf( action.intf );
    switch( action.kind ) {
-    case ActionKind::moduleAdd:
-      scsd.strataModIdToUnit.set( StrataCentral::ModId( action.module ), chipUnit );
-      break;
+    case ActionKind::moduleAdd: scsd.strataModIdToUnit.set( StrataCentral::ModId( action.module ), chipUnit ); break;
     case ActionKind::moduleRemove: scsd.strataModIdToUnit.erase( StrataCentral::ModId( action.module ) ); break;
-    case ActionKind::intfAdd: intfAdd( action ); break;
-    case ActionKind::intfRemove: intfRemove( action.intf ); break;
-    case ActionKind::lagSet: lagSet( action ); break;
-    case ActionKind::lagRemove: lagRemove( action.intf ); break;
+    case ActionKind::intfAdd:
+      // The collection entry, then the port cache, then the reverse map.
+      ( action.unused ? scsd.unusedIntf : scsd.intf ).set( intf, true );
+      if( const std::optional< Port > port = portOf( action.intf ) ) {
+         scsd.strataIntfToPortCache.set( intf, *port );
+         scsd.strataPortToIntf.set( *port, intf );
+      }
+      break;
+    case ActionKind::intfRemove: {
+       const Port * cached = scsd.strataIntfToPortCache.find( intf );
+       const std::optional< Port > port = cached ? std::optional( *cached ) : std::nullopt;
+       scsd.intf.erase( intf );
+       scsd.unusedIntf.erase( intf );
+       scsd.strataIntfToPortCache.erase( intf );
+       if( port ) {
+          scsd.strataPortToIntf.erase( *port );
+       }
+       break;
+    }
+    case ActionKind::lagSet:
+    case ActionKind::lagRemove: {
+       // The member set first, then each member's entry in the order given,
+       // then the entries of the ports that left; a removal drops the set last.
+       const StrataTypes::StrataPortList * current = scsd.strataLagToPort.find( intf );
+       const StrataTypes::StrataPortList before = current ? *current : StrataTypes::StrataPortList();
+       const StrataTypes::StrataPortList after( action.members.begin(), action.members.end() );
+       if( action.kind == ActionKind::lagSet ) {
+          scsd.strataLagToPort.set( intf, after );
+       }
+       for( const Port & port : action.members ) {
+          scsd.strataPortToLag.set( port, intf );
+       }
+       for( const Port & port : before ) {
+          if( !after.count( port ) ) {
+             scsd.strataPortToLag.erase( port );
+          }
+       }
+       if( action.kind == ActionKind::lagRemove ) {
+          scsd.strataLagToPort.erase( intf );
+       }
+       break;
+    }
     case ActionKind::cfmAdd: {
-       const CfmSw::IntfVlanTuple key( Lumo::IntfId( action.intf ), action.vlan );
+       const CfmSw::IntfVlanTuple key( intf, action.vlan );
        cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
        break;
     }
-    case ActionKind::cfmRemove:
-      cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( Lumo::IntfId( action.intf ), action.vlan ) );
-      break;
+    case ActionKind::cfmRemove: cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( intf, action.vlan ) ); break;
     case ActionKind::tracer:
       // As the packet tracer posts: the attributes, then the version change.
       request_->requestIdIs( PacketTracer::RequestId{ "r", action.requestNumber } );
-      request_->intfIdIs( Lumo::IntfId( action.intf ) );
+      request_->intfIdIs( intf );
       request_->enableIs( action.enable );
       request_->cpuPktProfileEnableIs( action.cpu );
       request_->versionIs( request_->version() + 1 );
       break;
-    case ActionKind::timeout: timeoutIs( action.seconds, action.viaGeneric ); break;
-    case ActionKind::advance: Quill::System::advanceBy( action.seconds ); break;
-    case ActionKind::restart:
-      stop();
-      start();
+    case ActionKind::timeout:
+      for( const auto & [ modId, slice ] : mounter_->strataPacketTracerSliceRootSm()->strataPacketTracerSliceSms() ) {
+         Quill::Value result;
+         if( Quill::genericAttrOp( Vela::Ptr< Quill::PtrInterface >( slice.ptr() ),
+                                   Strata::StrataPacketTracerSliceSm::timeoutId, Quill::AttrOp::write,
+                                   { Quill::Value( action.seconds ) }, result ) != Quill::AttrAnswer::done ) {
+            throw std::runtime_error( "the generic write of timeout was not done" );
+         }
+      }
       break;
+    case ActionKind::advance: Quill::System::advanceBy( action.seconds ); break;
+    case ActionKind::restart: {
+       std::vector< std::string > leftovers = stop();
+       start();
+       return leftovers;
+    }
    }
-}
-
-void
-AgentHarness::intfAdd( const Action & action ) {
-   // As the host keeps its maps: the collection entry, then the port cache,
-   // then the reverse map.
-   const Lumo::IntfId intf( action.intf );
-   ( action.unused ? scsd_->unusedIntf : scsd_->intf ).set( intf, true );
-   if( const std::optional< Port > port = universe_.portOf( action.intf ) ) {
-      scsd_->strataIntfToPortCache.set( intf, *port );
-      scsd_->strataPortToIntf.set( *port, intf );
-   }
-}
-
-void
-AgentHarness::intfRemove( const std::string & name ) {
-   const Lumo::IntfId intf( name );
-   const Port * cached = scsd_->strataIntfToPortCache.find( intf );
-   const std::optional< Port > port = cached ? std::optional( *cached ) : std::nullopt;
-   scsd_->intf.erase( intf );
-   scsd_->unusedIntf.erase( intf );
-   scsd_->strataIntfToPortCache.erase( intf );
-   if( port ) {
-      scsd_->strataPortToIntf.erase( *port );
-   }
-}
-
-void
-AgentHarness::lagSet( const Action & action ) {
-   // The member set first, then each member's LAG entry in the order given,
-   // then the entries of the ports that left.
-   const Lumo::IntfId lag( action.intf );
-   const StrataTypes::StrataPortList * current = scsd_->strataLagToPort.find( lag );
-   const StrataTypes::StrataPortList before = current ? *current : StrataTypes::StrataPortList();
-   const StrataTypes::StrataPortList after( action.members.begin(), action.members.end() );
-   scsd_->strataLagToPort.set( lag, after );
-   for( const Port & port : action.members ) {
-      scsd_->strataPortToLag.set( port, lag );
-   }
-   for( const Port & port : before ) {
-      if( !after.count( port ) ) {
-         scsd_->strataPortToLag.erase( port );
-      }
-   }
-}
-
-void
-AgentHarness::lagRemove( const std::string & name ) {
-   const Lumo::IntfId lag( name );
-   const StrataTypes::StrataPortList * current = scsd_->strataLagToPort.find( lag );
-   const StrataTypes::StrataPortList before = current ? *current : StrataTypes::StrataPortList();
-   for( const Port & port : before ) {
-      scsd_->strataPortToLag.erase( port );
-   }
-   scsd_->strataLagToPort.erase( lag );
-}
-
-void
-AgentHarness::timeoutIs( double seconds, bool viaGeneric ) {
-   auto r = root();
-   if( !r ) {
-      return;
-   }
-   for( const auto & [ modId, slice ] : r->strataPacketTracerSliceSms() ) {
-      if( !viaGeneric ) {
-         slice->timeoutIs( seconds );
-         continue;
-      }
-      Quill::Value result;
-      const Quill::AttrAnswer answer =
-         Quill::genericAttrOp( Vela::Ptr< Quill::PtrInterface >( slice.ptr() ),
-                               Strata::StrataPacketTracerSliceSm::timeoutId, Quill::AttrOp::write,
-                               Quill::ValueList{ Quill::Value( seconds ) }, result );
-      if( answer != Quill::AttrAnswer::done ) {
-         throw std::runtime_error( "writing timeout through the generic interface of slice " +
-                                   std::to_string( modId.value() ) + " answered " +
-                                   std::to_string( int( answer ) ) );
-      }
-   }
+   return {};
 }
 
 Observation
 AgentHarness::observe() {
    Observation o;
-   o.sourceTrunkMap = agentTable_->table();
+   for( const auto & posted : requestDir_->requests() ) {
+      sourceTrunkMap_[ { posted.key.modId.value(), posted.key.port.value() } ] = posted.value;
+   }
    requestDir_->requestsClear(); // the table above is what the agent keeps
-
+   for( const auto & [ key, profile ] : sourceTrunkMap_ ) {
+      o[ stmKey( key.first, key.second ) ] = std::to_string( profile );
+   }
    Shim::SimChip & chip = Shim::simChip();
    const auto lportTab = chip.LPORT_TABm();
-   const std::vector< std::string > fields = chip.fieldNames( lportTab );
-   for( int index : chip.nonZeroEntries( chipUnit, lportTab ) ) {
-      FieldValues & entry = o.lportTab[ index ];
-      for( const std::string & field : fields ) {
-         if( const U32 value = chip.entryField( chipUnit, lportTab, index, field ) ) {
-            entry[ field ] = value;
-         }
-      }
-   }
    for( int unit = 0; unit < Shim::SimChip::unitCount; ++unit ) {
-      if( unit == chipUnit ) {
-         continue;
-      }
       for( int index : chip.nonZeroEntries( unit, lportTab ) ) {
-         o.otherUnitEntries.push_back( "unit " + std::to_string( unit ) + " LPORT_TAB " +
-                                       std::to_string( index ) );
+         FieldValues fields;
+         for( const std::string & field : chip.fieldNames( lportTab ) ) {
+            if( const U32 value = chip.entryField( unit, lportTab, index, field ) ) {
+               fields[ field ] = value;
+            }
+         }
+         o[ "LPORT_TAB " + std::to_string( unit ) + " " + std::to_string( index ) ] = fieldsText( fields );
       }
-      if( chip.cpuPktProfile2( unit ) ) {
-         o.otherUnitEntries.push_back( "unit " + std::to_string( unit ) + " CPU_PKT_PROFILE_2" );
+      if( unit == chipUnit || chip.cpuPktProfile2( unit ) ) {
+         o[ "CPU_PKT_PROFILE_2 " + std::to_string( unit ) ] = std::to_string( chip.cpuPktProfile2( unit ) );
       }
    }
-   o.cpuPktProfile2 = chip.cpuPktProfile2( chipUnit );
-
-   o.statusVersion = status_->version();
-   o.statusState = unsigned( status_->state() );
    std::ostringstream id;
    id << status_->requestId();
-   o.statusRequestId = id.str();
-   o.completions = completions_->take();
-
-   if( auto r = root() ) {
-      for( const auto & [ modId, slice ] : r->strataPacketTracerSliceSms() ) {
-         SliceView view;
-         view.modId = modId.value();
-         view.timeout = slice->timeout();
-         view.handleClockCalled = slice->handleClockCalled();
-         view.wakeUp = slice->clockNotifiee() ? slice->clockNotifiee()->timeMin()
-                                              : std::numeric_limits< double >::quiet_NaN();
-         auto claims = []( const Vela::Ptr< Ferro::Bitmap > & bitmap ) {
-            std::set< U32 > set;
-            for( U32 i = 0; bitmap && i < bitmap->size(); ++i ) {
-               if( bitmap->isBitSet( i ) ) {
-                  set.insert( i );
-               }
-            }
-            return set;
-         };
-         view.tracerClaims = claims( slice->srcTrunkBitmap() );
-         view.cfmClaims = claims( slice->srcTrunkBitmapCfm() );
-         o.slices.push_back( std::move( view ) );
+   o[ "status" ] = statusText( unsigned( status_->state() ), id.str(), status_->version() );
+   o[ "completions" ] = timesText( std::exchange( completions_, {} ) );
+   auto claims = []( const Vela::Ptr< Ferro::Bitmap > & bitmap ) {
+      std::set< U32 > set;
+      for( U32 i = 0; bitmap && i < bitmap->size(); ++i ) {
+         if( bitmap->isBitSet( i ) ) {
+            set.insert( i );
+         }
       }
+      return set;
+   };
+   for( const auto & [ modId, slice ] : mounter_->strataPacketTracerSliceRootSm()->strataPacketTracerSliceSms() ) {
+      const auto notifiee = slice->clockNotifiee();
+      o[ "slice " + std::to_string( modId.value() ) ] =
+         sliceText( slice->timeout(), slice->handleClockCalled(), notifiee ? numberText( notifiee->timeMin() ) : "none",
+                    claims( slice->srcTrunkBitmap() ), claims( slice->srcTrunkBitmapCfm() ) );
    }
    return o;
+}
+
+} // namespace
+
+std::optional< Failure >
+runSequence( const Sequence & sequence, bool checkIntent ) {
+   std::size_t step = 0;
+   try {
+      AgentHarness harness;
+      ReferenceModel model;
+      for( ; step < sequence.size(); ++step ) {
+         const Action action = parseAction( sequence[ step ] );
+         if( std::vector< std::string > leftovers = harness.apply( action ); !leftovers.empty() ) {
+            return Failure{ "leftover", step, leftovers };
+         }
+         model.apply( action );
+         const Observation seen = harness.observe();
+         if( std::vector< std::string > diffs = differences( model.expected(), seen ); !diffs.empty() ) {
+            return Failure{ "mismatch", step, diffs };
+         }
+         if( std::vector< std::string > breaks = model.invariantBreaks( seen ); checkIntent && !breaks.empty() ) {
+            return Failure{ "invariant", step, breaks };
+         }
+      }
+      if( std::vector< std::string > leftovers = harness.stop(); !leftovers.empty() ) {
+         return Failure{ "leftover", step, leftovers };
+      }
+   } catch( const std::exception & e ) {
+      return Failure{ "exception", step, { e.what() } };
+   }
+   return std::nullopt;
 }
 
 } // namespace ModelTest

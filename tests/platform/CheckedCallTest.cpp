@@ -5,45 +5,42 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Shim::SimChip;
 
-const char * const handleName = "CheckedCallTestApi";
-const char * const path = "/src/Test/CallSite";
 const char * const readText = "soc_mem_read( unit, PORT_TABm, MEM_BLOCK_ANY, 3, &entry )";
 
 class CheckedCallTest : public ::testing::Test {
  protected:
-   Quill::TraceHandle api{ handleName, false };
-   std::vector< Quill::TraceRecord > records;
-   SimChip & chip = Shim::simChip();
-   SimChip::Entry entry{};
-
    void SetUp() override {
       chip.reset();
-      Quill::traceLevelsIs( handleName, 1u << 4 );
-      Quill::traceSinkIs( [ this ]( const Quill::TraceRecord & r ) { records.push_back( r ); } );
+      Quill::traceLevelsIs( "CheckedCallTestApi", 1u << 4 );
+      Quill::traceSinkIs(
+         [ this ]( const Quill::TraceRecord & r ) { records.push_back( Quill::formatTraceLine( r ) ); } );
    }
    void TearDown() override {
       Quill::traceSinkIs( nullptr );
-      chip.accessHookIs( nullptr );
       chip.failureHookIs( nullptr );
       chip.reset();
    }
    Shim::CallSite site( int line, const char * text ) const {
-      return Shim::CallSite{ api, path, line, "probe", text };
+      return Shim::CallSite{ api, "/src/T", line, "probe", text };
    }
    int readPortTab( int unit ) {
-      return Shim::sdk_->soc_mem_read( unit, Shim::sdk_->PORT_TABm(), Shim::sdk_->MEM_BLOCK_ANY(),
-                                       3, entry.data() );
+      SimChip::Entry entry{};
+      return Shim::sdk_->soc_mem_read( unit, Shim::sdk_->PORT_TABm(), Shim::sdk_->MEM_BLOCK_ANY(), 3, entry.data() );
    }
+   Quill::TraceHandle api{ "CheckedCallTestApi", false };
+   std::vector< std::string > records;
+   SimChip & chip = Shim::simChip();
 };
 
 using CheckedCallDeathTest = CheckedCallTest;
@@ -54,56 +51,30 @@ TEST_F( CheckedCallDeathTest, FailedCallWritesOneLineRunsTheFailureHookAndStops 
       chip.failureHookIs( [] { std::fputs( "failure hook ran\n", stderr ); } );
       Shim::checkedCall( site( 42, readText ), [ & ] { return readPortTab( unit ); } );
    };
-   EXPECT_DEATH( failingRead( 9 ),
-                 "(^|\n)/src/Test/CallSite:42 soc_mem_read\\( unit, PORT_TABm, MEM_BLOCK_ANY, 3, "
-                 "&entry \\) API ERROR:Invalid unit \\(-3\\)\nfailure hook ran\n" );
+   EXPECT_DEATH( failingRead( 9 ), "(^|\n)/src/T:42 soc_mem_read\\( unit, PORT_TABm, MEM_BLOCK_ANY, 3, &entry \\) "
+                                   "API ERROR:Invalid unit \\(-3\\)\nfailure hook ran\n" );
    EXPECT_DEATH(
       {
          chip.failNext( SimChip::Op::memRead, chip.PORT_TABm(), 2, 3, Shim::SOC_E_FAIL );
          failingRead( 2 );
       },
-      "(^|\n)/src/Test/CallSite:42 soc_mem_read\\( unit, PORT_TABm, MEM_BLOCK_ANY, 3, &entry "
-      "\\) API ERROR:Operation failed \\(-11\\)\nfailure hook ran\n" );
+      "(^|\n)/src/T:42 soc_mem_read\\( unit, PORT_TABm, MEM_BLOCK_ANY, 3, &entry \\) "
+      "API ERROR:Operation failed \\(-11\\)\nfailure hook ran\n" );
 }
 
-TEST_F( CheckedCallTest, GoodCallIsTracedAtLevelFourAfterTheAccessHook ) {
-   int hookCalls = 0;
-   chip.accessHookIs( [ & ] { ++hookCalls; } );
+TEST_F( CheckedCallTest, CallsAreTracedAtLevelFourWithTheirCode ) {
    EXPECT_EQ( Shim::checkedCall( site( 7, readText ), [ & ] { return readPortTab( 0 ); } ), 0 );
-   EXPECT_EQ( hookCalls, 1 );
-   ASSERT_EQ( records.size(), 1u );
-   EXPECT_EQ( records[ 0 ].handle, handleName );
-   EXPECT_EQ( records[ 0 ].level, 4u );
-   EXPECT_EQ( records[ 0 ].file, path );
-   EXPECT_EQ( records[ 0 ].line, 7 );
-   EXPECT_EQ( records[ 0 ].function, "probe" );
-   EXPECT_EQ( records[ 0 ].text, std::string( path ) + ":7 " + readText + " (rc:0)" );
-
-   // A positive code is a success too, and is returned as it is.
-   EXPECT_EQ( Shim::checkedCall( site( 8, "positive()" ), [] { return 3; } ), 3 );
-   EXPECT_EQ( records.back().text, std::string( path ) + ":8 positive() (rc:3)" );
-
-   // With level 4 off nothing reaches the sink.
-   Quill::traceLevelsIs( handleName, 0 );
+   EXPECT_EQ( Shim::checkedCall( site( 8, "positive()" ), [] { return 3; } ), 3 ) << "a success, returned as it is";
+   // An unchecked call may fail: no hook, no stop, no code.
+   Shim::uncheckedCall( site( 11, "get()" ), [ & ] { return readPortTab( 8 ); } );
+   EXPECT_EQ( records, ( std::vector< std::string >{
+                          "[0.000000] CheckedCallTestApi/4 /src/T:7 probe: /src/T:7 " + std::string( readText ) +
+                             " (rc:0)",
+                          "[0.000000] CheckedCallTestApi/4 /src/T:8 probe: /src/T:8 positive() (rc:3)",
+                          "[0.000000] CheckedCallTestApi/4 /src/T:11 probe: /src/T:11 get() no rc check" } ) );
+   Quill::traceLevelsIs( "CheckedCallTestApi", 0 );
    Shim::checkedCall( site( 9, readText ), [ & ] { return readPortTab( 0 ); } );
-   EXPECT_EQ( records.size(), 2u );
-}
-
-TEST_F( CheckedCallTest, UncheckedCallSkipsHooksAndCodeAndSaysSo ) {
-   int hookCalls = 0;
-   chip.accessHookIs( [ & ] { ++hookCalls; } );
-   chip.failureHookIs( [ & ] { ++hookCalls; } );
-   U32 data = 0;
-   const char * text = "soc_reg32_get( unit, CPU_PKT_PROFILE_2r, REG_PORT_ANY, 0, &regval )";
-   Shim::uncheckedCall( site( 11, text ), [ & ] {
-      return Shim::sdk_->soc_reg32_get( 8, Shim::sdk_->CPU_PKT_PROFILE_2r(),
-                                        Shim::sdk_->REG_PORT_ANY(), 0, &data );
-   } );
-   EXPECT_EQ( hookCalls, 0 );
-   EXPECT_EQ( chip.callCount( SimChip::Op::reg32Get ), 1u );
-   ASSERT_EQ( records.size(), 1u );
-   EXPECT_EQ( records[ 0 ].level, 4u );
-   EXPECT_EQ( records[ 0 ].text, std::string( path ) + ":11 " + text + " no rc check" );
+   EXPECT_EQ( records.size(), 3u ) << "level 4 off: nothing traced";
 }
 
 // A chip whose memory read checks, from another thread, that neither the
@@ -112,43 +83,34 @@ class LockProbeChip : public SimChip {
  public:
    bool activityFree = false;
    bool interpreterFree = false;
-
-   int soc_mem_read( int unit, Shim::soc_mem_t mem, int copyno, int index,
-                     void * data ) override {
-      // try_lock keeps the test from hanging when a lock is wrongly held.
-      std::thread other( [ this ] {
-         activityFree = Quill::activityLock().try_lock();
-         if( activityFree ) {
+   int soc_mem_read( int unit, Shim::soc_mem_t mem, int copyno, int index, void * data ) override {
+      std::thread( [ this ] { // try_lock keeps the test from hanging when a lock is wrongly held
+         if( ( activityFree = Quill::activityLock().try_lock() ) ) {
             Quill::activityLock().unlock();
          }
-         interpreterFree = Quill::interpreterLock().try_lock();
-         if( interpreterFree ) {
+         if( ( interpreterFree = Quill::interpreterLock().try_lock() ) ) {
             Quill::interpreterLock().unlock();
          }
-      } );
-      other.join();
+      } ).join();
       return SimChip::soc_mem_read( unit, mem, copyno, index, data );
    }
 };
 
 TEST_F( CheckedCallTest, LocksAreFreeDuringTheCallAndRetakenAtTheSameDepth ) {
    LockProbeChip probe;
-   Shim::Sdk * const installed = Shim::sdk_;
-   Shim::sdk_ = &probe;
+   Shim::Sdk * const installed = std::exchange( Shim::sdk_, &probe );
    {
       std::lock_guard outer( Quill::activityLock() );
       std::lock_guard inner( Quill::activityLock() );
       std::lock_guard gil( Quill::interpreterLock() );
       Shim::checkedCall( site( 20, readText ), [ & ] { return readPortTab( 0 ); } );
-      EXPECT_TRUE( Quill::activityLock().heldByThisThread() );
       EXPECT_EQ( Quill::activityLock().depth(), 2u );
-      EXPECT_TRUE( Quill::interpreterLock().heldByThisThread() );
+      EXPECT_TRUE( Quill::activityLock().heldByThisThread() && Quill::interpreterLock().heldByThisThread() );
    }
    Shim::sdk_ = installed;
    EXPECT_TRUE( probe.activityFree );
    EXPECT_TRUE( probe.interpreterFree );
    EXPECT_EQ( probe.callCount( SimChip::Op::memRead ), 1u );
-   EXPECT_EQ( Quill::activityLock().depth(), 0u );
 }
 
 } // namespace

@@ -1,0 +1,219 @@
+// The vocabulary of the model-based runs: the small fixed world they play in,
+// the actions they take and the observation compared after every action.
+//
+// The world is kept small on purpose, so that random runs keep meeting the
+// same ports from different directions:
+// - Ethernet1 (1/0/3) and Ethernet2 (2/0/3) share port number 3 on two
+//   modules, so per-port-number bookkeeping collides;
+// - Ethernet5 sits on port 200, beyond the 160 indices of the bitmaps;
+// - 1/0/9 is a port no interface ever names (a bare LAG member);
+// - Loopback0 and the port-channels are interfaces without a chip port;
+// - Ethernet99 is never added: requests and CFM keys for it name an unknown
+//   interface.
+#pragma once
+
+#include "Agent/StrataTypes.h"
+
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ModelTest {
+
+using Port = StrataTypes::StrataPort;
+// Chip fields by their host-side names; fields that are 0 are left out.
+using FieldValues = std::map< std::string, U32 >;
+
+inline constexpr U16 chipUnit = 0;
+inline constexpr U16 chipUnitModInfo = 0x100;
+// Bits around the tracer's bit 2, inside and outside the register's field,
+// that the plug-in's read-modify-write must keep.
+inline constexpr U32 cpuPktProfilePreset = 0x1A3;
+inline constexpr U32 cfmProfileIdx = 1;
+inline constexpr U32 tracerProfileIdx = 5;
+inline constexpr U32 claimTableSize = 160;
+
+struct InterfaceDef {
+   std::string name;
+   std::optional< Port > port; // none: the interface has no chip port
+};
+// The interfaces a run may add (Ethernet99 is not one of them).
+const std::vector< InterfaceDef > & interfaces();
+std::optional< Port > portOf( const std::string & intf );
+// Every chip port of the world: the interfaces' and the bare 1/0/9.
+const std::vector< Port > & ports();
+// A port number's PORT_TAB entry as preset before the agent starts.
+FieldValues portTab( U16 portNumber );
+// LPORT_TAB entries preset before the agent starts (index to fields).
+std::map< int, FieldValues > lportTabPresets();
+// The settings the tracer copies from PORT_TAB; the first fifteen are flags.
+const std::vector< std::string > & tracerFieldNames();
+inline constexpr std::size_t tracerFlagCount = 15;
+// The fields the CFM profile sets to 1; every other field is 0.
+FieldValues cfmProfile();
+std::string portText( const Port & port ); // "MOD/UNIT/PORT"
+std::string fieldsText( const FieldValues & fields ); // "zero" when empty
+std::string numberText( double value );
+
+enum class ActionKind {
+   moduleAdd, moduleRemove, intfAdd, intfRemove, lagSet, lagRemove, cfmAdd, cfmRemove,
+   tracer,  // a packet-tracer request: apply (enable) or withdraw
+   timeout, // every live slice's timeout
+   advance, // virtual time moves on
+   restart, // agent stop, then agent start
+};
+
+// One step of a run, read from its line in the simulator's language (a
+// timeout reads "timeout S" for every slice, a restart "agent restart").
+// Every action is valid in every state (removing what is absent, naming an
+// unknown interface...), so that a shrinker can drop any step of a sequence
+// and replay the rest.
+struct Action {
+   ActionKind kind = ActionKind::advance;
+   unsigned module = 0;
+   std::string intf;           // interface, port-channel or key interface
+   bool unused = false;        // intfAdd: into unusedIntf instead of intf
+   std::vector< Port > members; // lagSet, in the order the host writes them
+   U16 vlan = 0;
+   bool enable = false;        // tracer: apply (true) or withdraw
+   bool cpu = false;           // tracer: the CPU packet profile too
+   U32 requestNumber = 0;      // tracer: the request id is "r:N"
+   double seconds = 0;         // timeout value (written through the generic interface), or clock step
+};
+// The port of "intf NAME port P" and the id of a request may be left out.
+Action parseAction( const std::string & line );
+using Sequence = std::vector< std::string >;
+Sequence parseSequence( const std::string & text ); // lines separated by ';'
+
+// What a run compares after every step, item by item: "SOURCE_TRUNK_MAP
+// MOD/PORT" (the profile the agent last wrote), "LPORT_TAB UNIT INDEX" and
+// "CPU_PKT_PROFILE_2 UNIT" (entries that are not zero), "status",
+// "completions" (the times of the completions published during the step) and
+// "slice MOD" (claims, timeout and clock of each slice).
+using Observation = std::map< std::string, std::string >;
+std::string stmKey( U16 modId, U16 port );
+std::string lportKey( int index );
+std::string statusText( unsigned state, const std::string & requestId, U32 version );
+std::string timesText( const std::vector< double > & times );
+std::string sliceText( double timeout, bool handleClockCalled, const std::string & wakeUp,
+                       const std::set< U32 > & tracerClaims, const std::set< U32 > & cfmClaims );
+// Each item in which `actual` differs from `expected`, in words.
+std::vector< std::string > differences( const Observation & expected, const Observation & actual );
+
+// Runs of sequences against the real plug-in and the reference model side by
+// side (AgentHarness.cpp). After every step a run checks that the plug-in's
+// observation equals the model's and, after an agent stop (a restart, and
+// the run's end), that nothing is left behind; when asked, it also holds the
+// observation against the clients' intent (ReferenceModel::invariantBreaks).
+struct Failure {
+   std::string kind; // "mismatch", "leftover", "exception" or "invariant"
+   std::size_t step; // index of the failing action; the length for the run's end
+   std::vector< std::string > details;
+};
+
+std::optional< Failure > runSequence( const Sequence & sequence, bool checkIntent = false );
+
+// The reference model: an independent account of what the plug-in should do,
+// written from the design's rules and nothing else. It replays each host
+// action on its own picture of the world, delivers the resulting changes to
+// its slices in the order the agent's publishers would (slices in the order
+// they subscribed, that is, were made), and predicts the observation.
+//
+// Besides the rules it keeps what the clients mean: the ports the packet
+// tracer holds (applied and not withdrawn by a handled request) and those
+// CFM holds (behind a present key, or LAG members with an interface of their
+// own). `invariantBreaks` holds an observation against that intent: where the
+// rules themselves lead away from it, the model still follows the rules and
+// the break shows there, not as a mismatch with the plug-in.
+inline constexpr double never = std::numeric_limits< double >::infinity();
+
+struct CfmKey {
+   std::string intf;
+   U16 vlan = 0;
+   auto operator<=>( const CfmKey & ) const = default; // interface, then VLAN
+};
+
+// Everything outside the plug-in, as the model sees it.
+struct World {
+   // The shared Strata state.
+   std::map< unsigned, U16 > modules; // strataModIdToUnit
+   std::set< std::string > intf, unusedIntf;
+   std::map< std::string, Port > intfToPort;
+   std::map< Port, std::string > portToIntf;
+   std::map< std::string, std::set< Port > > lagToPort;
+   std::map< Port, std::string > portToLag;
+   // The clients.
+   std::set< CfmKey > cfmKeys;
+   struct {
+      U32 number = 0; // the request id "r:N"
+      std::string intf;
+      bool enable = false, cpu = false;
+      U32 version = 0;
+   } request;
+   unsigned statusState = 0;
+   std::string statusRequestId = ":0";
+   U32 statusVersion = 0;
+   // The chip unit and the agent's table.
+   std::map< int, FieldValues > lportTab = lportTabPresets();
+   U32 cpuPktProfile2 = cpuPktProfilePreset;
+   std::map< std::pair< U16, U16 >, U32 > sourceTrunkMap;
+   // Time, and the completions of the current step.
+   double now = 0;
+   U64 armSequence = 0; // orders wake-ups set for the same time
+   std::vector< double > completions;
+
+   bool intfKnown( const std::string & name ) const { return intf.count( name ) || unusedIntf.count( name ); }
+};
+
+// One slice: its claims by port number, its timeout and completion clock.
+// Every slice acts on every request and every CFM key, whatever its module.
+struct SliceModel {
+   unsigned modId;
+   double timeout = 2.0;
+   bool handleClockCalled = false;
+   double wakeUp = never;
+   U64 armSequence = 0;
+   std::set< U32 > tracerClaims{}, cfmClaims{};
+};
+
+class ReferenceModel {
+ public:
+   ReferenceModel() { agentStart(); }
+
+   void apply( const Action & action );
+   // What the plug-in's work should have left after the last action.
+   Observation expected() const;
+   const World & world() const noexcept { return world_; }
+
+   // Where `observation` breaks the clients' intent: a port's source trunk
+   // map other than the tracer's profile while the tracer holds it, CFM's
+   // while CFM holds it, else 0; the CFM LPORT_TAB entry other than the
+   // profile while CFM holds a port, other than zero while it holds none.
+   // Empty while no slice serves the clients.
+   std::vector< std::string > invariantBreaks( const Observation & observation ) const;
+
+ private:
+   void agentStart();
+   void sliceAdd( unsigned modId );
+   // The slice handlers.
+   void initialize( SliceModel & slice );
+   void handleRequest( SliceModel & slice );
+   void handleCfmKey( SliceModel & slice, const CfmKey & key );
+   void programCfmPort( SliceModel & slice, bool setup, const Port & port );
+   void handleClock( SliceModel & slice );
+   void portToLagChanged( const Port & port );
+   void lagMembersIs( const std::string & lag, const std::vector< Port > & members );
+   void advance( double seconds );
+   std::set< Port > cfmHolds() const;
+
+   World world_;
+   std::vector< SliceModel > slices_; // in subscription order
+   std::set< Port > tracerHolds_;
+};
+
+} // namespace ModelTest
