@@ -71,7 +71,7 @@ AgentWorld::AgentWorld() {
    Flagpole::toggleStateIs( "StrataCfmOnTH3", true );
    Flagpole::toggleStateIs( "StrataCfmOnTH3Masquerade", true );
 
-   em_ = Pallet::make< Cairn::EntityManager >( "sysdb" );
+   em_ = Pallet::make< Cairn::EntityManager >( "stateDb" );
    cfm_ = entityAs< CfmSw::CfmHwConfig >( em_->entityIs( cfmHwConfigPath, CfmSw::CfmHwConfig::quillTypeName ),
                                           cfmHwConfigPath );
    request_ = entityAs< StrataPacketTracer::LPortTableWriteRequestConfig >(

@@ -52,7 +52,7 @@ agentInputName( AgentInput input ) noexcept {
 }
 
 Host::Host( PluginLoader & loader )
-      : loader_( loader ), em_( Pallet::make< Cairn::EntityManager >( "sysdb" ) ),
+      : loader_( loader ), em_( Pallet::make< Cairn::EntityManager >( "stateDb" ) ),
         scsd_( Pallet::make< Strata::StrataCommonSmData >( scsdName ) ) {
    // Other agents write these two; they exist before this agent starts.
    requestConfig_ = Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestConfig >(

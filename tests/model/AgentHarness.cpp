@@ -63,7 +63,7 @@ class AgentHarness {
       // The plug-in reads each toggle once per process: on from the first start.
       Flagpole::toggleStateIs( "StrataCfmOnTH3", true );
       Flagpole::toggleStateIs( "StrataCfmOnTH3Masquerade", true );
-      em_ = Pallet::make< Cairn::EntityManager >( "sysdb" );
+      em_ = Pallet::make< Cairn::EntityManager >( "stateDb" );
       cfm_ = entityAt< CfmSw::CfmHwConfig >( *em_, "cfmSw/cfmHwConfig" );
       request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >(
          *em_, "stratapackettracer/lPortTableWriteRequestConfig" );

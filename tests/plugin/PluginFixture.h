@@ -86,7 +86,7 @@ class PluginFixture : public ::testing::Test {
       Quill::traceLevelsIs( "StrataPacketTracerSliceMounter", 0xFFFF );
       Quill::traceLevelsIs( "ApiStrata", 0xFFFF );
 
-      em_ = Pallet::make< Cairn::EntityManager >( "sysdb" );
+      em_ = Pallet::make< Cairn::EntityManager >( "stateDb" );
       cfm_ = entityAt< CfmSw::CfmHwConfig >( cfmHwConfigPath );
       request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >( requestConfigPath );
       statusDir_ = entityAt< Quill::Dir >( statusDirPath );
