@@ -249,27 +249,41 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
       return;
    }
    PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" ) << "handleLPortTableWriteForCfm";
-   // Walk a snapshot that keeps every configuration alive: the per-key form
-   // releases the activity lock in its SDK calls, and the collection may
-   // change meanwhile. It is filled in one pass: the vector's range
-   // constructor would walk the collection's scattered nodes twice (once to
-   // count them).
-   using Entry = std::pair< CfmSw::IntfVlanTuple, Vela::Ptr< CfmSw::CfmForwardingConfig > >;
+   // The per-key form releases the activity lock in its SDK calls, and the
+   // configuration may change meanwhile: walk a snapshot of the keys taken in
+   // one pass, each with the address of its configuration.
+   //
+   // As long as no change has reached the listening slice since the
+   // snapshot, every key of it is still configured with the very same
+   // configuration, which the collection keeps alive: the key need not be
+   // looked up again and the address is good for a counted reference. Once
+   // a change has come, the collection alone can tell, and each key is
+   // looked up. The snapshot holds no references itself: taking 100,000 of
+   // them up front and dropping them at the end would touch every
+   // configuration object twice more, which costs more than the walk.
+   struct Entry {
+      CfmSw::IntfVlanTuple key;
+      CfmSw::CfmForwardingConfig * config;
+   };
+   const Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig = cfmHwConfig_; // kept for the whole walk
+   const auto & forwardingConfig = cfmHwConfig->forwardingConfig;
    std::vector< Entry > entries;
-   entries.reserve( cfmHwConfig_->forwardingConfig.size() );
-   for( const auto & entry : cfmHwConfig_->forwardingConfig ) {
-      entries.emplace_back( entry );
+   entries.reserve( forwardingConfig.size() );
+   for( const auto & [ key, config ] : forwardingConfig ) {
+      entries.push_back( Entry{ key, config.ptr() } );
    }
-   // Each key must be looked up again before it is programmed, in case it
-   // went meanwhile; but as long as no change has reached the listening slice
-   // since the snapshot, every key of the snapshot is still there, and the
-   // lookup (a walk down the configuration's tree per key, which would make
-   // the whole walk grow faster than the configuration) can be skipped.
    const U64 changesAtSnapshot = cfmConfigChanges_;
    for( const Entry & entry : entries ) {
       const bool unchanged =
          cfmHwConfigSubscriber_.isSubscribed() && cfmConfigChanges_ == changesAtSnapshot;
-      handleCfmKey( entry.first, unchanged );
+      // The configuration is held while its key is programmed.
+      Vela::Ptr< CfmSw::CfmForwardingConfig > config;
+      if( unchanged ) {
+         config = Vela::Ptr< CfmSw::CfmForwardingConfig >( entry.config );
+      } else if( const auto * now = forwardingConfig.find( entry.key ) ) {
+         config = *now;
+      }
+      handleCfmKey( entry.key, config != nullptr );
    }
 }
 

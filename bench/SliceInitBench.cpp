@@ -41,15 +41,18 @@ namespace Bench {
 
 namespace {
 
-// The floor of the slice's walk: every key and a counted reference to its
-// value copied out in one pass, then let go.
+// The floor of the slice's walk: every key and the address of its value
+// copied out in one pass, as the slice's snapshot does, then let go.
 void
 copyConfigOut( const AgentWorld & world ) {
-   using Entry = std::pair< CfmSw::IntfVlanTuple, Vela::Ptr< CfmSw::CfmForwardingConfig > >;
+   struct Entry {
+      CfmSw::IntfVlanTuple key;
+      const CfmSw::CfmForwardingConfig * config;
+   };
    std::vector< Entry > entries;
    entries.reserve( world.cfm()->forwardingConfig.size() );
-   for( const auto & entry : world.cfm()->forwardingConfig ) {
-      entries.emplace_back( entry );
+   for( const auto & [ key, config ] : world.cfm()->forwardingConfig ) {
+      entries.push_back( Entry{ key, config.ptr() } );
    }
    benchmark::DoNotOptimize( entries.data() );
 }

@@ -4,7 +4,7 @@
 
 #include "Agent/Lumo.h"
 #include "Quill/Entity.h"
-#include "Quill/IndexedMap.h"
+#include "Quill/InsertionOrderedMap.h"
 #include "Quill/PublishedMap.h"
 
 #include <compare>
@@ -53,10 +53,11 @@ class CfmHwConfig : public Quill::Entity {
    explicit CfmHwConfig( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   // Ordered, with a hashed index: subscribers look a key up on every change,
-   // and a configuration may hold 100,000 keys.
+   // In insertion order, stored contiguously with a hashed index: subscribers
+   // look a key up on every change, a late subscriber walks every key, and a
+   // configuration may hold 100,000 keys.
    Quill::PublishedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig >,
-                        Quill::IndexedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig >, IntfVlanTupleHash > >
+                        Quill::InsertionOrderedMap< IntfVlanTuple, Vela::Ptr< CfmForwardingConfig >, IntfVlanTupleHash > >
       forwardingConfig{ publisher(), forwardingConfigAttr };
 };
 

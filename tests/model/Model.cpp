@@ -210,6 +210,11 @@ differences( const Observation & expected, const Observation & actual ) {
    return out;
 }
 
+bool
+World::cfmKeyPresent( const CfmKey & key ) const {
+   return std::find( cfmKeys.begin(), cfmKeys.end(), key ) != cfmKeys.end();
+}
+
 // The reference model: the slices' rules, applied to the world.
 
 namespace {
@@ -271,8 +276,17 @@ ReferenceModel::apply( const Action & action ) {
        const CfmKey key{ action.intf, action.vlan };
        // Writing a present key again is still a change; removing an absent
        // one is none.
-       const bool changed = action.kind == ActionKind::cfmAdd ? ( world_.cfmKeys.insert( key ), true )
-                                                                : world_.cfmKeys.erase( key ) != 0;
+       auto & keys = world_.cfmKeys;
+       const auto at = std::find( keys.begin(), keys.end(), key );
+       bool changed = true;
+       if( action.kind == ActionKind::cfmRemove ) {
+          changed = at != keys.end();
+          if( changed ) {
+             keys.erase( at );
+          }
+       } else if( at == keys.end() ) {
+          keys.push_back( key );
+       }
        if( changed ) {
           for( SliceModel & slice : slices_ ) {
              handleCfmKey( slice, key );
@@ -323,11 +337,11 @@ void
 ReferenceModel::initialize( SliceModel & slice ) {
    // Attaching the clock runs handleClock once, with nothing waiting; then a
    // request still unanswered (versions differ) is handled, then every CFM
-   // key present is set up, in key order.
+   // key present is set up, in the configuration's order.
    if( world_.request.version != world_.statusVersion ) {
       handleRequest( slice );
    }
-   const std::set< CfmKey > keys = world_.cfmKeys;
+   const std::vector< CfmKey > keys = world_.cfmKeys;
    for( const CfmKey & key : keys ) {
       handleCfmKey( slice, key );
    }
@@ -385,7 +399,7 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
 
 void
 ReferenceModel::handleCfmKey( SliceModel & slice, const CfmKey & key ) {
-   const bool setup = world_.cfmKeys.count( key ) != 0;
+   const bool setup = world_.cfmKeyPresent( key );
    if( !isPortChannel( key.intf ) ) {
       auto cached = world_.intfToPort.find( key.intf );
       programCfmPort( slice, setup, cached == world_.intfToPort.end() ? Port::nullPort() : cached->second );

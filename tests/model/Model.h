@@ -148,7 +148,10 @@ struct World {
    std::map< std::string, std::set< Port > > lagToPort;
    std::map< Port, std::string > portToLag;
    // The clients.
-   std::set< CfmKey > cfmKeys;
+   // In the configuration's own order: the order the keys were added (a key
+   // added again after its removal goes last).
+   std::vector< CfmKey > cfmKeys;
+   bool cfmKeyPresent( const CfmKey & key ) const;
    struct {
       U32 number = 0; // the request id "r:N"
       std::string intf;

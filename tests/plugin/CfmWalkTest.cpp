@@ -29,15 +29,19 @@ class CfmWalkTest : public PluginTest::PluginFixture {
       const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
       cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
    }
-   // At the walk's first chip access (the profile write for Ethernet3), the
-   // configuration of Ethernet4 goes away; later accesses change nothing.
-   void removeEthernet4AtFirstAccess() {
-      chip().accessHookIs( [ this, fired = false ]() mutable {
+   // At the walk's first chip access (the profile write for Ethernet3),
+   // `change` happens; later accesses change nothing.
+   template< typename Change >
+   void atFirstAccess( Change change ) {
+      chip().accessHookIs( [ change, fired = false ]() mutable {
          if( !fired ) {
             fired = true;
-            cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( Lumo::IntfId( "Ethernet4" ), 10 ) );
+            change();
          }
       } );
+   }
+   void removeEthernet4AtFirstAccess() {
+      atFirstAccess( [ this ] { cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( Lumo::IntfId( "Ethernet4" ), 10 ) ); } );
    }
    bool claimed( U32 port ) { return slice_->isAllocatedSrcTrunkCfmIdx( port ); }
 
@@ -53,6 +57,20 @@ TEST_F( CfmWalkTest, KeyRemovedDuringTheWalkIsTakenDownNotSetUp ) {
    EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: true" ), 0u );
    // Once from the removal's notification, once from the walk's own lookup.
    EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: false" ), 2u );
+}
+
+// The snapshot keeps no references of its own: a configuration replaced in
+// the middle of the walk is freed at once, and the walk must then take the
+// new one from the collection, never the old one's address (the sanitizer
+// build catches a touch of the freed object).
+TEST_F( CfmWalkTest, ConfigurationReplacedDuringTheWalkIsSetUpWithTheNewOne ) {
+   const std::size_t configsBefore = Pallet::liveObjects( CfmSw::CfmForwardingConfig::quillTypeName );
+   atFirstAccess( [ this ] { configIs( "Ethernet4", 10 ); } );
+   slice_ = makeSlice( 1 );
+   EXPECT_TRUE( claimed( 3 ) && claimed( 4 ) );
+   EXPECT_EQ( Pallet::liveObjects( CfmSw::CfmForwardingConfig::quillTypeName ), configsBefore );
+   // Once from the replacement's notification, once from the walk.
+   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: true" ), 2u );
 }
 
 TEST_F( CfmWalkTest, WalkOfASliceThatDoesNotListenLooksEveryKeyUp ) {
