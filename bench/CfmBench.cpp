@@ -72,9 +72,9 @@ BM_CfmKeyChange( benchmark::State & state ) {
 }
 
 // The host's own share of BM_CfmKeyChange: the same configuration and the
-// same two changes, with the plug-in not running. The configuration is an
-// ordered collection, so adding and removing a key costs the host a tree
-// walk that deepens with the configuration (finding one is constant).
+// same two changes, with the plug-in not running: the key appended to the
+// configuration's array and its index, then removed again, and both changes
+// published.
 void
 BM_CfmKeyChangeNoPlugin( benchmark::State & state ) {
    const unsigned keys = unsigned( state.range( 0 ) );

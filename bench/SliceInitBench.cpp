@@ -19,10 +19,11 @@
 // warm figures; the floor and the cold figures say where the difference goes.
 //
 // BM_CfmConfigWalkFloor: the floor of that walk, merely copying every key of
-// the configuration and a counted reference to its value out in one pass (as
-// the slice's snapshot does), without programming anything. The host's
-// collection is a tree of separately allocated nodes; once it outgrows the
-// caches, reading a key costs a memory access, and no walk avoids that.
+// the configuration and its value's address out in one pass (as the slice's
+// snapshot does), without programming anything. The host keeps the
+// configuration in one array, so the copy streams through memory at every
+// size; were it scattered over the heap, this floor would grow per key as
+// soon as the configuration outgrew the caches.
 #include "AgentWorld.h"
 #include "CacheEvictor.h"
 #include "CfmConfig.h"
