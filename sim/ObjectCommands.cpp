@@ -210,6 +210,19 @@ expectIdentity( Session & s, Args & args, const ObjectRef & ref, bool same ) {
                                ", " + label + " is " + std::to_string( found->second ) + ")" );
 }
 
+// The check of an expectation on a generic operation's result: an operation
+// the object refused fails it, naming the answer.
+void
+checkAnswer( Session & s, const Location & where, const std::string & expectedText, Quill::AttrAnswer answer,
+             const Quill::Value & result, const Token & expected ) {
+   if( answer != Quill::AttrAnswer::done ) {
+      s.checks.check( where, false, expectedText, answerName( answer ) );
+      return;
+   }
+   const Comparison c = compareValue( result, expected );
+   s.checks.check( where, c.holds, expectedText, c.got );
+}
+
 // expect OBJECT call OP [ARG...] -> VALUE
 void
 expectCall( Session & s, Args & args, const ObjectRef & ref ) {
@@ -236,12 +249,7 @@ expectCall( Session & s, Args & args, const ObjectRef & ref ) {
    Quill::Value result;
    const Quill::AttrAnswer answer =
       genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
-   if( answer != Quill::AttrAnswer::done ) {
-      s.checks.check( args.line().where, false, expectedText, answerName( answer ) );
-      return;
-   }
-   const Comparison c = compareValue( result, expected );
-   s.checks.check( args.line().where, c.holds, expectedText, c.got );
+   checkAnswer( s, args.line().where, expectedText, answer, result, expected );
 }
 
 // expect OBJECT ATTR VALUE; a collection compares its member count.
@@ -263,12 +271,7 @@ expectAttribute( Session & s, Args & args, const ObjectRef & ref, const std::str
                                                                          : Quill::AttrOp::read;
    Quill::Value result;
    const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, op, {}, result );
-   if( answer != Quill::AttrAnswer::done ) {
-      s.checks.check( args.line().where, false, expectedText, answerName( answer ) );
-      return;
-   }
-   const Comparison c = compareValue( result, expected );
-   s.checks.check( args.line().where, c.holds, expectedText, c.got );
+   checkAnswer( s, args.line().where, expectedText, answer, result, expected );
 }
 
 void
