@@ -88,6 +88,9 @@ class Sdk {
    virtual const char * soc_errmsg( int rc ) const = 0;
    // The largest memory entry, in 32-bit words.
    virtual int soc_mem_entry_words_max() const = 0;
+   // Whether the chip has this unit. A question about the device, not an
+   // access: no hook runs and nothing is counted.
+   virtual bool soc_unit_valid( int unit ) const = 0;
 
    // Called before every checked memory access, and when one fails.
    virtual void accessHook() = 0;

@@ -507,6 +507,7 @@ SimChip::soc_errmsg( int rc ) const {
 }
 
 int SimChip::soc_mem_entry_words_max() const { return entryWordsMax; }
+bool SimChip::soc_unit_valid( int unit ) const { return unit >= 0 && unit < unitCount; }
 
 void
 SimChip::accessHook() {

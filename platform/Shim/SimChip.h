@@ -90,6 +90,7 @@ class SimChip : public Sdk {
    int soc_reg32_set( int unit, soc_reg_t reg, soc_port_t port, int index, U32 data ) override;
    const char * soc_errmsg( int rc ) const override;
    int soc_mem_entry_words_max() const override;
+   bool soc_unit_valid( int unit ) const override;
    void accessHook() override;
    void failureHook() override;
 
