@@ -17,21 +17,11 @@ namespace Strata {
 
 namespace {
 
-constexpr int isAllocatedSrcTrunkIdxLine = 64;
-constexpr int allocatedLportCfmIdxLine = 74;
-constexpr int allocateSrcTrunkIdxLine = 82;
-constexpr int freeSrcTrunkIdxLine = 88;
-constexpr int freeSrcTrunkIdxCheckLine = 89;
-constexpr int isAllocatedSrcTrunkCfmIdxLine = 96;
-constexpr int allocateSrcTrunkCfmIdxLine = 106;
-constexpr int freeSrcTrunkCfmIdxLine = 112;
-constexpr int freeSrcTrunkCfmIdxCheckLine = 113;
-
 // A broken precondition stops the agent in every build type, with the line
 // an assertion writes: continuing would clear some other port's claim.
 [[noreturn]] void
-preconditionFailed( const char * expression, int line, const char * function ) {
-   std::fprintf( stderr, "%s:%d: %s: Assertion `%s' failed.\n", traceFile, line, function, expression );
+preconditionFailed( const char * expression, TraceLine site, const char * function ) {
+   std::fprintf( stderr, "%s:%d: %s: Assertion `%s' failed.\n", traceFile, lineOf( site ), function, expression );
    std::fflush( stderr );
    std::abort();
 }
@@ -78,7 +68,7 @@ StrataPacketTracerSliceSm::srcTrunkBitmapCfmDel() {
 bool
 StrataPacketTracerSliceSm::isAllocatedSrcTrunkIdx( U32 idx ) {
    const bool isSet = srcTrunkBitmap_ && srcTrunkBitmap_->isBitSet( idx );
-   PT_TRACE( 0, isAllocatedSrcTrunkIdxLine, "isAllocatedSrcTrunkIdx" )
+   PT_TRACE( 0, TraceLine::isAllocatedSrcTrunkIdx, "isAllocatedSrcTrunkIdx" )
       << "isAllocatedSrcTrunkIdx" << " " << idx << " is set: " << isSet;
    return isSet;
 }
@@ -86,14 +76,14 @@ StrataPacketTracerSliceSm::isAllocatedSrcTrunkIdx( U32 idx ) {
 bool
 StrataPacketTracerSliceSm::isAllocatedSrcTrunkCfmIdx( U32 idx ) {
    const bool isSet = srcTrunkBitmapCfm_ && srcTrunkBitmapCfm_->isBitSet( idx );
-   PT_TRACE( 0, isAllocatedSrcTrunkCfmIdxLine, "isAllocatedSrcTrunkCfmIdx" ) << "isAllocatedSrcTrunkCfmIdx";
+   PT_TRACE( 0, TraceLine::isAllocatedSrcTrunkCfmIdx, "isAllocatedSrcTrunkCfmIdx" ) << "isAllocatedSrcTrunkCfmIdx";
    return isSet;
 }
 
 U32
 StrataPacketTracerSliceSm::allocatedLportCfmIdx() {
    const U32 count = srcTrunkBitmapCfm_ ? srcTrunkBitmapCfm_->numBitsInSetState() : 0;
-   PT_TRACE( 0, allocatedLportCfmIdxLine, "allocatedLportCfmIdx" )
+   PT_TRACE( 0, TraceLine::allocatedLportCfmIdx, "allocatedLportCfmIdx" )
       << "allocatedLportCfmIdx" << " num references for lport: " << count;
    return count;
 }
@@ -103,16 +93,16 @@ StrataPacketTracerSliceSm::allocateSrcTrunkIdx( U32 idx ) {
    if( srcTrunkBitmap_ ) {
       srcTrunkBitmap_->setBit( idx );
    }
-   PT_TRACE( 0, allocateSrcTrunkIdxLine, "allocateSrcTrunkIdx" )
+   PT_TRACE( 0, TraceLine::allocateSrcTrunkIdx, "allocateSrcTrunkIdx" )
       << "allocateSrcTrunkIdx" << " allocated srcTrunkIdx: " << idx;
    return idx;
 }
 
 void
 StrataPacketTracerSliceSm::freeSrcTrunkIdx( U32 idx ) {
-   PT_TRACE( 0, freeSrcTrunkIdxLine, "freeSrcTrunkIdx" ) << "freeSrcTrunkIdx" << " free srcTrunkIdx: " << idx;
+   PT_TRACE( 0, TraceLine::freeSrcTrunkIdx, "freeSrcTrunkIdx" ) << "freeSrcTrunkIdx" << " free srcTrunkIdx: " << idx;
    if( idx == Ferro::HBitmap::null() ) {
-      preconditionFailed( "idx != Ferro::HBitmap::null()", freeSrcTrunkIdxCheckLine,
+      preconditionFailed( "idx != Ferro::HBitmap::null()", TraceLine::freeSrcTrunkIdxCheck,
                           "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkIdx(U32)" );
    }
    if( srcTrunkBitmap_ ) {
@@ -125,17 +115,17 @@ StrataPacketTracerSliceSm::allocateSrcTrunkCfmIdx( U32 idx ) {
    if( srcTrunkBitmapCfm_ ) {
       srcTrunkBitmapCfm_->setBit( idx );
    }
-   PT_TRACE( 0, allocateSrcTrunkCfmIdxLine, "allocateSrcTrunkCfmIdx" )
+   PT_TRACE( 0, TraceLine::allocateSrcTrunkCfmIdx, "allocateSrcTrunkCfmIdx" )
       << "allocateSrcTrunkCfmIdx" << " allocated srcTrunkCfmIdx: " << idx;
    return idx;
 }
 
 void
 StrataPacketTracerSliceSm::freeSrcTrunkCfmIdx( U32 idx ) {
-   PT_TRACE( 0, freeSrcTrunkCfmIdxLine, "freeSrcTrunkCfmIdx" )
+   PT_TRACE( 0, TraceLine::freeSrcTrunkCfmIdx, "freeSrcTrunkCfmIdx" )
       << "freeSrcTrunkCfmIdx" << " free srcTrunkCfmIdx: " << idx;
    if( idx == Ferro::HBitmap::null() ) {
-      preconditionFailed( "idx != Ferro::HBitmap::null()", freeSrcTrunkCfmIdxCheckLine,
+      preconditionFailed( "idx != Ferro::HBitmap::null()", TraceLine::freeSrcTrunkCfmIdxCheck,
                           "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkCfmIdx(U32)" );
    }
    if( srcTrunkBitmapCfm_ ) {

@@ -9,6 +9,7 @@
 // when the first port arrives and cleared when the last one leaves.
 #include "CfmToggles.h"
 #include "PluginTrace.h"
+#include "SourceTrunkMapKey.h"
 #include "StrataPacketTracerSliceSm.h"
 
 #include <utility>
@@ -17,16 +18,6 @@
 namespace Strata {
 
 namespace {
-
-// The source-trunk-map request kind for a port entry.
-constexpr U8 portEntryRequestKind = 2;
-
-// The module information of a chip unit, or null when the shared state has no
-// such unit. A slice without shared state knows no unit at all.
-const StrataModInfo *
-modInfoOfUnit( const Vela::Ptr< StrataCommonSmData > & scsd, U16 unit ) {
-   return scsd ? scsd->strataModId.find( unit ) : nullptr;
-}
 
 // The port's own interface id, empty when the shared state has none.
 Lumo::IntfId
@@ -50,59 +41,69 @@ setCfmProfileFields( int unit, std::vector< U32 > & lPortEntry ) {
    }
 }
 
+// The name the forwarding-config handler's lines carry.
+constexpr const char * cfmKeyHandler = "handleLPortTableWriteForCfm";
+
 } // namespace
 
 U32
 StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTypes::StrataPort & sp ) {
    if( !initialized_ ) {
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" ) << "programLPortTableCfm" << " not initialized";
+      PT_TRACE( 0, TraceLine::programLPortTableCfmNotInitialized, "programLPortTableCfm" )
+         << "programLPortTableCfm" << " not initialized";
       return lPortRsvdProfileIdx_;
    }
    const U32 lportIdx = lPortCfmProfileIdx_;
-   PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
+   PT_TRACE( 0, TraceLine::programLPortTableCfm, "programLPortTableCfm" )
       << "programLPortTableCfm" << " lportIdx: " << lportIdx << " setup: " << setupLPort
       << " for port: " << sp << " allocated: " << allocatedLportCfmIdx();
 
    const bool firstSetup = setupLPort && allocatedLportCfmIdx() == 0;
    if( setupLPort && !firstSetup ) {
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
+      PT_TRACE( 0, TraceLine::programLPortTableCfmProgrammed, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx already programmed";
       return lportIdx;
    }
-   const bool lastTakeDown = !setupLPort && allocatedLportCfmIdx() == 1;
+   bool lastTakeDown = !setupLPort && allocatedLportCfmIdx() == 1;
+   // The one claim left may be another port's: that port still points at the
+   // profile, so only the take-down of the claim's own port clears it.
+   if( lastTakeDown && !holdsCfmClaim( sp.port ) ) {
+      PT_TRACE( 0, TraceLine::programLPortTableCfmKept, "programLPortTableCfm" )
+         << "programLPortTableCfm" << " lportIdx kept: port: " << sp.port
+         << " holds no claim, another port holds the last one";
+      lastTakeDown = false;
+   }
    if( !firstSetup && !lastTakeDown ) {
       return lportIdx;
    }
 
-   // A port whose unit the shared state does not list is no chip port: the
-   // null port of an interface without a chip port (unit 0xFFFF) is one. A
-   // write there would fail the checked call and stop the whole agent, so the
-   // entry is left alone and the error traced. The index is still returned:
-   // the source-trunk step then records CFM's claim and reports the missing
-   // unit itself, without posting, just as it does for any unknown unit.
-   if( !modInfoOfUnit( scsd_, sp.unit ) ) {
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " ERROR: unit: " << sp.unit
-         << " not present in scsd->strataModId(), LPORT_TAB entry " << lportIdx << " not "
-         << ( setupLPort ? "written" : "cleared" );
+   // A port on no unit of the chip (the null port of an interface without a
+   // chip port, unit 0xFFFF) has no entry to write: the write would fail the
+   // checked call and stop the whole agent. A real unit's entry is written
+   // whether or not its module information has arrived, since the claim that
+   // follows counts the port as a user of the entry either way.
+   if( sp == StrataTypes::StrataPort::nullPort() || !Shim::sdk_->soc_unit_valid( sp.unit ) ) {
+      PT_TRACE( 0, TraceLine::programLPortTableCfmNoChipUnit, "programLPortTableCfm" )
+         << "programLPortTableCfm" << " ERROR: unit: " << sp.unit << " is not a unit of the chip, LPORT_TAB entry "
+         << lportIdx << " not " << ( setupLPort ? "written" : "cleared" );
       return lportIdx;
    }
 
    std::vector< U32 > lPortEntry( static_cast< std::size_t >( Shim::sdk_->soc_mem_entry_words_max() ), 0 );
    if( setupLPort ) {
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
+      PT_TRACE( 0, TraceLine::programLPortTableCfmFields, "programLPortTableCfm" )
          << "Set Lport_tab entryfields for lportIdx: " << lportIdx;
       setCfmProfileFields( sp.unit, lPortEntry );
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
+      PT_TRACE( 0, TraceLine::programLPortTableCfmAdd, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx add at idx: " << lportIdx;
    } else {
-      PT_TRACE( 0, __LINE__, "programLPortTableCfm" )
+      PT_TRACE( 0, TraceLine::programLPortTableCfmRemove, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx remove at idx: " << lportIdx;
    }
    const Shim::soc_mem_t mem = Shim::sdk_->LPORT_TABm();
    const int block = Shim::sdk_->MEM_BLOCK_ALL();
    Shim::checkedCall(
-      PT_SDK_SITE( __LINE__, "programLPortTableCfm",
+      PT_SDK_SITE( TraceLine::programLPortTableCfmWrite, "programLPortTableCfm",
                    "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lportIdx, &lPortEntry )" ),
       [ & ] {
          return Shim::sdk_->soc_mem_write( sp.unit, mem, block, static_cast< int >( lportIdx ),
@@ -127,37 +128,30 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    // The packet tracer has priority on the entry; it restores CFM's profile
    // (or 0) itself when it lets the port go.
    if( isAllocatedSrcTrunkIdx( sp.port ) ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmHeld, "programSourceTrunkMapCfm" )
          << "INFO: SOURCE_TRUNK_MAP already programmed for port: " << sp.port
          << " by another client so return";
       return;
    }
-   PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+   PT_TRACE( 0, TraceLine::programSourceTrunkMapCfm, "programSourceTrunkMapCfm" )
       << "programSourceTrunkMapCfm" << " setup: " << setupLPort << " for lportIdx: " << lportIdx;
 
-   // Without shared state no unit is present (see modInfoOfUnit).
-   const StrataModInfo * modInfo = modInfoOfUnit( scsd_, sp.unit );
+   const StrataModInfo * modInfo = modInfoOfUnit( sp.unit );
    if( !modInfo ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmNoUnit, "programSourceTrunkMapCfm" )
          << "programSourceTrunkMapCfm" << " ERROR: unit: " << sp.unit
          << " not present in scsd->strataModId()";
       return;
    }
-
-   // The module id is checked before the port number; either range error
-   // leaves the claim above as it is.
-   StrataCentral::PortTabWriteRequestKey key;
-   key.modInfo = modInfo->modInfo;
-   key.modId = StrataCentral::ModId( sp.modId );
-   key.port = StrataCentral::U10( sp.port );
-   key.kind = portEntryRequestKind;
+   // Either range error leaves the claim above as it is.
+   const StrataCentral::PortTabWriteRequestKey key = sourceTrunkMapKey( *modInfo, sp );
 
    const U32 value = setupLPort ? lportIdx : 0;
    if( setupLPort ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmSet, "programSourceTrunkMapCfm" )
          << "Set SOURCE_TRUNK_MAP entry lportProfileIdx to " << lportIdx;
    } else {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmReset, "programSourceTrunkMapCfm" )
          << "Reset SOURCE_TRUNK_MAP entry lportProfileIdx to 0";
    }
    // postRequest publishes to the directory's subscribers, and what they do
@@ -166,12 +160,47 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    // post: the request is dropped with an error line.
    const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir = sourceTrunkMapRequestDir_;
    if( !requestDir ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMapCfm" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmNoDir, "programSourceTrunkMapCfm" )
          << "programSourceTrunkMapCfm" << " ERROR: no sourceTrunkMapRequestDir, request for port: " << sp
          << " not posted";
       return;
    }
    requestDir->postRequest( key, value );
+}
+
+void
+StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort & sp,
+                                      const CfmPortReport & report ) {
+   // Refused before anything is written: a port whose claim cannot be kept
+   // would leave the profile written for a user that is never counted, and a
+   // module id no key can hold would throw out of the reaction.
+   if( const std::optional< std::string > refusal = portRefusal( sp ) ) {
+      PT_TRACE( 8, report.refused, report.function )
+         << report.function << " ERROR: port: " << sp << " " << *refusal << ", not "
+         << ( setup ? "set up" : "taken down" );
+      return;
+   }
+   const U32 idx = programLPortTableCfm( setup, sp );
+   if( idx == noProfile ) {
+      return;
+   }
+   PT_TRACE( 8, report.programmed, report.function )
+      << report.function << report.programmedText << sp << " lportIndex: " << idx;
+   programSourceTrunkMapCfm( setup, idx, sp );
+}
+
+bool
+StrataPacketTracerSliceSm::coveredByAnotherKey( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp ) {
+   const CfmSw::CfmHwConfig & config = *cfmHwConfig_;
+   if( cfmKeyIndex_.anyPresent( keyIntf, config ) ) {
+      return true;
+   }
+   for( const Lumo::IntfId * other : { scsd_->strataPortToIntf.find( sp ), scsd_->strataPortToLag.find( sp ) } ) {
+      if( other && *other != keyIntf && cfmKeyIndex_.anyPresent( *other, config ) ) {
+         return true;
+      }
+   }
+   return false;
 }
 
 void
@@ -188,52 +217,62 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    // nothing to program from; the host passes both, so this only guards a
    // broken start-up.
    if( !cfmHwConfig_ || !scsd_ ) {
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" )
+      PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmNoInput, cfmKeyHandler )
+         << cfmKeyHandler << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" )
          << ", intfVlan: " << intfVlanTuple << " ignored";
       return;
    }
    const bool setup = knownPresent || cfmHwConfig_->forwardingConfig.contains( intfVlanTuple );
-   PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-      << "handleLPortTableWriteForCfm" << " => intfVlan: " << intfVlanTuple << " setup: " << setup;
+   PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmKey, cfmKeyHandler )
+      << cfmKeyHandler << " => intfVlan: " << intfVlanTuple << " setup: " << setup;
+   if( setup ) {
+      cfmKeyIndex_.keyPresentIs( intfVlanTuple );
+   }
+   // A removed key takes its ports down only where no other present key
+   // (another VLAN of the interface, a key of the port's own interface or of
+   // its port-channel) still covers them: CFM's claims are per port.
+   auto keptByAnotherKey = [ & ]( const StrataTypes::StrataPort & sp, TraceLine site ) {
+      if( setup || !coveredByAnotherKey( intfVlanTuple.intfId(), sp ) ) {
+         return false;
+      }
+      PT_TRACE( 8, site, cfmKeyHandler )
+         << cfmKeyHandler << " port: " << sp << " kept: a present key still covers it";
+      return true;
+   };
 
    const Lumo::IntfId & intfId = intfVlanTuple.intfId();
    if( !Lumo::PortChannelIntfId::isPortChannelIntfId( intfId ) ) {
       const StrataTypes::StrataPort * cached = scsd_->strataIntfToPortCache.find( intfId );
       const StrataTypes::StrataPort sp = cached ? *cached : StrataTypes::StrataPort::nullPort();
-      const U32 idx = programLPortTableCfm( setup, sp );
-      if( idx == noProfile ) {
-         return;
+      if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmKept ) ) {
+         cfmPortIs( setup, sp,
+                    { cfmKeyHandler, TraceLine::handleLPortTableWriteForCfmRefused,
+                      TraceLine::handleLPortTableWriteForCfmPort, " sp: " } );
       }
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " sp: " << sp << " lportIndex: " << idx;
-      programSourceTrunkMapCfm( setup, idx, sp );
       return;
    }
 
-   PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-      << "handleLPortTableWriteForCfm" << " port-channel intf: " << intfId;
+   PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmLag, cfmKeyHandler )
+      << cfmKeyHandler << " port-channel intf: " << intfId;
    const StrataTypes::StrataPortList * members = scsd_->strataLagToPort.find( intfId );
    if( !members ) {
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " ERROR: lagIntf: " << intfId << " not in scsd()";
+      PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmNoLag, cfmKeyHandler )
+         << cfmKeyHandler << " ERROR: lagIntf: " << intfId << " not in scsd()";
       return;
    }
    // A copy: the SDK calls below release the activity lock, and the shared
    // state's member set may change meanwhile.
    const StrataTypes::StrataPortList memberPorts = *members;
    for( const StrataTypes::StrataPort & sp : memberPorts ) {
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " member port: " << sp;
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " member intfId: " << intfOfPort( *scsd_, sp );
-      const U32 idx = programLPortTableCfm( setup, sp );
-      if( idx == noProfile ) {
-         continue;
+      PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMember, cfmKeyHandler )
+         << cfmKeyHandler << " member port: " << sp;
+      PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMemberIntf, cfmKeyHandler )
+         << cfmKeyHandler << " member intfId: " << intfOfPort( *scsd_, sp );
+      if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmMemberKept ) ) {
+         cfmPortIs( setup, sp,
+                    { cfmKeyHandler, TraceLine::handleLPortTableWriteForCfmMemberRefused,
+                      TraceLine::handleLPortTableWriteForCfmMemberPort, " port-channel member port: " } );
       }
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " port-channel member port: " << sp << " lportIndex: " << idx;
-      programSourceTrunkMapCfm( setup, idx, sp );
    }
 }
 
@@ -244,11 +283,11 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
    }
    // See the per-key form.
    if( !cfmHwConfig_ || !scsd_ ) {
-      PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" )
-         << "handleLPortTableWriteForCfm" << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" );
+      PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmWalkNoInput, cfmKeyHandler )
+         << cfmKeyHandler << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" );
       return;
    }
-   PT_TRACE( 8, __LINE__, "handleLPortTableWriteForCfm" ) << "handleLPortTableWriteForCfm";
+   PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmWalk, cfmKeyHandler ) << cfmKeyHandler;
    // The per-key form releases the activity lock in its SDK calls, and the
    // configuration may change meanwhile: walk a snapshot of the keys taken in
    // one pass, each with the address of its configuration.
@@ -295,7 +334,7 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
       return;
    }
    if( !scsd_ ) {
-      PT_TRACE( 8, __LINE__, "handlePortToLag" )
+      PT_TRACE( 8, TraceLine::handlePortToLagNoInput, "handlePortToLag" )
          << "handlePortToLag" << " ERROR: no scsd, port: " << sp << " ignored";
       return;
    }
@@ -304,15 +343,11 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
    if( intf.empty() ) {
       return;
    }
-   PT_TRACE( 8, __LINE__, "handlePortToLag" )
+   PT_TRACE( 8, TraceLine::handlePortToLag, "handlePortToLag" )
       << "handlePortToLag" << " intf: " << intf << " added: " << added;
-   const U32 idx = programLPortTableCfm( added, sp );
-   if( idx == noProfile ) {
-      return;
-   }
-   PT_TRACE( 8, __LINE__, "handlePortToLag" )
-      << "handlePortToLag" << " port-channel sp: " << sp << " lportIndex: " << idx;
-   programSourceTrunkMapCfm( added, idx, sp );
+   cfmPortIs( added, sp,
+              { "handlePortToLag", TraceLine::handlePortToLagRefused, TraceLine::handlePortToLagPort,
+                " port-channel sp: " } );
 }
 
 // The reactors hold no counted reference to the slice: a slice can hear an

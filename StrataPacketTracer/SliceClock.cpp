@@ -7,10 +7,6 @@
 
 namespace Strata {
 
-namespace {
-constexpr int handleClockLine = 42;
-} // namespace
-
 // ------------------------------------------------------------------- slice
 
 Vela::Ptr< const Quill::Clock >
@@ -77,7 +73,7 @@ StrataPacketTracerSliceSm::clockWakeUpIs( Quill::Seconds wakeUp ) {
 
 void
 StrataPacketTracerSliceSm::handleClock() {
-   PT_TRACE( 0, handleClockLine, "handleClock" ) << "handleClock";
+   PT_TRACE( 0, TraceLine::handleClock, "handleClock" ) << "handleClock";
    if( !handleClockCalled_ ) {
       return;
    }

@@ -7,13 +7,6 @@
 
 namespace Strata {
 
-namespace {
-// Trace lines whose line numbers the agent's trace readers rely on.
-constexpr int handleInitializedLine = 21;
-constexpr int pendingRequestLine = 33;
-constexpr int intfOnSliceLine = 58;
-} // namespace
-
 Vela::Ptr< StrataPacketTracerSliceSm >
 StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs(
    const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
@@ -106,7 +99,7 @@ StrataPacketTracerSliceSm::subscriptionsIs( bool active ) {
 
 void
 StrataPacketTracerSliceSm::handleInitialized() {
-   PT_TRACE( 0, handleInitializedLine, "handleInitialized" ) << "handleInitialized";
+   PT_TRACE( 0, TraceLine::handleInitialized, "handleInitialized" ) << "handleInitialized";
    // Every port starts free in both bitmaps (stateClear); an unchanged size
    // keeps the bitmaps and their claims.
    srcTrunkBitmapCfmIs( 0, sizeSrcTrunkTbl_, Ferro::HBitmap::stateClear );
@@ -125,7 +118,7 @@ StrataPacketTracerSliceSm::handleInitialized() {
    // request to compare, so nothing is pending.
    if( lPortTableWriteRequestConfig_ && lPortTableWriteRequestStatus_ &&
        lPortTableWriteRequestConfig_->version() != lPortTableWriteRequestStatus_->version() ) {
-      PT_TRACE( 0, pendingRequestLine, "handleInitialized" ) << "Handle pending LportWrite request";
+      PT_TRACE( 0, TraceLine::pendingRequest, "handleInitialized" ) << "Handle pending LportWrite request";
       handleLPortTableWriteRequest();
    }
 
@@ -134,7 +127,7 @@ StrataPacketTracerSliceSm::handleInitialized() {
 
 bool
 StrataPacketTracerSliceSm::intfOnSlice( const Lumo::IntfId & intfId ) {
-   PT_TRACE( 0, intfOnSliceLine, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
+   PT_TRACE( 0, TraceLine::intfOnSlice, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
    // Without the shared state no interface is known, so none is on the slice.
    if( !scsd_ ) {
       return false;

@@ -2,6 +2,7 @@
 // the tracer's LPORT_TAB profile entry, the port's source-trunk-map request
 // and the CPU packet-profile bit.
 #include "PluginTrace.h"
+#include "SourceTrunkMapKey.h"
 #include "StrataPacketTracerSliceSm.h"
 
 #include "Quill/Clock.h"
@@ -78,15 +79,12 @@ constexpr U32 cpuPktProfileTracerBit = 0x4;
 // Clearing the bit keeps the field's low eight bits only.
 constexpr U32 cpuPktProfileClearMask = 0xFB;
 
-// The kind of source-trunk-map request this slice posts.
-constexpr U8 sourceTrunkMapRequestKind = 2;
-
 } // namespace
 
 void
 StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp,
                                               const LportTableFields & lportTableFields ) {
-   PT_TRACE( 0, __LINE__, "programLPortTable" ) << "programLPortTable";
+   PT_TRACE( 0, TraceLine::programLPortTable, "programLPortTable" ) << "programLPortTable";
    Shim::Sdk & sdk = *Shim::sdk_;
    const Shim::soc_mem_t lportTab = sdk.LPORT_TABm();
    // The profile entry is per unit; the port number plays no part. The value's
@@ -96,7 +94,7 @@ StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp
 
    // Read-modify-write, so that every field this slice does not manage keeps
    // what the chip holds.
-   Shim::checkedCall( PT_SDK_SITE( __LINE__, "programLPortTable",
+   Shim::checkedCall( PT_SDK_SITE( TraceLine::programLPortTableRead, "programLPortTable",
                                    "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, "
                                    "lPortProfileIdx(), &lPortEntry )" ),
                       [ & ] {
@@ -104,13 +102,14 @@ StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp
                                                           lportIdx, lPortEntry.data() );
                       } );
 
-   PT_TRACE( 0, __LINE__, "programLPortTable" ) << "Set Lport_tab entryfields for lPortProfileIdx";
+   PT_TRACE( 0, TraceLine::programLPortTableFields, "programLPortTable" )
+      << "Set Lport_tab entryfields for lPortProfileIdx";
    for( const FieldMap & map : lportTabSetOrder ) {
       const U32 value = map.flag ? U32( lportTableFields.*map.flag ) : lportTableFields.*map.number;
       sdk.soc_mem_field32_set( sp.unit, lportTab, lPortEntry.data(), ( sdk.*map.field )(), value );
    }
 
-   Shim::checkedCall( PT_SDK_SITE( __LINE__, "programLPortTable",
+   Shim::checkedCall( PT_SDK_SITE( TraceLine::programLPortTableWrite, "programLPortTable",
                                    "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, "
                                    "lPortProfileIdx(), &lPortEntry )" ),
                       [ & ] {
@@ -121,44 +120,39 @@ StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp
 
 void
 StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataTypes::StrataPort & sp ) {
-   PT_TRACE( 0, __LINE__, "programSourceTrunkMap" ) << "programSourceTrunkMap";
+   PT_TRACE( 0, TraceLine::programSourceTrunkMap, "programSourceTrunkMap" ) << "programSourceTrunkMap";
    // The range checks come first, before any lookup, claim or post, and so
    // also before the unit test below: a port that cannot be keyed is the
    // caller's error and is thrown as such, the module id before the port
    // number, whether or not its unit is known.
-   const StrataCentral::ModId modId( sp.modId );
-   const StrataCentral::U10 port( sp.port );
+   static_cast< void >( StrataCentral::ModId( sp.modId ) );
+   static_cast< void >( StrataCentral::U10( sp.port ) );
 
    // A unit without module information cannot be keyed. Rather than read a
    // missing entry, refuse the port: nothing is posted and the bitmap keeps
    // its state, so it never records a claim that was not posted.
-   const StrataModInfo * modInfo = scsd_ ? scsd_->strataModId.find( sp.unit ) : nullptr;
+   const StrataModInfo * modInfo = modInfoOfUnit( sp.unit );
    if( !modInfo ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapNoUnit, "programSourceTrunkMap" )
          << "programSourceTrunkMap ERROR: unit: " << sp.unit << " not present in scsd->strataModId()";
       return;
    }
    // The mounter hands a missing directory over as null; with nowhere to post,
    // refuse the same way.
    if( !sourceTrunkMapRequestDir_ ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapNoDir, "programSourceTrunkMap" )
          << "programSourceTrunkMap ERROR: no sourceTrunkMapRequestDir to post port: " << sp;
       return;
    }
-
-   StrataCentral::PortTabWriteRequestKey key;
-   key.modInfo = modInfo->modInfo;
-   key.modId = modId;
-   key.port = port;
-   key.kind = sourceTrunkMapRequestKind;
+   const StrataCentral::PortTabWriteRequestKey key = sourceTrunkMapKey( *modInfo, sp );
 
    if( setupLPort ) {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapSet, "programSourceTrunkMap" )
          << "Set SOURCE_TRUNK_MAP entry lport_Profile_Idx to " << lPortProfileIdx_;
       allocateSrcTrunkIdx( sp.port );
       sourceTrunkMapRequestDir_->postRequest( key, lPortProfileIdx_ );
    } else {
-      PT_TRACE( 0, __LINE__, "programSourceTrunkMap" )
+      PT_TRACE( 0, TraceLine::programSourceTrunkMapReset, "programSourceTrunkMap" )
          << "reset SOURCE_TRUNK_MAP entry lport_Profile_Idx to 0";
       // Hand the port back to CFM when CFM holds it, else to no profile.
       sourceTrunkMapRequestDir_->postRequest( key, isAllocatedSrcTrunkCfmIdx( sp.port )
@@ -170,35 +164,37 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
 
 void
 StrataPacketTracerSliceSm::programCpuPktProfile( bool setupLPort, const StrataTypes::StrataPort & sp ) {
-   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "programCpuPktProfile";
+   PT_TRACE( 0, TraceLine::programCpuPktProfile, "programCpuPktProfile" ) << "programCpuPktProfile";
    Shim::Sdk & sdk = *Shim::sdk_;
    const Shim::soc_reg_t cpuPktProfile2 = sdk.CPU_PKT_PROFILE_2r();
    const Shim::soc_port_t anyPort = sdk.REG_PORT_ANY();
    // Register accesses are not checked: a failed read leaves 0 and the
    // computation goes on with it.
    U32 reg = 0;
-   Shim::uncheckedCall( PT_SDK_SITE( __LINE__, "programCpuPktProfile",
+   Shim::uncheckedCall( PT_SDK_SITE( TraceLine::programCpuPktProfileRead, "programCpuPktProfile",
                                      "soc_reg32_get( sp.unit(), CPU_PKT_PROFILE_2r, REG_PORT_ANY, 0, &reg )" ),
                         [ & ] { Shim::sdk_->soc_reg32_get( sp.unit, cpuPktProfile2, anyPort, 0, &reg ); } );
-   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "Previous CPU_PKT_PROFILE_2r: " << reg;
+   PT_TRACE( 0, TraceLine::programCpuPktProfilePrevious, "programCpuPktProfile" )
+      << "Previous CPU_PKT_PROFILE_2r: " << reg;
 
    const U32 field = setupLPort ? ( reg | cpuPktProfileTracerBit ) : ( reg & cpuPktProfileClearMask );
    sdk.soc_reg_field_set( sp.unit, cpuPktProfile2, &reg, sdk.CPU_PKT_PROFILE_BITMAPf(), field );
-   PT_TRACE( 0, __LINE__, "programCpuPktProfile" ) << "New CPU_PKT_PROFILE_2r: " << reg;
+   PT_TRACE( 0, TraceLine::programCpuPktProfileNew, "programCpuPktProfile" ) << "New CPU_PKT_PROFILE_2r: " << reg;
 
-   Shim::uncheckedCall( PT_SDK_SITE( __LINE__, "programCpuPktProfile",
+   Shim::uncheckedCall( PT_SDK_SITE( TraceLine::programCpuPktProfileWrite, "programCpuPktProfile",
                                      "soc_reg32_set( sp.unit(), CPU_PKT_PROFILE_2r, REG_PORT_ANY, 0, reg )" ),
                         [ & ] { Shim::sdk_->soc_reg32_set( sp.unit, cpuPktProfile2, anyPort, 0, reg ); } );
 }
 
 void
 StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
-   PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" ) << "handleLPortTableWriteRequest";
+   PT_TRACE( 0, TraceLine::handleLPortTableWriteRequest, "handleLPortTableWriteRequest" )
+      << "handleLPortTableWriteRequest";
    // The mounter hands missing entities over as null. Without the request
    // there is nothing to act on, and without the shared state no port to act
    // on: leave the slice as it is.
    if( !lPortTableWriteRequestConfig_ || !scsd_ ) {
-      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+      PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestNoInput, "handleLPortTableWriteRequest" )
          << "handleLPortTableWriteRequest ERROR: no "
          << ( lPortTableWriteRequestConfig_ ? "scsd" : "lPortTableWriteRequestConfig" );
       return;
@@ -215,25 +211,36 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    // interface that is not on the slice.
    const StrataTypes::StrataPort * found = scsd_->strataIntfToPortCache.find( intfId );
    if( !found ) {
-      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+      PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestNoPort, "handleLPortTableWriteRequest" )
          << "handleLPortTableWriteRequest ERROR: intfId: " << intfId
          << " not present in scsd->strataIntfToPortCache()";
       return;
    }
    const StrataTypes::StrataPort sp = *found;
+   // Everything that could stop the request half-way is decided here, before
+   // the first chip access: the profile entry is shared by every port the
+   // tracer holds on the unit, so a request that cannot be posted must not
+   // rewrite it. Nothing is thrown either: the reaction runs inside the
+   // publisher's delivery to every slice, and inside the agent's start.
+   if( const std::optional< std::string > refusal = requestRefusal( sp ) ) {
+      PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestRefused, "handleLPortTableWriteRequest" )
+         << "handleLPortTableWriteRequest ERROR: intfId: " << intfId << " port: " << sp << " " << *refusal
+         << ", request refused";
+      return;
+   }
    // Taken once: the SDK calls below give up the activity lock, and one run
    // must apply or withdraw as a whole.
    const bool enable = request.enable();
    const bool cpuPktProfileEnable = request.cpuPktProfileEnable();
 
    if( enable ) {
-      PT_TRACE( 0, __LINE__, "handleLPortTableWriteRequest" )
+      PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestPortTab, "handleLPortTableWriteRequest" )
          << "Read PORT_TAB entry for the ingress Interface";
       Shim::Sdk & sdk = *Shim::sdk_;
       const Shim::soc_mem_t portTab = sdk.PORT_TABm();
       const int portId = int( sp.port );
       std::vector< U32 > entry = entryBuffer();
-      Shim::checkedCall( PT_SDK_SITE( __LINE__, "handleLPortTableWriteRequest",
+      Shim::checkedCall( PT_SDK_SITE( TraceLine::handleLPortTableWriteRequestPortTabRead, "handleLPortTableWriteRequest",
                                       "soc_mem_read( sp.unit(), PORT_TABm, MEM_BLOCK_ANY, portId, &entry )" ),
                          [ & ] {
                             return Shim::sdk_->soc_mem_read( sp.unit, portTab, sdk.MEM_BLOCK_ANY(),

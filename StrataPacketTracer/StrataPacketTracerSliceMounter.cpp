@@ -175,7 +175,7 @@ StrataPacketTracerSliceMounter::doMountsComplete( Cairn::MountStatus status,
 
    // The entity manager prints as the framework prints any object: its type
    // name and serial number ("null" when there is none).
-   PT_TRACE( 0, __LINE__, "doMountsComplete" )
+   PT_TRACE( 0, TraceLine::doMountsComplete, "doMountsComplete" )
       << "StrataPacketTracerSliceMounter::" << "doMountsComplete" << " status: " << status
       << " em: " << Quill::Value( em ).toString() << " CfmHwConfig";
 

@@ -79,7 +79,7 @@ StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {
 
 void
 StrataPacketTracerSliceRootSm::handleModule( StrataCentral::ModId modId ) {
-   PT_TRACE( 0, __LINE__, "handleModule" ) << "handleModule";
+   PT_TRACE( 0, TraceLine::handleModule, "handleModule" ) << "handleModule";
    if( !scsd_ ) {
       return;
    }

@@ -15,6 +15,7 @@
 //   SlicePacketTracer.cpp   the packet tracer's request, LPORT_TAB, source
 //                           trunk map and CPU packet profile
 //   SliceCfm.cpp            the CFM profile, CFM claims, forwarding configs, LAGs
+//   SlicePorts.cpp          which ports the slice can program, for both clients
 //   SliceGenericAttributes.cpp  the type's attributes and generic access
 #pragma once
 
@@ -24,6 +25,7 @@
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
 #include "Agent/StrataTypes.h"
+#include "CfmKeyIndex.h"
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
 #include "Quill/Clock.h"
@@ -31,6 +33,10 @@
 #include "Quill/Type.h"
 #include "Vela/Ptr.h"
 #include "Vela/Publisher.h"
+#include "TraceLines.h"
+
+#include <optional>
+#include <string>
 
 namespace Strata {
 
@@ -199,9 +205,17 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    void handlePortToLag( const StrataTypes::StrataPort & sp );
 
    // --- packet-tracer programming (SlicePacketTracer.cpp) ---
+   // Read-modify-writes the tracer's LPORT_TAB profile entry on the port's unit.
    void programLPortTable( const StrataTypes::StrataPort & sp, const LportTableFields & lportTableFields );
+   // Claims (or releases) the port for the tracer and posts its request. Throws
+   // the framework's range errors for a module id above 64 or a port number
+   // above 0x3FF; a unit without module information, or a slice without a
+   // request directory, is refused with an ERROR line and changes nothing.
    void programSourceTrunkMap( bool setupLPort, const StrataTypes::StrataPort & sp );
    void programCpuPktProfile( bool setupLPort, const StrataTypes::StrataPort & sp );
+   // Carries out the request in full or not at all: a request that cannot be
+   // (see requestRefusal) is refused with one ERROR line before the chip is
+   // touched, and never answered.
    void handleLPortTableWriteRequest();
 
    // --- lifecycle (SliceLifecycle.cpp) ---
@@ -220,6 +234,42 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
                                     const void * );
 
  private:
+   // How a CFM handler reports one port of its: the function that writes its
+   // lines, the call site of a refusal and of the line naming the profile.
+   struct CfmPortReport {
+      const char * function;
+      TraceLine refused;
+      TraceLine programmed;
+      const char * programmedText; // before the port, e.g. " sp: "
+   };
+
+   // --- which ports the slice can program (SlicePorts.cpp) ---
+   // Why neither client can have `sp` programmed, or nothing: the null port or
+   // a unit the chip does not have, a module id no request key can hold, a
+   // port number beyond the source-trunk claims.
+   std::optional< std::string > portRefusal( const StrataTypes::StrataPort & sp ) const;
+   // portRefusal, then what the tracer's request needs besides: the unit's
+   // module information and a request directory.
+   std::optional< std::string > requestRefusal( const StrataTypes::StrataPort & sp ) const;
+   // The number of ports both claim bitmaps hold; 0 without them.
+   U32 claimCapacity() const noexcept;
+   // The module information of a chip unit; null when the shared state has
+   // none (or the slice has no shared state).
+   const StrataModInfo * modInfoOfUnit( U16 unit ) const;
+   // Whether CFM holds the port, read without the allocator's trace line.
+   bool holdsCfmClaim( U32 port ) const noexcept;
+
+   // --- CFM (SliceCfm.cpp) ---
+   // Sets one port up for CFM or takes it down, for a handler: a port the
+   // slice cannot program is refused with one ERROR line and nothing else;
+   // otherwise the profile (programLPortTableCfm), then the claim and the
+   // request (programSourceTrunkMapCfm).
+   void cfmPortIs( bool setup, const StrataTypes::StrataPort & sp, const CfmPortReport & report );
+   // Whether a present forwarding-config key other than the one just removed
+   // from `keyIntf` still covers `sp`: one on `keyIntf`, on the port's own
+   // interface or on its port-channel.
+   bool coveredByAnotherKey( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp );
+
    // Arming and disarming the notifiee; both do nothing when the slice has
    // no notifiee (after clockDel, or clockIs with no clock).
    void clockWakeUpIs( Quill::Seconds wakeUp );
@@ -253,6 +303,8 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // time it stopped listening. While it has not moved, a snapshot of the
    // configuration's keys is still exactly the set of present keys.
    U64 cfmConfigChanges_ = 0;
+   // The keys this slice has seen present, by interface.
+   CfmKeyIndex cfmKeyIndex_;
 
    // Subscriptions to the three watched inputs.
    Vela::Subscriber lPortTableWriteRequestConfigSubscriber_{ &lPortTableWriteRequestConfigDispatch, this };

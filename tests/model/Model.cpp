@@ -224,11 +224,16 @@ isPortChannel( const std::string & intf ) {
    return intf.rfind( "Port-Channel", 0 ) == 0;
 }
 
+// Whether a slice programs the port for either client: a chip port (not the
+// null port of an interface without one) whose number the claims can hold.
+// The world's ports are all on the one chip unit, with module ids in range.
+bool
+claimable( const Port & port ) {
+   return !( port == Port::nullPort() ) && port.port < claimTableSize;
+}
+
 void
 claimIs( std::set< U32 > & claims, U32 number, bool claimed ) {
-   if( number >= claimTableSize ) {
-      return; // outside the bitmap: never recorded
-   }
    if( claimed ) {
       claims.insert( number );
    } else {
@@ -357,6 +362,9 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
       return;
    }
    const Port port = cached->second;
+   if( !claimable( port ) ) {
+      return; // refused before any chip access, never answered
+   }
 
    // LPORT_TAB: read-modify-write of the 17 settings in the tracer's entry;
    // flags become 1 when their PORT_TAB field is not 0, the two integer
@@ -400,31 +408,45 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
 void
 ReferenceModel::handleCfmKey( SliceModel & slice, const CfmKey & key ) {
    const bool setup = world_.cfmKeyPresent( key );
+   // A removed key takes down only the ports no other present key covers: a
+   // key of the same interface, of the port's own interface or of its LAG.
+   auto covered = [ & ]( const Port & port ) {
+      auto lookup = []( const auto & map, const Port & p ) {
+         auto found = map.find( p );
+         return found == map.end() ? std::string() : found->second;
+      };
+      const std::string own = lookup( world_.portToIntf, port ), lag = lookup( world_.portToLag, port );
+      return std::any_of( world_.cfmKeys.begin(), world_.cfmKeys.end(), [ & ]( const CfmKey & other ) {
+         return other.intf == key.intf || ( !own.empty() && other.intf == own ) || ( !lag.empty() && other.intf == lag );
+      } );
+   };
+   auto program = [ & ]( const Port & port ) {
+      if( setup || !covered( port ) ) {
+         programCfmPort( slice, setup, port );
+      }
+   };
    if( !isPortChannel( key.intf ) ) {
       auto cached = world_.intfToPort.find( key.intf );
-      programCfmPort( slice, setup, cached == world_.intfToPort.end() ? Port::nullPort() : cached->second );
+      program( cached == world_.intfToPort.end() ? Port::nullPort() : cached->second );
    } else if( auto lag = world_.lagToPort.find( key.intf ); lag != world_.lagToPort.end() ) {
       const std::set< Port > members = lag->second;
       for( const Port & member : members ) {
-         programCfmPort( slice, setup, member );
+         program( member );
       }
    } // a port-channel the shared state does not know: nothing programmed
 }
 
 void
 ReferenceModel::programCfmPort( SliceModel & slice, bool setup, const Port & port ) {
-   if( port.unit != chipUnit ) {
-      // The null port of an interface without a chip port: no unit with
-      // module information, so no chip write and no request; its number is
-      // outside the bitmaps, so no claim either.
-      claimIs( slice.cfmClaims, port.port, setup );
-      return;
+   if( !claimable( port ) ) {
+      return; // refused: nothing written, claimed or posted
    }
-   // The shared CFM profile, counted by the claims before this port's own.
+   // The shared CFM profile, counted by the claims before this port's own;
+   // cleared only by the port that holds the last claim.
    const std::size_t claims = slice.cfmClaims.size();
    if( setup && claims == 0 ) {
       world_.lportTab[ int( cfmProfileIdx ) ] = cfmProfile();
-   } else if( !setup && claims == 1 ) {
+   } else if( !setup && claims == 1 && slice.cfmClaims.count( port.port ) ) {
       world_.lportTab.erase( int( cfmProfileIdx ) );
    }
    claimIs( slice.cfmClaims, port.port, setup );

@@ -5,7 +5,8 @@
 // same ports from different directions:
 // - Ethernet1 (1/0/3) and Ethernet2 (2/0/3) share port number 3 on two
 //   modules, so per-port-number bookkeeping collides;
-// - Ethernet5 sits on port 200, beyond the 160 indices of the bitmaps;
+// - Ethernet5 sits on port 200, beyond the 160 ports the claims hold, so
+//   both clients refuse it;
 // - 1/0/9 is a port no interface ever names (a bare LAG member);
 // - Loopback0 and the port-channels are interfaces without a chip port;
 // - Ethernet99 is never added: requests and CFM keys for it name an unknown

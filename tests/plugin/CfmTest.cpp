@@ -33,8 +33,8 @@ class CfmTest : public PluginFixture {
    Vela::Ptr< Slice > slice;
 };
 
-// Written at the first set-up (count 0), cleared at the take-down that finds
-// exactly one claim, else untouched.
+// Written at the first set-up (count 0), cleared at the take-down of the port
+// that holds the one claim left, else untouched.
 TEST_F( CfmTest, TheProfileFollowsTheClaimCount ) {
    sliceIs();
    const auto p3 = port( 1, 0, 3 ), p4 = port( 1, 0, 4 );
@@ -48,7 +48,10 @@ TEST_F( CfmTest, TheProfileFollowsTheClaimCount ) {
    EXPECT_EQ( slice->programLPortTableCfm( false, p3 ), 1u ); // count 2
    EXPECT_EQ( memWrites(), 1u );
    slice->freeSrcTrunkCfmIdx( 3 );
-   EXPECT_EQ( slice->programLPortTableCfm( false, p3 ), 1u ); // count 1
+   EXPECT_EQ( slice->programLPortTableCfm( false, p3 ), 1u ); // count 1, but the claim is port 4's
+   EXPECT_EQ( memWrites(), 1u );
+   EXPECT_TRUE( profileWritten() );
+   EXPECT_EQ( slice->programLPortTableCfm( false, p4 ), 1u ); // count 1, port 4's own
    EXPECT_EQ( memWrites(), 2u );
    EXPECT_TRUE( chip().entryIsZero( 0, chip().LPORT_TABm(), 1 ) );
    slice->freeSrcTrunkCfmIdx( 4 );

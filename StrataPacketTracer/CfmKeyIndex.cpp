@@ -1,0 +1,39 @@
+#include "CfmKeyIndex.h"
+
+#include <bit>
+
+namespace Strata {
+
+void
+CfmKeyIndex::keyPresentIs( const CfmSw::IntfVlanTuple & key ) {
+   std::vector< U64 > & bits = vlans_[ key.intf.name() ];
+   const std::size_t word = key.vlan / 64u;
+   if( bits.size() <= word ) {
+      bits.resize( word + 1, 0 );
+   }
+   bits[ word ] |= U64( 1 ) << ( key.vlan % 64u );
+}
+
+bool
+CfmKeyIndex::anyPresent( const Lumo::IntfId & intf, const CfmSw::CfmHwConfig & config ) {
+   const auto found = vlans_.find( intf.name() );
+   if( found == vlans_.end() ) {
+      return false;
+   }
+   CfmSw::IntfVlanTuple probe( intf, 0 );
+   std::vector< U64 > & bits = found->second;
+   for( std::size_t word = 0; word < bits.size(); ++word ) {
+      while( bits[ word ] ) {
+         const unsigned bit = unsigned( std::countr_zero( bits[ word ] ) );
+         probe.vlan = U16( word * 64u + bit );
+         if( config.forwardingConfig.contains( probe ) ) {
+            return true;
+         }
+         bits[ word ] &= ~( U64( 1 ) << bit );
+      }
+   }
+   vlans_.erase( found );
+   return false;
+}
+
+} // namespace Strata

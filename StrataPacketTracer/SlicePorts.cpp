@@ -1,0 +1,71 @@
+// Which ports a slice can program, for the packet tracer and for CFM.
+//
+// A handler decides before the first chip access whether it can carry a port
+// through in full: a port it cannot address, key or claim is refused there,
+// with one ERROR line, and touches nothing. Going on would leave the chip
+// half-programmed: the tracer's profile entry (shared by every port it holds
+// on the unit) rewritten for a request that is never posted, or CFM's profile
+// written for a claim that is never counted and so never cleared.
+#include "StrataPacketTracerSliceSm.h"
+
+#include "Shim/Sdk.h"
+
+#include <algorithm>
+
+namespace Strata {
+
+U32
+StrataPacketTracerSliceSm::claimCapacity() const noexcept {
+   if( !srcTrunkBitmap_ || !srcTrunkBitmapCfm_ ) {
+      return 0;
+   }
+   return std::min( srcTrunkBitmap_->size(), srcTrunkBitmapCfm_->size() );
+}
+
+const StrataModInfo *
+StrataPacketTracerSliceSm::modInfoOfUnit( U16 unit ) const {
+   return scsd_ ? scsd_->strataModId.find( unit ) : nullptr;
+}
+
+bool
+StrataPacketTracerSliceSm::holdsCfmClaim( U32 port ) const noexcept {
+   return srcTrunkBitmapCfm_ && srcTrunkBitmapCfm_->isBitSet( port );
+}
+
+std::optional< std::string >
+StrataPacketTracerSliceSm::portRefusal( const StrataTypes::StrataPort & sp ) const {
+   if( sp == StrataTypes::StrataPort::nullPort() ) {
+      return "is no chip port";
+   }
+   if( !Shim::sdk_->soc_unit_valid( sp.unit ) ) {
+      return "unit: " + std::to_string( sp.unit ) + " is not a unit of the chip";
+   }
+   if( sp.modId > StrataCentral::ModId::null ) {
+      return "module id: " + std::to_string( sp.modId ) + " above " +
+             std::to_string( StrataCentral::ModId::null ) + ", no request can name it";
+   }
+   // The claims are what lets each client give way to the other and what
+   // counts the CFM profile's users: a port they cannot hold cannot be
+   // programmed safely.
+   if( sp.port >= claimCapacity() ) {
+      return "port number: " + std::to_string( sp.port ) + " beyond the " + std::to_string( claimCapacity() ) +
+             " ports the source-trunk claims hold";
+   }
+   return std::nullopt;
+}
+
+std::optional< std::string >
+StrataPacketTracerSliceSm::requestRefusal( const StrataTypes::StrataPort & sp ) const {
+   if( std::optional< std::string > refusal = portRefusal( sp ) ) {
+      return refusal;
+   }
+   if( !modInfoOfUnit( sp.unit ) ) {
+      return "unit: " + std::to_string( sp.unit ) + " not present in scsd->strataModId()";
+   }
+   if( !sourceTrunkMapRequestDir_ ) {
+      return std::string( "no sourceTrunkMapRequestDir to post to" );
+   }
+   return std::nullopt;
+}
+
+} // namespace Strata
