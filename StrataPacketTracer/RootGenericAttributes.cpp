@@ -1,55 +1,16 @@
 // The root's framework type: its inputs (130 to 134), handleModule (135) and
 // the collection of slices keyed by module (136), with generic access.
-#include "GenericArgs.h"
+#include "GenericAttributes.h"
 #include "StrataPacketTracerSliceRootSm.h"
 
 namespace Strata {
 
 namespace {
 
-using Quill::AttrAnswer;
-using Quill::AttrKind;
-using Quill::AttrOp;
-using Quill::opBit;
 using Root = StrataPacketTracerSliceRootSm;
-namespace Args = GenericArgs;
+using Quill::AttrOp;
 
 constexpr const char * collectionName = "strataPacketTracerSliceSm";
-
-AttrAnswer rootGenericAttr( void * object, Quill::AttributeId id, AttrOp op, const Quill::ValueList & args,
-                            Quill::Value & result );
-
-Quill::TypeInfo
-makeTypeInfo() {
-   const unsigned readOnly = opBit( AttrOp::read );
-   Quill::TypeInfo t;
-   t.name = Root::quillTypeName;
-   t.kind = Quill::TypeKind::object;
-   t.attributes = {
-      { Root::sourceTrunkMapRequestDirId, "sourceTrunkMapRequestDir", AttrKind::constructor,
-        "StrataCentral::PortTabWriteRequestDir", readOnly, {} },
-      { Root::lPortTableWriteRequestConfigId, "lPortTableWriteRequestConfig", AttrKind::constructor,
-        "StrataPacketTracer::LPortTableWriteRequestConfig", readOnly, {} },
-      { Root::lPortTableWriteRequestStatusId, "lPortTableWriteRequestStatus", AttrKind::constructor,
-        "StrataPacketTracer::LPortTableWriteRequestStatus", readOnly, {} },
-      { Root::scsdId, "scsd", AttrKind::constructor, "Strata::StrataCommonSmData", readOnly, {} },
-      { Root::cfmHwConfigId, "cfmHwConfig", AttrKind::constructor, "CfmSw::CfmHwConfig", readOnly, {} },
-      { Root::handleModuleId, "handleModule", AttrKind::operation, "void", opBit( AttrOp::call ),
-        { { "modId", "StrataCentral::ModId" } } },
-      { Root::strataPacketTracerSliceSmId, collectionName, AttrKind::collection,
-        StrataPacketTracerSliceSm::quillTypeName,
-        opBit( AttrOp::read ) | opBit( AttrOp::write ) | opBit( AttrOp::del ) | opBit( AttrOp::count ) |
-           opBit( AttrOp::iterate ) | opBit( AttrOp::member ),
-        { { "sourceTrunkMapRequestDir", "StrataCentral::PortTabWriteRequestDir" },
-          { "lPortTableWriteRequestConfig", "StrataPacketTracer::LPortTableWriteRequestConfig" },
-          { "lPortTableWriteRequestStatus", "StrataPacketTracer::LPortTableWriteRequestStatus" },
-          { "scsd", "Strata::StrataCommonSmData" },
-          { "modId", "StrataCentral::ModId" },
-          { "cfmHwConfig", "CfmSw::CfmHwConfig" } } },
-   };
-   t.genericAttr = &rootGenericAttr;
-   return t;
-}
 
 // One member as the iterator yields it: [modId, slice].
 Quill::Value
@@ -57,91 +18,95 @@ member( const StrataCentral::ModId & modId, const Vela::Ptr< StrataPacketTracerS
    return Quill::Value( Quill::ValueList{ Quill::Value::boxed( modId ), Quill::Value( slice ) } );
 }
 
-AttrAnswer
-collectionAccess( Root & root, AttrOp op, const Quill::ValueList & args, Quill::Value & result ) {
-   switch( op ) {
-    case AttrOp::read:
-      Args::countIs( args, 1, "strataPacketTracerSliceSm lookup" );
-      result = root.strataPacketTracerSliceSm( Args::modIdArg( args, 0, collectionName, "modId" ) );
-      return AttrAnswer::done;
-    case AttrOp::write: {
-      const char * op = "strataPacketTracerSliceSmIs";
-      Args::countIs( args, 6, op );
-      result = root.strataPacketTracerSliceSmIs(
-         Args::objectArg< StrataCentral::PortTabWriteRequestDir >( args, 0, op, "sourceTrunkMapRequestDir" ),
-         Args::objectArg< const StrataPacketTracer::LPortTableWriteRequestConfig >(
-            args, 1, op, "lPortTableWriteRequestConfig" ),
-         Args::objectArg< StrataPacketTracer::LPortTableWriteRequestStatus >(
-            args, 2, op, "lPortTableWriteRequestStatus" ),
-         Args::objectArg< Strata::StrataCommonSmData >( args, 3, op, "scsd" ),
-         Args::modIdArg( args, 4, op, "modId" ),
-         Args::objectArg< const CfmSw::CfmHwConfig >( args, 5, op, "cfmHwConfig" ) );
-      return AttrAnswer::done;
-    }
-    case AttrOp::del:
-      Args::countIs( args, 1, "strataPacketTracerSliceSmDel" );
-      result = root.strataPacketTracerSliceSmDel( Args::modIdArg( args, 0, "strataPacketTracerSliceSmDel", "modId" ) );
-      return AttrAnswer::done;
-    case AttrOp::count:
-      result = static_cast< U64 >( root.strataPacketTracerSliceSms().size() );
-      return AttrAnswer::done;
-    case AttrOp::member:
-      Args::countIs( args, 1, "strataPacketTracerSliceSm membership" );
-      result = static_cast< bool >(
-         root.strataPacketTracerSliceSm( Args::modIdArg( args, 0, collectionName, "modId" ) ) );
-      return AttrAnswer::done;
-    case AttrOp::iterate: {
-      // From the first member, or from the given key: that member, or the
-      // next one after it when the key has no member.
-      const Root::SliceMap & slices = root.strataPacketTracerSliceSms();
-      auto from = slices.begin();
-      if( !args.empty() ) {
-         Args::countIs( args, 1, "strataPacketTracerSliceSm iteration" );
-         from = slices.lower_bound( Args::modIdArg( args, 0, collectionName, "modId" ) );
-      }
-      Quill::ValueList members;
-      for( auto at = from; at != slices.end(); ++at ) {
-         members.push_back( member( at->first, at->second ) );
-      }
-      result = Quill::Value( std::move( members ) );
-      return AttrAnswer::done;
-    }
-    default: return AttrAnswer::notSupported;
-   }
+// The module id that keys a lookup, a deletion or a membership test.
+StrataCentral::ModId
+keyArg( const Quill::ValueList & args, const std::string & op ) {
+   Generic::countIs( args, 1, op );
+   return Generic::arg< StrataCentral::ModId >( args, 0, op, "modId" );
 }
 
-AttrAnswer
+// The slices, keyed by module: looked up, instantiated, deleted, counted,
+// tested for membership and iterated from the first member or from a key.
+Generic::Attribute< Root >
+slicesAttribute() {
+   std::vector< Quill::ParamInfo > params = SliceInputs::params();
+   params.insert( params.begin() + 4, { "modId", Generic::typeName< StrataCentral::ModId >() } );
+   return { Root::strataPacketTracerSliceSmId,
+            collectionName,
+            Quill::AttrKind::collection,
+            StrataPacketTracerSliceSm::quillTypeName,
+            std::move( params ),
+            { { AttrOp::read,
+                []( Root & root, const Quill::ValueList & args ) {
+                   return Quill::Value( root.strataPacketTracerSliceSm( keyArg( args, "strataPacketTracerSliceSm lookup" ) ) );
+                } },
+              { AttrOp::write,
+                []( Root & root, const Quill::ValueList & args ) {
+                   const std::string op = "strataPacketTracerSliceSmIs";
+                   Generic::countIs( args, SliceInputs::count + 1, op );
+                   // The module id comes between scsd and cfmHwConfig.
+                   return Quill::Value( root.strataPacketTracerSliceSmIs(
+                      SliceInputs::fromArgs( args, { 0, 1, 2, 3, 5 }, op ),
+                      Generic::arg< StrataCentral::ModId >( args, 4, op, "modId" ) ) );
+                } },
+              { AttrOp::del,
+                []( Root & root, const Quill::ValueList & args ) {
+                   return Quill::Value( root.strataPacketTracerSliceSmDel( keyArg( args, "strataPacketTracerSliceSmDel" ) ) );
+                } },
+              { AttrOp::count,
+                []( Root & root, const Quill::ValueList & args ) {
+                   Generic::countIs( args, 0, "strataPacketTracerSliceSm count" );
+                   return Quill::Value( U64( root.strataPacketTracerSliceSms().size() ) );
+                } },
+              { AttrOp::member,
+                []( Root & root, const Quill::ValueList & args ) {
+                   return Quill::Value(
+                      bool( root.strataPacketTracerSliceSm( keyArg( args, "strataPacketTracerSliceSm membership" ) ) ) );
+                } },
+              { AttrOp::iterate, []( Root & root, const Quill::ValueList & args ) {
+                  // From the first member, or from the given key: that member,
+                  // or the next one after it when the key has no member.
+                  const Root::SliceMap & slices = root.strataPacketTracerSliceSms();
+                  auto from = args.empty() ? slices.begin()
+                                           : slices.lower_bound( keyArg( args, "strataPacketTracerSliceSm iteration" ) );
+                  Quill::ValueList members;
+                  for( auto at = from; at != slices.end(); ++at ) {
+                     members.push_back( member( at->first, at->second ) );
+                  }
+                  return Quill::Value( std::move( members ) );
+               } } } };
+}
+
+const std::vector< Generic::Attribute< Root > > &
+attributes() {
+   static const std::vector< Generic::Attribute< Root > > table{
+      Generic::input< Root >( Root::sourceTrunkMapRequestDirId, "sourceTrunkMapRequestDir", 0 ),
+      Generic::input< Root >( Root::lPortTableWriteRequestConfigId, "lPortTableWriteRequestConfig", 1 ),
+      Generic::input< Root >( Root::lPortTableWriteRequestStatusId, "lPortTableWriteRequestStatus", 2 ),
+      Generic::input< Root >( Root::scsdId, "scsd", 3 ),
+      Generic::input< Root >( Root::cfmHwConfigId, "cfmHwConfig", 4 ),
+      Generic::operation< static_cast< void ( Root::* )( StrataCentral::ModId ) >( &Root::handleModule ), Root >(
+         Root::handleModuleId, "handleModule", "modId" ),
+      slicesAttribute(),
+   };
+   return table;
+}
+
+Quill::AttrAnswer
 rootGenericAttr( void * object, Quill::AttributeId id, AttrOp op, const Quill::ValueList & args,
                  Quill::Value & result ) {
-   auto * root = dynamic_cast< Root * >( static_cast< Quill::PtrInterface * >( object ) );
-   const Quill::AttrInfo * info = Root::typeInfo().attribute( id );
-   if( !root || !info ) {
-      return AttrAnswer::noSuchAttribute;
-   }
-   if( !( info->ops & opBit( op ) ) ) {
-      return AttrAnswer::notSupported;
-   }
-   switch( id ) {
-    case Root::sourceTrunkMapRequestDirId: result = root->sourceTrunkMapRequestDir(); break;
-    case Root::lPortTableWriteRequestConfigId: result = root->lPortTableWriteRequestConfig(); break;
-    case Root::lPortTableWriteRequestStatusId: result = root->lPortTableWriteRequestStatus(); break;
-    case Root::scsdId: result = root->scsd(); break;
-    case Root::cfmHwConfigId: result = root->cfmHwConfig(); break;
-    case Root::handleModuleId:
-      Args::countIs( args, 1, "handleModule" );
-      root->handleModule( Args::modIdArg( args, 0, "handleModule", "modId" ) );
-      break;
-    case Root::strataPacketTracerSliceSmId: return collectionAccess( *root, op, args, result );
-    default: return AttrAnswer::noSuchAttribute;
-   }
-   return AttrAnswer::done;
+   return Generic::dispatch( attributes(), object, id, op, args, result );
 }
 
 } // namespace
 
 Quill::TypeInfo &
 StrataPacketTracerSliceRootSm::typeInfo() {
-   static Quill::TypeInfo * info = new Quill::TypeInfo( makeTypeInfo() );
+   static Quill::TypeInfo * info = [] {
+      auto * type = new Quill::TypeInfo( Generic::typeInfoOf( quillTypeName, Quill::TypeKind::object, attributes() ) );
+      type->genericAttr = &rootGenericAttr;
+      return type;
+   }();
    return *info;
 }
 

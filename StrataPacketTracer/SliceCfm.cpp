@@ -158,7 +158,7 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    // may let the slice go; the local reference keeps the directory alive
    // until the call returns. A slice made without a directory has nowhere to
    // post: the request is dropped with an error line.
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir = sourceTrunkMapRequestDir_;
+   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir = inputs_.sourceTrunkMapRequestDir;
    if( !requestDir ) {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmNoDir, "programSourceTrunkMapCfm" )
          << "programSourceTrunkMapCfm" << " ERROR: no sourceTrunkMapRequestDir, request for port: " << sp
@@ -191,11 +191,11 @@ StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort 
 
 bool
 StrataPacketTracerSliceSm::coveredByAnotherKey( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp ) {
-   const CfmSw::CfmHwConfig & config = *cfmHwConfig_;
+   const CfmSw::CfmHwConfig & config = *inputs_.cfmHwConfig;
    if( cfmKeyIndex_.anyPresent( keyIntf, config ) ) {
       return true;
    }
-   for( const Lumo::IntfId * other : { scsd_->strataPortToIntf.find( sp ), scsd_->strataPortToLag.find( sp ) } ) {
+   for( const Lumo::IntfId * other : { inputs_.scsd->strataPortToIntf.find( sp ), inputs_.scsd->strataPortToLag.find( sp ) } ) {
       if( other && *other != keyIntf && cfmKeyIndex_.anyPresent( *other, config ) ) {
          return true;
       }
@@ -216,13 +216,13 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    // A slice made without the CFM configuration or the shared state has
    // nothing to program from; the host passes both, so this only guards a
    // broken start-up.
-   if( !cfmHwConfig_ || !scsd_ ) {
+   if( !inputs_.cfmHwConfig || !inputs_.scsd ) {
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmNoInput, cfmKeyHandler )
-         << cfmKeyHandler << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" )
+         << cfmKeyHandler << " ERROR: no " << ( inputs_.cfmHwConfig ? "scsd" : "cfmHwConfig" )
          << ", intfVlan: " << intfVlanTuple << " ignored";
       return;
    }
-   const bool setup = knownPresent || cfmHwConfig_->forwardingConfig.contains( intfVlanTuple );
+   const bool setup = knownPresent || inputs_.cfmHwConfig->forwardingConfig.contains( intfVlanTuple );
    PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmKey, cfmKeyHandler )
       << cfmKeyHandler << " => intfVlan: " << intfVlanTuple << " setup: " << setup;
    if( setup ) {
@@ -242,7 +242,7 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
 
    const Lumo::IntfId & intfId = intfVlanTuple.intfId();
    if( !Lumo::PortChannelIntfId::isPortChannelIntfId( intfId ) ) {
-      const StrataTypes::StrataPort * cached = scsd_->strataIntfToPortCache.find( intfId );
+      const StrataTypes::StrataPort * cached = inputs_.scsd->strataIntfToPortCache.find( intfId );
       const StrataTypes::StrataPort sp = cached ? *cached : StrataTypes::StrataPort::nullPort();
       if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmKept ) ) {
          cfmPortIs( setup, sp,
@@ -254,7 +254,7 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
 
    PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmLag, cfmKeyHandler )
       << cfmKeyHandler << " port-channel intf: " << intfId;
-   const StrataTypes::StrataPortList * members = scsd_->strataLagToPort.find( intfId );
+   const StrataTypes::StrataPortList * members = inputs_.scsd->strataLagToPort.find( intfId );
    if( !members ) {
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmNoLag, cfmKeyHandler )
          << cfmKeyHandler << " ERROR: lagIntf: " << intfId << " not in scsd()";
@@ -267,7 +267,7 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMember, cfmKeyHandler )
          << cfmKeyHandler << " member port: " << sp;
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMemberIntf, cfmKeyHandler )
-         << cfmKeyHandler << " member intfId: " << intfOfPort( *scsd_, sp );
+         << cfmKeyHandler << " member intfId: " << intfOfPort( *inputs_.scsd, sp );
       if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmMemberKept ) ) {
          cfmPortIs( setup, sp,
                     { cfmKeyHandler, TraceLine::handleLPortTableWriteForCfmMemberRefused,
@@ -282,9 +282,9 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
       return;
    }
    // See the per-key form.
-   if( !cfmHwConfig_ || !scsd_ ) {
+   if( !inputs_.cfmHwConfig || !inputs_.scsd ) {
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmWalkNoInput, cfmKeyHandler )
-         << cfmKeyHandler << " ERROR: no " << ( cfmHwConfig_ ? "scsd" : "cfmHwConfig" );
+         << cfmKeyHandler << " ERROR: no " << ( inputs_.cfmHwConfig ? "scsd" : "cfmHwConfig" );
       return;
    }
    PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmWalk, cfmKeyHandler ) << cfmKeyHandler;
@@ -304,7 +304,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
       CfmSw::IntfVlanTuple key;
       CfmSw::CfmForwardingConfig * config;
    };
-   const Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig = cfmHwConfig_; // kept for the whole walk
+   const Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig = inputs_.cfmHwConfig; // kept for the whole walk
    const auto & forwardingConfig = cfmHwConfig->forwardingConfig;
    std::vector< Entry > entries;
    entries.reserve( forwardingConfig.size() );
@@ -333,13 +333,13 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
    if( !cfmProgrammingEnabled() ) {
       return;
    }
-   if( !scsd_ ) {
+   if( !inputs_.scsd ) {
       PT_TRACE( 8, TraceLine::handlePortToLagNoInput, "handlePortToLag" )
          << "handlePortToLag" << " ERROR: no scsd, port: " << sp << " ignored";
       return;
    }
-   const bool added = scsd_->strataPortToLag.contains( sp );
-   const Lumo::IntfId intf = intfOfPort( *scsd_, sp );
+   const bool added = inputs_.scsd->strataPortToLag.contains( sp );
+   const Lumo::IntfId intf = intfOfPort( *inputs_.scsd, sp );
    if( intf.empty() ) {
       return;
    }

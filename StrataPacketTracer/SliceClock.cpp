@@ -80,13 +80,13 @@ StrataPacketTracerSliceSm::handleClock() {
    // Without a status entity there is nowhere to publish the completion;
    // without a request the status keeps its own request id. Either way the
    // completion counts as done, so the clock does not fire for it again.
-   if( lPortTableWriteRequestStatus_ ) {
-      lPortTableWriteRequestStatus_->stateIs( PacketTracer::State::stateHandled );
-      if( lPortTableWriteRequestConfig_ ) {
-         const PacketTracer::RequestId requestId = lPortTableWriteRequestConfig_->requestId();
-         lPortTableWriteRequestStatus_->requestIdIs( requestId );
+   if( inputs_.lPortTableWriteRequestStatus ) {
+      inputs_.lPortTableWriteRequestStatus->stateIs( PacketTracer::State::stateHandled );
+      if( inputs_.lPortTableWriteRequestConfig ) {
+         const PacketTracer::RequestId requestId = inputs_.lPortTableWriteRequestConfig->requestId();
+         inputs_.lPortTableWriteRequestStatus->requestIdIs( requestId );
       }
-      lPortTableWriteRequestStatus_->versionIs( lPortTableWriteRequestStatus_->version() + 1 );
+      inputs_.lPortTableWriteRequestStatus->versionIs( inputs_.lPortTableWriteRequestStatus->version() + 1 );
    }
    handleClockCalled_ = false;
    clockWakeUpIs( Quill::never );

@@ -8,33 +8,17 @@
 namespace Strata {
 
 Vela::Ptr< StrataPacketTracerSliceSm >
-StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs(
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig ) {
+StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId ) {
    // Pallet::make returns the block and undoes the tracking when the
    // constructor throws.
-   Vela::Ptr< StrataPacketTracerSliceSm > slice = Pallet::make< StrataPacketTracerSliceSm >(
-      CreationKey{}, sourceTrunkMapRequestDir, lPortTableWriteRequestConfig,
-      lPortTableWriteRequestStatus, scsd, modId, cfmHwConfig );
+   Vela::Ptr< StrataPacketTracerSliceSm > slice = Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId );
    slice->hasNotificationActiveIs( true );
    return slice;
 }
 
-StrataPacketTracerSliceSm::StrataPacketTracerSliceSm(
-   CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig )
-      : sourceTrunkMapRequestDir_( sourceTrunkMapRequestDir ),
-        lPortTableWriteRequestConfig_( lPortTableWriteRequestConfig ),
-        lPortTableWriteRequestStatus_( lPortTableWriteRequestStatus ),
-        scsd_( scsd ),
-        modId_( modId ),
-        cfmHwConfig_( cfmHwConfig ) {
+StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs,
+                                                      StrataCentral::ModId modId )
+      : inputs_( inputs ), modId_( modId ) {
    try {
       // The reactors are registered although the slice's notification flag
       // is still off: handleInitialized must already see the inputs' changes
@@ -66,11 +50,7 @@ StrataPacketTracerSliceSm::~StrataPacketTracerSliceSm() {
    srcTrunkBitmap_ = nullptr;
    srcTrunkBitmapCfm_ = nullptr;
    clock_ = nullptr;
-   cfmHwConfig_ = nullptr;
-   scsd_ = nullptr;
-   lPortTableWriteRequestStatus_ = nullptr;
-   lPortTableWriteRequestConfig_ = nullptr;
-   sourceTrunkMapRequestDir_ = nullptr;
+   inputs_.release();
 }
 
 void
@@ -87,9 +67,9 @@ StrataPacketTracerSliceSm::subscriptionsIs( bool active ) {
          input->publisher().subscriberRemove( &subscriber );
       }
    };
-   follow( lPortTableWriteRequestConfig_.ptr(), lPortTableWriteRequestConfigSubscriber_ );
-   follow( scsd_.ptr(), scsdSubscriber_ );
-   follow( cfmHwConfig_.ptr(), cfmHwConfigSubscriber_ );
+   follow( inputs_.lPortTableWriteRequestConfig.ptr(), lPortTableWriteRequestConfigSubscriber_ );
+   follow( inputs_.scsd.ptr(), scsdSubscriber_ );
+   follow( inputs_.cfmHwConfig.ptr(), cfmHwConfigSubscriber_ );
    // Changes made while the slice does not listen go uncounted; count the
    // deafness itself, so that no snapshot taken before it is trusted after it.
    if( !active ) {
@@ -116,8 +96,8 @@ StrataPacketTracerSliceSm::handleInitialized() {
    // A request that arrived before this slice existed is one whose version
    // the status has not caught up with. Without both entities there is no
    // request to compare, so nothing is pending.
-   if( lPortTableWriteRequestConfig_ && lPortTableWriteRequestStatus_ &&
-       lPortTableWriteRequestConfig_->version() != lPortTableWriteRequestStatus_->version() ) {
+   if( inputs_.lPortTableWriteRequestConfig && inputs_.lPortTableWriteRequestStatus &&
+       inputs_.lPortTableWriteRequestConfig->version() != inputs_.lPortTableWriteRequestStatus->version() ) {
       PT_TRACE( 0, TraceLine::pendingRequest, "handleInitialized" ) << "Handle pending LportWrite request";
       handleLPortTableWriteRequest();
    }
@@ -129,10 +109,10 @@ bool
 StrataPacketTracerSliceSm::intfOnSlice( const Lumo::IntfId & intfId ) {
    PT_TRACE( 0, TraceLine::intfOnSlice, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
    // Without the shared state no interface is known, so none is on the slice.
-   if( !scsd_ ) {
+   if( !inputs_.scsd ) {
       return false;
    }
-   return scsd_->intf.contains( intfId ) || scsd_->unusedIntf.contains( intfId );
+   return inputs_.scsd->intf.contains( intfId ) || inputs_.scsd->unusedIntf.contains( intfId );
 }
 
 void

@@ -139,7 +139,7 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
    }
    // The mounter hands a missing directory over as null; with nowhere to post,
    // refuse the same way.
-   if( !sourceTrunkMapRequestDir_ ) {
+   if( !inputs_.sourceTrunkMapRequestDir ) {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapNoDir, "programSourceTrunkMap" )
          << "programSourceTrunkMap ERROR: no sourceTrunkMapRequestDir to post port: " << sp;
       return;
@@ -150,12 +150,12 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
       PT_TRACE( 0, TraceLine::programSourceTrunkMapSet, "programSourceTrunkMap" )
          << "Set SOURCE_TRUNK_MAP entry lport_Profile_Idx to " << lPortProfileIdx_;
       allocateSrcTrunkIdx( sp.port );
-      sourceTrunkMapRequestDir_->postRequest( key, lPortProfileIdx_ );
+      inputs_.sourceTrunkMapRequestDir->postRequest( key, lPortProfileIdx_ );
    } else {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapReset, "programSourceTrunkMap" )
          << "reset SOURCE_TRUNK_MAP entry lport_Profile_Idx to 0";
       // Hand the port back to CFM when CFM holds it, else to no profile.
-      sourceTrunkMapRequestDir_->postRequest( key, isAllocatedSrcTrunkCfmIdx( sp.port )
+      inputs_.sourceTrunkMapRequestDir->postRequest( key, isAllocatedSrcTrunkCfmIdx( sp.port )
                                                         ? lPortCfmProfileIdx_
                                                         : 0u );
       freeSrcTrunkIdx( sp.port );
@@ -193,13 +193,13 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    // The mounter hands missing entities over as null. Without the request
    // there is nothing to act on, and without the shared state no port to act
    // on: leave the slice as it is.
-   if( !lPortTableWriteRequestConfig_ || !scsd_ ) {
+   if( !inputs_.lPortTableWriteRequestConfig || !inputs_.scsd ) {
       PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestNoInput, "handleLPortTableWriteRequest" )
          << "handleLPortTableWriteRequest ERROR: no "
-         << ( lPortTableWriteRequestConfig_ ? "scsd" : "lPortTableWriteRequestConfig" );
+         << ( inputs_.lPortTableWriteRequestConfig ? "scsd" : "lPortTableWriteRequestConfig" );
       return;
    }
-   const StrataPacketTracer::LPortTableWriteRequestConfig & request = *lPortTableWriteRequestConfig_;
+   const StrataPacketTracer::LPortTableWriteRequestConfig & request = *inputs_.lPortTableWriteRequestConfig;
    LportTableFields lportTableFields;
    const Lumo::IntfId intfId = request.intfId();
    if( !intfOnSlice( intfId ) ) {
@@ -209,7 +209,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    // with the null port would address unit 0xFFFF; refuse the request
    // before the chip is touched and leave the slice idle, as for an
    // interface that is not on the slice.
-   const StrataTypes::StrataPort * found = scsd_->strataIntfToPortCache.find( intfId );
+   const StrataTypes::StrataPort * found = inputs_.scsd->strataIntfToPortCache.find( intfId );
    if( !found ) {
       PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestNoPort, "handleLPortTableWriteRequest" )
          << "handleLPortTableWriteRequest ERROR: intfId: " << intfId

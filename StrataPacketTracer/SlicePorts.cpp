@@ -24,7 +24,7 @@ StrataPacketTracerSliceSm::claimCapacity() const noexcept {
 
 const StrataModInfo *
 StrataPacketTracerSliceSm::modInfoOfUnit( U16 unit ) const {
-   return scsd_ ? scsd_->strataModId.find( unit ) : nullptr;
+   return inputs_.scsd ? inputs_.scsd->strataModId.find( unit ) : nullptr;
 }
 
 bool
@@ -62,7 +62,7 @@ StrataPacketTracerSliceSm::requestRefusal( const StrataTypes::StrataPort & sp ) 
    if( !modInfoOfUnit( sp.unit ) ) {
       return "unit: " + std::to_string( sp.unit ) + " not present in scsd->strataModId()";
    }
-   if( !sourceTrunkMapRequestDir_ ) {
+   if( !inputs_.sourceTrunkMapRequestDir ) {
       return std::string( "no sourceTrunkMapRequestDir to post to" );
    }
    return std::nullopt;

@@ -2,7 +2,7 @@
 // makes sure the status entity exists and owns the root state machine.
 #include "StrataPacketTracerSliceMounter.h"
 
-#include "GenericArgs.h"
+#include "GenericAttributes.h"
 #include "Pallet/Pallet.h"
 #include "PluginTrace.h"
 #include "Quill/Format.h"
@@ -11,12 +11,7 @@ namespace Strata {
 
 namespace {
 
-using Quill::AttrAnswer;
-using Quill::AttrKind;
-using Quill::AttrOp;
-using Quill::opBit;
 using Mounter = StrataPacketTracerSliceMounter;
-namespace Args = GenericArgs;
 
 constexpr const char * cfmHwConfigPath = "cfmSw/cfmHwConfig";
 constexpr const char * requestConfigPath = "stratapackettracer/lPortTableWriteRequestConfig";
@@ -38,70 +33,54 @@ entityAt( const Vela::Ptr< Cairn::EntityManager > & em, const std::string & path
    return em ? Vela::dynamicPtrCast< T >( em->getEntity( path ) ) : Vela::Ptr< T >();
 }
 
-AttrAnswer mounterGenericAttr( void * object, Quill::AttributeId id, AttrOp op,
-                               const Quill::ValueList & args, Quill::Value & result );
+// The root: read, instantiated from the five inputs, deleted.
+Generic::Attribute< Mounter >
+rootAttribute() {
+   const std::string instantiate = "strataPacketTracerSliceRootSmIs";
+   return { Mounter::strataPacketTracerSliceRootSmId,
+            "strataPacketTracerSliceRootSm",
+            Quill::AttrKind::instantiating,
+            StrataPacketTracerSliceRootSm::quillTypeName,
+            SliceInputs::params(),
+            { { Quill::AttrOp::read,
+                []( Mounter & mounter, const Quill::ValueList & args ) {
+                   Generic::countIs( args, 0, "strataPacketTracerSliceRootSm" );
+                   return Quill::Value( mounter.strataPacketTracerSliceRootSm() );
+                } },
+              { Quill::AttrOp::write,
+                [ instantiate ]( Mounter & mounter, const Quill::ValueList & args ) {
+                   Generic::countIs( args, SliceInputs::count, instantiate );
+                   return Quill::Value( mounter.strataPacketTracerSliceRootSmIs(
+                      SliceInputs::fromArgs( args, { 0, 1, 2, 3, 4 }, instantiate ) ) );
+                } },
+              { Quill::AttrOp::del, []( Mounter & mounter, const Quill::ValueList & args ) {
+                  Generic::countIs( args, 0, "strataPacketTracerSliceRootSmDel" );
+                  return Quill::Value( mounter.strataPacketTracerSliceRootSmDel() );
+               } } } };
+}
+
+const std::vector< Generic::Attribute< Mounter > > &
+attributes() {
+   static const std::vector< Generic::Attribute< Mounter > > table{
+      Generic::value< &Mounter::cfmHwConfig, &Mounter::cfmHwConfigIs, Mounter >( Mounter::cfmHwConfigId,
+                                                                                 "cfmHwConfig" ),
+      rootAttribute(),
+   };
+   return table;
+}
+
+Quill::AttrAnswer
+mounterGenericAttr( void * object, Quill::AttributeId id, Quill::AttrOp op, const Quill::ValueList & args,
+                    Quill::Value & result ) {
+   return Generic::dispatch( attributes(), object, id, op, args, result );
+}
 
 Quill::TypeInfo
 makeTypeInfo() {
-   Quill::TypeInfo t;
-   t.name = Mounter::quillTypeName;
-   t.kind = Quill::TypeKind::entity;
-   t.attributes = {
-      { Mounter::cfmHwConfigId, "cfmHwConfig", AttrKind::value, "CfmSw::CfmHwConfig",
-        opBit( AttrOp::read ) | opBit( AttrOp::write ), {} },
-      { Mounter::strataPacketTracerSliceRootSmId, "strataPacketTracerSliceRootSm", AttrKind::instantiating,
-        StrataPacketTracerSliceRootSm::quillTypeName,
-        opBit( AttrOp::read ) | opBit( AttrOp::write ) | opBit( AttrOp::del ),
-        { { "sourceTrunkMapRequestDir", "StrataCentral::PortTabWriteRequestDir" },
-          { "lPortTableWriteRequestConfig", "StrataPacketTracer::LPortTableWriteRequestConfig" },
-          { "lPortTableWriteRequestStatus", "StrataPacketTracer::LPortTableWriteRequestStatus" },
-          { "scsd", "Strata::StrataCommonSmData" },
-          { "cfmHwConfig", "CfmSw::CfmHwConfig" } } },
-   };
+   Quill::TypeInfo t = Generic::typeInfoOf( Mounter::quillTypeName, Quill::TypeKind::entity, attributes() );
    t.genericAttr = &mounterGenericAttr;
    t.newEntityForDir = &Mounter::newEntityForDir;
    return t;
-}
-
-AttrAnswer
-mounterGenericAttr( void * object, Quill::AttributeId id, AttrOp op, const Quill::ValueList & args,
-                    Quill::Value & result ) {
-   auto * mounter = dynamic_cast< Mounter * >( static_cast< Quill::PtrInterface * >( object ) );
-   const Quill::AttrInfo * info = Mounter::typeInfo().attribute( id );
-   if( !mounter || !info ) {
-      return AttrAnswer::noSuchAttribute;
-   }
-   if( !( info->ops & opBit( op ) ) ) {
-      return AttrAnswer::notSupported;
-   }
-   if( id == Mounter::cfmHwConfigId ) {
-      if( op == AttrOp::read ) {
-         result = mounter->cfmHwConfig();
-      } else {
-         Args::countIs( args, 1, "cfmHwConfig" );
-         mounter->cfmHwConfigIs( Args::objectArg< const CfmSw::CfmHwConfig >( args, 0, "cfmHwConfig", "cfmHwConfig" ) );
-      }
-      return AttrAnswer::done;
-   }
-   switch( op ) {
-    case AttrOp::read: result = mounter->strataPacketTracerSliceRootSm(); break;
-    case AttrOp::write: {
-      const char * name = "strataPacketTracerSliceRootSmIs";
-      Args::countIs( args, 5, name );
-      result = mounter->strataPacketTracerSliceRootSmIs(
-         Args::objectArg< StrataCentral::PortTabWriteRequestDir >( args, 0, name, "sourceTrunkMapRequestDir" ),
-         Args::objectArg< const StrataPacketTracer::LPortTableWriteRequestConfig >(
-            args, 1, name, "lPortTableWriteRequestConfig" ),
-         Args::objectArg< StrataPacketTracer::LPortTableWriteRequestStatus >(
-            args, 2, name, "lPortTableWriteRequestStatus" ),
-         Args::objectArg< Strata::StrataCommonSmData >( args, 3, name, "scsd" ),
-         Args::objectArg< const CfmSw::CfmHwConfig >( args, 4, name, "cfmHwConfig" ) );
-      break;
-    }
-    case AttrOp::del: result = mounter->strataPacketTracerSliceRootSmDel(); break;
-    default: return AttrAnswer::notSupported;
-   }
-   return AttrAnswer::done;
 }
 
 } // namespace
@@ -194,25 +173,15 @@ StrataPacketTracerSliceMounter::doMountsComplete( Cairn::MountStatus status,
       }
    }
 
-   strataPacketTracerSliceRootSmIs( requestDir, config, statusEntity, scsd, cfmHwConfig_ );
+   strataPacketTracerSliceRootSmIs( { requestDir, config, statusEntity, scsd, cfmHwConfig_ } );
 }
 
 Vela::Ptr< StrataPacketTracerSliceRootSm >
-StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmIs(
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig ) {
-   const Vela::Ptr< StrataPacketTracerSliceRootSm > & current = strataPacketTracerSliceRootSm_;
-   if( current && current->sourceTrunkMapRequestDir() == sourceTrunkMapRequestDir &&
-       current->lPortTableWriteRequestConfig() == lPortTableWriteRequestConfig &&
-       current->lPortTableWriteRequestStatus() == lPortTableWriteRequestStatus &&
-       current->scsd() == scsd && current->cfmHwConfig() == cfmHwConfig ) {
-      return current;
+StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmIs( const SliceInputs & inputs ) {
+   if( strataPacketTracerSliceRootSm_ && strataPacketTracerSliceRootSm_->inputs() == inputs ) {
+      return strataPacketTracerSliceRootSm_;
    }
-   Vela::Ptr< StrataPacketTracerSliceRootSm > root = StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs(
-      sourceTrunkMapRequestDir, lPortTableWriteRequestConfig, lPortTableWriteRequestStatus, scsd, cfmHwConfig );
+   Vela::Ptr< StrataPacketTracerSliceRootSm > root = StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( inputs );
    strataPacketTracerSliceRootSm_ = root;
    root->hasNotificationActiveIs( true );
    return root;

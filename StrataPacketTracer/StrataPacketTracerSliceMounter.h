@@ -45,14 +45,7 @@ class StrataPacketTracerSliceMounter : public StrataLib::MounterBase {
    }
    // Keeps the existing root when all five inputs are the very same objects,
    // else replaces it with a new one.
-   Vela::Ptr< StrataPacketTracerSliceRootSm > strataPacketTracerSliceRootSmIs(
-      const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   Vela::Ptr< StrataPacketTracerSliceRootSm > strataPacketTracerSliceRootSmIs( const SliceInputs & inputs );
    // Detaches the root, switches its notifications off and hands it over; null
    // when there is none.
    Vela::Ptr< StrataPacketTracerSliceRootSm > strataPacketTracerSliceRootSmDel();

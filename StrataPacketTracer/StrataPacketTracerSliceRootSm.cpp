@@ -15,49 +15,25 @@
 
 namespace Strata {
 
-namespace {
-// How the re-instantiation error shows an input.
-std::string
-shown( const Quill::Value & input ) {
-   return input.toString();
-}
-} // namespace
-
 Vela::Ptr< StrataPacketTracerSliceRootSm >
-StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs(
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig ) {
-   Vela::Ptr< StrataPacketTracerSliceRootSm > root = Pallet::make< StrataPacketTracerSliceRootSm >(
-      CreationKey{}, sourceTrunkMapRequestDir, lPortTableWriteRequestConfig,
-      lPortTableWriteRequestStatus, scsd, cfmHwConfig );
+StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( const SliceInputs & inputs ) {
+   Vela::Ptr< StrataPacketTracerSliceRootSm > root = Pallet::make< StrataPacketTracerSliceRootSm >( CreationKey{}, inputs );
    root->hasNotificationActiveIs( true );
    return root;
 }
 
-StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSm(
-   CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig )
-      : sourceTrunkMapRequestDir_( sourceTrunkMapRequestDir ),
-        lPortTableWriteRequestConfig_( lPortTableWriteRequestConfig ),
-        lPortTableWriteRequestStatus_( lPortTableWriteRequestStatus ),
-        scsd_( scsd ),
-        cfmHwConfig_( cfmHwConfig ) {
+StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs )
+      : inputs_( inputs ) {
    try {
       // Subscribed before the sweep, although notifications are still off,
       // so that no module change between the sweep and switching on is lost.
-      if( scsd_ ) {
-         scsd_->publisher().subscriberAdd( &scsdSubscriber_, false );
+      if( inputs_.scsd ) {
+         inputs_.scsd->publisher().subscriberAdd( &scsdSubscriber_, false );
       }
       handleModule();
    } catch( ... ) {
       if( scsdSubscriber_.isSubscribed() ) {
-         scsd_->publisher().subscriberRemove( &scsdSubscriber_ );
+         inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
       }
       throw;
    }
@@ -67,25 +43,20 @@ StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {
    hasNotificationActiveIs( false );
    quillDoZombieReactors( true );
    if( scsdSubscriber_.isSubscribed() ) {
-      scsd_->publisher().subscriberRemove( &scsdSubscriber_ );
+      inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
    }
    strataPacketTracerSliceSmDelAll();
-   cfmHwConfig_ = nullptr;
-   scsd_ = nullptr;
-   lPortTableWriteRequestStatus_ = nullptr;
-   lPortTableWriteRequestConfig_ = nullptr;
-   sourceTrunkMapRequestDir_ = nullptr;
+   inputs_.release();
 }
 
 void
 StrataPacketTracerSliceRootSm::handleModule( StrataCentral::ModId modId ) {
    PT_TRACE( 0, TraceLine::handleModule, "handleModule" ) << "handleModule";
-   if( !scsd_ ) {
+   if( !inputs_.scsd ) {
       return;
    }
-   if( scsd_->strataModIdToUnit.contains( modId ) ) {
-      strataPacketTracerSliceSmIs( sourceTrunkMapRequestDir_, lPortTableWriteRequestConfig_,
-                                   lPortTableWriteRequestStatus_, scsd_, modId, cfmHwConfig_ );
+   if( inputs_.scsd->strataModIdToUnit.contains( modId ) ) {
+      strataPacketTracerSliceSmIs( inputs_, modId );
    } else {
       strataPacketTracerSliceSmDel( modId );
    }
@@ -93,13 +64,13 @@ StrataPacketTracerSliceRootSm::handleModule( StrataCentral::ModId modId ) {
 
 void
 StrataPacketTracerSliceRootSm::handleModule() {
-   if( !scsd_ ) {
+   if( !inputs_.scsd ) {
       return;
    }
    // A copy of the keys: creating a slice runs its initialisation, which
    // must not be able to invalidate the walk.
    std::vector< StrataCentral::ModId > modIds;
-   for( const auto & [ modId, unit ] : scsd_->strataModIdToUnit ) {
+   for( const auto & [ modId, unit ] : inputs_.scsd->strataModIdToUnit ) {
       modIds.push_back( modId );
    }
    for( const StrataCentral::ModId & modId : modIds ) {
@@ -108,34 +79,26 @@ StrataPacketTracerSliceRootSm::handleModule() {
 }
 
 Vela::Ptr< StrataPacketTracerSliceSm >
-StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmIs(
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > & lPortTableWriteRequestConfig,
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & lPortTableWriteRequestStatus,
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig ) {
+StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId ) {
    if( Vela::Ptr< StrataPacketTracerSliceSm > existing = strataPacketTracerSliceSm( modId ) ) {
       // A slice's inputs never change: asking for it with other inputs is a
-      // caller's error, reported at the first input that differs.
-      auto differs = [ & ]( Quill::AttributeId id, const Quill::Value & current, const Quill::Value & passed ) {
-         if( !current.equals( passed ) ) {
-            Quill::Impl::throwMutatorReinstantiating( StrataPacketTracerSliceSm::quillTypeName, id,
-                                                      shown( current ), shown( passed ) );
-         }
-      };
+      // caller's error, reported at the first input that differs, by its
+      // attribute of the slice (the module id sits between scsd and cfmHwConfig).
       using Slice = StrataPacketTracerSliceSm;
-      differs( Slice::sourceTrunkMapRequestDirId, existing->sourceTrunkMapRequestDir(), sourceTrunkMapRequestDir );
-      differs( Slice::lPortTableWriteRequestConfigId, existing->lPortTableWriteRequestConfig(),
-               lPortTableWriteRequestConfig );
-      differs( Slice::lPortTableWriteRequestStatusId, existing->lPortTableWriteRequestStatus(),
-               lPortTableWriteRequestStatus );
-      differs( Slice::scsdId, existing->scsd(), scsd );
-      differs( Slice::cfmHwConfigId, existing->cfmHwConfig(), cfmHwConfig );
+      static constexpr std::array< Quill::AttributeId, SliceInputs::count > sliceAttr{
+         Slice::sourceTrunkMapRequestDirId, Slice::lPortTableWriteRequestConfigId,
+         Slice::lPortTableWriteRequestStatusId, Slice::scsdId, Slice::cfmHwConfigId };
+      const auto current = existing->inputs().values();
+      const auto passed = inputs.values();
+      for( std::size_t i = 0; i < SliceInputs::count; ++i ) {
+         if( !current[ i ].equals( passed[ i ] ) ) {
+            Quill::Impl::throwMutatorReinstantiating( Slice::quillTypeName, sliceAttr[ i ], current[ i ].toString(),
+                                                      passed[ i ].toString() );
+         }
+      }
       return existing;
    }
-   Vela::Ptr< StrataPacketTracerSliceSm > slice = StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs(
-      sourceTrunkMapRequestDir, lPortTableWriteRequestConfig, lPortTableWriteRequestStatus, scsd, modId,
-      cfmHwConfig );
+   Vela::Ptr< StrataPacketTracerSliceSm > slice = StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( inputs, modId );
    slices_[ slice->modId() ] = slice;
    // An inactive root keeps all its slices inactive, also one made while it
    // is off (through the generic interface or a direct handleModule call).
@@ -179,11 +142,11 @@ StrataPacketTracerSliceRootSm::hasNotificationActiveIs( bool active ) {
       return;
    }
    Quill::PtrInterface::hasNotificationActiveIs( active );
-   if( scsd_ ) {
+   if( inputs_.scsd ) {
       if( active && !scsdSubscriber_.isSubscribed() ) {
-         scsd_->publisher().subscriberAdd( &scsdSubscriber_, false );
+         inputs_.scsd->publisher().subscriberAdd( &scsdSubscriber_, false );
       } else if( !active && scsdSubscriber_.isSubscribed() ) {
-         scsd_->publisher().subscriberRemove( &scsdSubscriber_ );
+         inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
       }
    }
    for( const auto & [ modId, slice ] : slices_ ) {

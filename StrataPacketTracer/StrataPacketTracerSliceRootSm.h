@@ -34,42 +34,16 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    // Creates the root: subscribes to the scsd at once, creates a slice for
    // every module listed, then switches notifications on (root and slices).
    // An error during construction withdraws the subscription and propagates.
-   static Vela::Ptr< StrataPacketTracerSliceRootSm > StrataPacketTracerSliceRootSmIs(
-      const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   static Vela::Ptr< StrataPacketTracerSliceRootSm > StrataPacketTracerSliceRootSmIs( const SliceInputs & inputs );
 
    // Only for StrataPacketTracerSliceRootSmIs (the key is private).
-   StrataPacketTracerSliceRootSm(
-      CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs );
    ~StrataPacketTracerSliceRootSm() override;
 
    const Quill::TypeInfo * fwkType() const override;
    static Quill::TypeInfo & typeInfo();
 
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir() const noexcept {
-      return sourceTrunkMapRequestDir_;
-   }
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-   lPortTableWriteRequestConfig() const noexcept {
-      return lPortTableWriteRequestConfig_;
-   }
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-   lPortTableWriteRequestStatus() const noexcept {
-      return lPortTableWriteRequestStatus_;
-   }
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd() const noexcept { return scsd_; }
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig() const noexcept { return cfmHwConfig_; }
+   const SliceInputs & inputs() const noexcept { return inputs_; }
 
    // Makes the collection agree with the scsd for one module.
    void handleModule( StrataCentral::ModId modId );
@@ -79,14 +53,8 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    // The slice for modId, created when missing. Throws the framework's
    // re-instantiation error, naming the first input that differs, when a slice
    // exists with other inputs.
-   Vela::Ptr< StrataPacketTracerSliceSm > strataPacketTracerSliceSmIs(
-      const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   Vela::Ptr< StrataPacketTracerSliceSm > strataPacketTracerSliceSmIs( const SliceInputs & inputs,
+                                                                       StrataCentral::ModId modId );
    // Removes the slice for modId and returns it, or null when there was none.
    Vela::Ptr< StrataPacketTracerSliceSm > strataPacketTracerSliceSmDel( StrataCentral::ModId modId );
    void strataPacketTracerSliceSmDelAll();
@@ -101,11 +69,7 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
                              const void * );
 
  private:
-   Vela::Ptr< StrataCentral::PortTabWriteRequestDir > sourceTrunkMapRequestDir_;
-   Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > lPortTableWriteRequestConfig_;
-   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > lPortTableWriteRequestStatus_;
-   Vela::Ptr< Strata::StrataCommonSmData > scsd_;
-   Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig_;
+   SliceInputs inputs_;
    Vela::Subscriber scsdSubscriber_{ &scsdDispatch, this };
    SliceMap slices_;
 };

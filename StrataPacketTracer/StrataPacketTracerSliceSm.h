@@ -28,6 +28,7 @@
 #include "CfmKeyIndex.h"
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
+#include "SliceInputs.h"
 #include "Quill/Clock.h"
 #include "Quill/PtrInterface.h"
 #include "Quill/Type.h"
@@ -92,47 +93,23 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
 
    class QuillClock;
 
-   // Creates a slice, runs its initialisation and switches its notifications
-   // on. Construction that throws releases everything it took (subscriptions
-   // and references) and returns the memory before the error goes on.
-   static Vela::Ptr< StrataPacketTracerSliceSm > StrataPacketTracerSliceSmIs(
-      const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   // Creates a slice for module `modId`, runs its initialisation and switches
+   // its notifications on. Construction that throws releases everything it
+   // took (subscriptions and references) and returns the memory before the
+   // error goes on.
+   static Vela::Ptr< StrataPacketTracerSliceSm > StrataPacketTracerSliceSmIs( const SliceInputs & inputs,
+                                                                              StrataCentral::ModId modId );
 
    // Only for StrataPacketTracerSliceSmIs (the key is private).
-   StrataPacketTracerSliceSm(
-      CreationKey, const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir,
-      const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-         lPortTableWriteRequestConfig,
-      const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-         lPortTableWriteRequestStatus,
-      const Vela::Ptr< Strata::StrataCommonSmData > & scsd, StrataCentral::ModId modId,
-      const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig );
+   StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs, StrataCentral::ModId modId );
    ~StrataPacketTracerSliceSm() override;
 
    const Quill::TypeInfo * fwkType() const override;
    static Quill::TypeInfo & typeInfo();
 
    // --- constructor attributes (read-only) ---
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & sourceTrunkMapRequestDir() const noexcept {
-      return sourceTrunkMapRequestDir_;
-   }
-   const Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > &
-   lPortTableWriteRequestConfig() const noexcept {
-      return lPortTableWriteRequestConfig_;
-   }
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-   lPortTableWriteRequestStatus() const noexcept {
-      return lPortTableWriteRequestStatus_;
-   }
-   const Vela::Ptr< Strata::StrataCommonSmData > & scsd() const noexcept { return scsd_; }
+   const SliceInputs & inputs() const noexcept { return inputs_; }
    StrataCentral::ModId modId() const noexcept { return modId_; }
-   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig() const noexcept { return cfmHwConfig_; }
 
    // --- value attributes ---
    Quill::Seconds timeout() const noexcept { return timeout_; }
@@ -278,13 +255,8 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // present (knownPresent), which spares the lookup, or not.
    void handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTuple, bool knownPresent );
 
-   // Inputs.
-   Vela::Ptr< StrataCentral::PortTabWriteRequestDir > sourceTrunkMapRequestDir_;
-   Vela::Ptr< const StrataPacketTracer::LPortTableWriteRequestConfig > lPortTableWriteRequestConfig_;
-   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > lPortTableWriteRequestStatus_;
-   Vela::Ptr< Strata::StrataCommonSmData > scsd_;
+   SliceInputs inputs_;
    StrataCentral::ModId modId_;
-   Vela::Ptr< const CfmSw::CfmHwConfig > cfmHwConfig_;
 
    // Value attributes, with their initial values.
    Quill::Seconds timeout_ = 2.0;

@@ -31,15 +31,15 @@ TEST_F( MounterTest, AnEmptyContextNameLeavesTheNamesEndingInTheDash ) {
    mountAll( mounter );
    EXPECT_TRUE( em_->mountGroup( mounter.ptr() )->mounts()[ 3 ].path().ends_with( "/StrataPacketTracer-" ) );
    ASSERT_TRUE( statusDir_->entityPtr( "Strata-" ) );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->lPortTableWriteRequestStatus(),
+   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().lPortTableWriteRequestStatus,
               statusDir_->entityPtr( "Strata-" ) );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->sourceTrunkMapRequestDir(), requestDir_ );
+   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().sourceTrunkMapRequestDir, requestDir_ );
 }
 
 TEST_F( MounterTest, TheStatusEntityIsReusedOrMadeWhenMissingOrMistyped ) {
    auto mounter = makeMounter();
    mountAll( mounter );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->lPortTableWriteRequestStatus(), status_ );
+   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().lPortTableWriteRequestStatus, status_ );
    EXPECT_EQ( statusDir_->entities().size(), 1u );
    statusDir_->entityDel( "Strata-agent" );
    statusDir_->createEntity( "Strata-agent", Quill::Dir::quillTypeName );
@@ -47,7 +47,7 @@ TEST_F( MounterTest, TheStatusEntityIsReusedOrMadeWhenMissingOrMistyped ) {
    auto made = Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestStatus >(
       statusDir_->entityPtr( "Strata-agent" ) );
    ASSERT_TRUE( made );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->lPortTableWriteRequestStatus(), made );
+   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().lPortTableWriteRequestStatus, made );
 }
 
 TEST_F( MounterTest, ASecondMountsCompleteKeepsTheRootUnlessAnInputChanged ) {
@@ -67,7 +67,7 @@ TEST_F( MounterTest, ASecondMountsCompleteKeepsTheRootUnlessAnInputChanged ) {
    auto newCfm = em_->entityIs( cfmHwConfigPath, CfmSw::CfmHwConfig::quillTypeName );
    const std::size_t roots = Pallet::liveObjects( Root::quillTypeName );
    mounter->doMountsComplete( Cairn::MountStatus::mountSuccess, em_ );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->cfmHwConfig(), newCfm );
+   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().cfmHwConfig, newCfm );
    EXPECT_EQ( mounter->cfmHwConfig(), newCfm );
    firstSlice = nullptr;
    first = nullptr;

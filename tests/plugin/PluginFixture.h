@@ -172,12 +172,10 @@ class PluginFixture : public ::testing::Test {
       request_->versionIs( request_->version() + 1 );
    }
 
-   Vela::Ptr< Slice > makeSlice( unsigned modId = 1 ) {
-      return Slice::StrataPacketTracerSliceSmIs( requestDir_, request_, status_, scsd_, mod( modId ), cfm_ );
-   }
-   Vela::Ptr< Root > makeRoot() {
-      return Root::StrataPacketTracerSliceRootSmIs( requestDir_, request_, status_, scsd_, cfm_ );
-   }
+   // The five inputs of the fixture's world.
+   Strata::SliceInputs inputs() const { return { requestDir_, request_, status_, scsd_, cfm_ }; }
+   Vela::Ptr< Slice > makeSlice( unsigned modId = 1 ) { return Slice::StrataPacketTracerSliceSmIs( inputs(), mod( modId ) ); }
+   Vela::Ptr< Root > makeRoot() { return Root::StrataPacketTracerSliceRootSmIs( inputs() ); }
    // A mounter made by type name, with the host context attached, as the
    // host does before doInit.
    Vela::Ptr< Mounter > makeMounter() {

@@ -71,10 +71,10 @@ TEST_F( RootSmTest, ReinstantiatingWithAnotherInputFailsNamingItAndKeepsTheSlice
       EXPECT_NE( text.find( Quill::Value( otherConfig ).toString() ), std::string::npos ) << text;
    }
    EXPECT_EQ( root->strataPacketTracerSliceSm( mod( 2 ) ), slice );
-   EXPECT_EQ( slice->lPortTableWriteRequestConfig(), request_ );
+   EXPECT_EQ( slice->inputs().lPortTableWriteRequestConfig, request_ );
    EXPECT_EQ( otherConfig->publisher().subscribers(), 0u );
    try { // the CFM configuration is compared last, as attribute 135
-      root->strataPacketTracerSliceSmIs( requestDir_, request_, status_, scsd_, mod( 2 ), nullptr );
+      root->strataPacketTracerSliceSmIs( { requestDir_, request_, status_, scsd_, nullptr }, mod( 2 ) );
       ADD_FAILURE() << "another CFM configuration was accepted";
    } catch( const Quill::MutatorReinstantiatingException & e ) {
       EXPECT_EQ( e.attributeId(), 135 );

@@ -42,7 +42,7 @@ TEST_F( SliceLifecycleTest, SwitchingNotificationsKeepsOneSubscriptionPerInput )
 
 TEST_F( SliceLifecycleTest, NullInputsMakeAWorkingSliceThatWatchesNothing ) {
    request_->versionIs( 1 ); // would be pending, but there is no status to compare with
-   auto slice = Slice::StrataPacketTracerSliceSmIs( nullptr, request_, nullptr, nullptr, mod( 2 ), nullptr );
+   auto slice = Slice::StrataPacketTracerSliceSmIs( { nullptr, request_, nullptr, nullptr, nullptr }, mod( 2 ) );
    EXPECT_TRUE( slice->initialized() );
    EXPECT_EQ( requestsHandled(), 0u );
    EXPECT_EQ( subscribersOnInputs(), 1u );
