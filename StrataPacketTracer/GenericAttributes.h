@@ -145,23 +145,6 @@ struct Attribute {
    std::vector< std::pair< Quill::AttrOp, Handler< Object > > > handlers;
 };
 
-// The type's description for the framework, from its table.
-template< typename Object >
-Quill::TypeInfo
-typeInfoOf( const char * name, Quill::TypeKind kind, const std::vector< Attribute< Object > > & table ) {
-   Quill::TypeInfo type;
-   type.name = name;
-   type.kind = kind;
-   for( const Attribute< Object > & row : table ) {
-      unsigned ops = 0;
-      for( const auto & handler : row.handlers ) {
-         ops |= Quill::opBit( handler.first );
-      }
-      type.attributes.push_back( { row.id, row.name, row.kind, row.typeName, ops, row.params } );
-   }
-   return type;
-}
-
 // The generic attribute operation over a table.
 template< typename Object >
 Quill::AttrAnswer
@@ -184,6 +167,30 @@ dispatch( const std::vector< Attribute< Object > > & table, void * object, Quill
       return Quill::AttrAnswer::notSupported;
    }
    return Quill::AttrAnswer::noSuchAttribute;
+}
+
+// The framework type of Object, described by the table `table()` returns and
+// reached through it; made once, and kept for the life of the process (the
+// type registry refers to it until the very end).
+template< typename Object, const std::vector< Attribute< Object > > & ( *table )() >
+Quill::TypeInfo &
+typeInfoOf( const char * name, Quill::TypeKind kind ) {
+   static Quill::TypeInfo * type = [ & ] {
+      auto * made = new Quill::TypeInfo;
+      made->name = name;
+      made->kind = kind;
+      for( const Attribute< Object > & row : table() ) {
+         unsigned ops = 0;
+         for( const auto & handler : row.handlers ) {
+            ops |= Quill::opBit( handler.first );
+         }
+         made->attributes.push_back( { row.id, row.name, row.kind, row.typeName, ops, row.params } );
+      }
+      made->genericAttr = []( void * object, Quill::AttributeId id, Quill::AttrOp op, const Quill::ValueList & args,
+                              Quill::Value & result ) { return dispatch( table(), object, id, op, args, result ); };
+      return made;
+   }();
+   return *type;
 }
 
 // The result and parameter types of a member function, const or not.

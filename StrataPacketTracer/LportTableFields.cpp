@@ -1,7 +1,6 @@
 #include "LportTableFields.h"
 
 #include "Quill/Exceptions.h"
-#include "Quill/Format.h"
 
 #include <array>
 #include <memory>
@@ -11,35 +10,47 @@ namespace Strata {
 
 namespace {
 
-// One member of the value: a flag or a number, never both. The table order is
-// the declaration order, which is also the order of the text and of the
-// generic attribute identifiers.
+using Sdk = Shim::Sdk;
+using F = LportTableFields;
+
+// One member of the value: a flag or a number, never both, and the
+// LPORT_TAB/PORT_TAB field that carries it (none for lPortProfileIdx, which
+// names a profile and is no setting). The table order is the declaration
+// order, which is also the order of the text and of the generic attribute
+// identifiers.
 struct Member {
    const char * name;
    bool LportTableFields::*flag;
    U32 LportTableFields::*number;
+   Shim::soc_field_t ( Sdk::*field )() const;
 };
 
 constexpr std::array< Member, 18 > members{ {
-   { "vfpEnable", &LportTableFields::vfpEnable, nullptr },
-   { "v4L3Enable", &LportTableFields::v4L3Enable, nullptr },
-   { "v6L3Enable", &LportTableFields::v6L3Enable, nullptr },
-   { "v6IpmcEnable", &LportTableFields::v6IpmcEnable, nullptr },
-   { "v4IpmcEnable", &LportTableFields::v4IpmcEnable, nullptr },
-   { "usePortTableGroupId", &LportTableFields::usePortTableGroupId, nullptr },
-   { "trustIncomingVid", &LportTableFields::trustIncomingVid, nullptr },
-   { "trustDscpV4", &LportTableFields::trustDscpV4, nullptr },
-   { "trustDscpV6", &LportTableFields::trustDscpV6, nullptr },
-   { "parity", &LportTableFields::parity, nullptr },
-   { "mplsEnable", &LportTableFields::mplsEnable, nullptr },
-   { "ipmcDoVlan", &LportTableFields::ipmcDoVlan, nullptr },
-   { "filterEnable", &LportTableFields::filterEnable, nullptr },
-   { "enIfilter", &LportTableFields::enIfilter, nullptr },
-   { "disableStaticMoveDrop", &LportTableFields::disableStaticMoveDrop, nullptr },
-   { "portVid", nullptr, &LportTableFields::portVid },
-   { "outerTpidEnable", nullptr, &LportTableFields::outerTpidEnable },
-   { "lPortProfileIdx", nullptr, &LportTableFields::lPortProfileIdx },
+   { "vfpEnable", &F::vfpEnable, nullptr, &Sdk::VFP_ENABLEf },
+   { "v4L3Enable", &F::v4L3Enable, nullptr, &Sdk::V4L3_ENABLEf },
+   { "v6L3Enable", &F::v6L3Enable, nullptr, &Sdk::V6L3_ENABLEf },
+   { "v6IpmcEnable", &F::v6IpmcEnable, nullptr, &Sdk::V6IPMC_ENABLEf },
+   { "v4IpmcEnable", &F::v4IpmcEnable, nullptr, &Sdk::V4IPMC_ENABLEf },
+   { "usePortTableGroupId", &F::usePortTableGroupId, nullptr, &Sdk::USE_PORT_TABLE_GROUP_IDf },
+   { "trustIncomingVid", &F::trustIncomingVid, nullptr, &Sdk::TRUST_INCOMING_VIDf },
+   { "trustDscpV4", &F::trustDscpV4, nullptr, &Sdk::TRUST_DSCP_V4f },
+   { "trustDscpV6", &F::trustDscpV6, nullptr, &Sdk::TRUST_DSCP_V6f },
+   { "parity", &F::parity, nullptr, &Sdk::PORT_PARITY_ENf },
+   { "mplsEnable", &F::mplsEnable, nullptr, &Sdk::MPLS_ENABLEf },
+   { "ipmcDoVlan", &F::ipmcDoVlan, nullptr, &Sdk::IPMC_DO_VLANf },
+   { "filterEnable", &F::filterEnable, nullptr, &Sdk::FILTER_ENABLEf },
+   { "enIfilter", &F::enIfilter, nullptr, &Sdk::EN_IFILTERf },
+   { "disableStaticMoveDrop", &F::disableStaticMoveDrop, nullptr, &Sdk::DISABLE_STATIC_MOVE_DROPf },
+   { "portVid", nullptr, &F::portVid, &Sdk::PORT_VIDf },
+   { "outerTpidEnable", nullptr, &F::outerTpidEnable, &Sdk::OUTER_TPID_ENABLEf },
+   { "lPortProfileIdx", nullptr, &F::lPortProfileIdx, nullptr },
 } };
+
+// A member's value as a number: a flag as 0 or 1.
+U32
+numberOf( const LportTableFields & fields, const Member & member ) noexcept {
+   return member.flag ? U32( fields.*member.flag ) : fields.*member.number;
+}
 
 // The generic attribute identifier of the first member; the others follow.
 constexpr Quill::AttributeId firstMemberId = 2;
@@ -157,8 +168,7 @@ LportTableFields::LportTableFields( Quill::CharRange & range ) {
 bool
 LportTableFields::isEq( const LportTableFields & other ) const noexcept {
    for( const Member & member : members ) {
-      if( member.flag ? this->*member.flag != other.*member.flag
-                      : this->*member.number != other.*member.number ) {
+      if( numberOf( *this, member ) != numberOf( other, member ) ) {
          return false;
       }
    }
@@ -172,18 +182,41 @@ LportTableFields::isNonDefault() const noexcept {
 
 Vela::String
 LportTableFields::valueToStrep() const {
-   return Quill::_fmt(
-      "Value('Strata::LportTableFields', ** {'vfpEnable': %s, 'v4L3Enable': %s, 'v6L3Enable': %s, "
-      "'v6IpmcEnable': %s, 'v4IpmcEnable': %s, 'usePortTableGroupId': %s, 'trustIncomingVid': %s, "
-      "'trustDscpV4': %s, 'trustDscpV6': %s, 'parity': %s, 'mplsEnable': %s, 'ipmcDoVlan': %s, "
-      "'filterEnable': %s, 'enIfilter': %s, 'disableStaticMoveDrop': %s, 'portVid': %u, "
-      "'outerTpidEnable': %u, 'lPortProfileIdx': %u})",
-      boolStrep( vfpEnable ), boolStrep( v4L3Enable ), boolStrep( v6L3Enable ),
-      boolStrep( v6IpmcEnable ), boolStrep( v4IpmcEnable ), boolStrep( usePortTableGroupId ),
-      boolStrep( trustIncomingVid ), boolStrep( trustDscpV4 ), boolStrep( trustDscpV6 ),
-      boolStrep( parity ), boolStrep( mplsEnable ), boolStrep( ipmcDoVlan ),
-      boolStrep( filterEnable ), boolStrep( enIfilter ), boolStrep( disableStaticMoveDrop ),
-      unsigned( portVid ), unsigned( outerTpidEnable ), unsigned( lPortProfileIdx ) );
+   // The same pieces, in the same order, as the parser reads.
+   std::string text = "Value('Strata::LportTableFields', ** {";
+   bool first = true;
+   for( const Member & member : members ) {
+      text += std::string( first ? "'" : ", '" ) + member.name + "': ";
+      text += member.flag ? boolStrep( this->*member.flag ) : std::to_string( this->*member.number );
+      first = false;
+   }
+   return text + "})";
+}
+
+void
+LportTableFields::toEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, void * entry ) const {
+   for( const Member & member : members ) {
+      if( member.field ) {
+         sdk.soc_mem_field32_set( unit, mem, entry, ( sdk.*member.field )(), numberOf( *this, member ) );
+      }
+   }
+}
+
+LportTableFields
+LportTableFields::fromEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, const void * entry ) {
+   LportTableFields fields;
+   for( const Member & member : members ) {
+      if( !member.field ) {
+         continue;
+      }
+      const U32 value = sdk.soc_mem_field32_get( unit, mem, entry, ( sdk.*member.field )() );
+      if( member.flag ) {
+         fields.*member.flag = value != 0;
+      } else {
+         fields.*member.number = value;
+      }
+   }
+   return fields;
 }
 
 LportTableFields

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Quill/CharRange.h"
+#include "Shim/Sdk.h"
 #include "Quill/Type.h"
 #include "Quill/Types.h"
 #include "Vela/String.h"
@@ -50,6 +51,14 @@ struct LportTableFields {
    Vela::String valueToStrep() const;
    // The value the whole of `text` represents; throws Quill::ParseException.
    static LportTableFields strepToValue( const Vela::String & text );
+
+   // Sets, in an entry buffer of LPORT_TAB or PORT_TAB, the field that
+   // carries each setting: a flag as 0 or 1, a number whole. lPortProfileIdx
+   // is no field's and is not written.
+   void toEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, void * entry ) const;
+   // The settings an entry buffer carries: a flag is set when its field is
+   // not 0, a number is the field's value; lPortProfileIdx stays 0.
+   static LportTableFields fromEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, const void * entry );
 
    // The type registered with the framework (type index 0 of the module).
    static Quill::TypeInfo & typeInfo();

@@ -92,27 +92,11 @@ attributes() {
    return table;
 }
 
-Quill::AttrAnswer
-rootGenericAttr( void * object, Quill::AttributeId id, AttrOp op, const Quill::ValueList & args,
-                 Quill::Value & result ) {
-   return Generic::dispatch( attributes(), object, id, op, args, result );
-}
-
 } // namespace
 
 Quill::TypeInfo &
 StrataPacketTracerSliceRootSm::typeInfo() {
-   static Quill::TypeInfo * info = [] {
-      auto * type = new Quill::TypeInfo( Generic::typeInfoOf( quillTypeName, Quill::TypeKind::object, attributes() ) );
-      type->genericAttr = &rootGenericAttr;
-      return type;
-   }();
-   return *info;
-}
-
-const Quill::TypeInfo *
-StrataPacketTracerSliceRootSm::fwkType() const {
-   return &typeInfo();
+   return Generic::typeInfoOf< StrataPacketTracerSliceRootSm, &attributes >( quillTypeName, Quill::TypeKind::object );
 }
 
 } // namespace Strata

@@ -8,6 +8,7 @@
 // reads it before programSourceTrunkMapCfm changes it, so the entry is written
 // when the first port arrives and cleared when the last one leaves.
 #include "CfmToggles.h"
+#include "EntryBuffer.h"
 #include "PluginTrace.h"
 #include "SourceTrunkMapKey.h"
 #include "StrataPacketTracerSliceSm.h"
@@ -26,19 +27,22 @@ intfOfPort( const StrataCommonSmData & scsd, const StrataTypes::StrataPort & sp 
    return intf ? *intf : Lumo::IntfId();
 }
 
-// The CFM profile: all zero but for these fields, set to 1 in this order.
+// The CFM profile: all zero but for these settings and the CFM-only field,
+// each set to 1.
 void
 setCfmProfileFields( int unit, std::vector< U32 > & lPortEntry ) {
+   LportTableFields profile;
+   profile.vfpEnable = true;
+   profile.usePortTableGroupId = true;
+   profile.trustIncomingVid = true;
+   profile.parity = true;
+   profile.outerTpidEnable = 1;
+   profile.filterEnable = true;
+   profile.enIfilter = true;
+   profile.disableStaticMoveDrop = true;
    Shim::Sdk & sdk = *Shim::sdk_;
-   const Shim::soc_mem_t mem = sdk.LPORT_TABm();
-   const Shim::soc_field_t fields[] = {
-      sdk.VFP_ENABLEf(),      sdk.CFM_ONLY_ENABLEf(),   sdk.USE_PORT_TABLE_GROUP_IDf(),
-      sdk.TRUST_INCOMING_VIDf(), sdk.PORT_PARITY_ENf(), sdk.OUTER_TPID_ENABLEf(),
-      sdk.FILTER_ENABLEf(),   sdk.EN_IFILTERf(),        sdk.DISABLE_STATIC_MOVE_DROPf(),
-   };
-   for( Shim::soc_field_t field : fields ) {
-      sdk.soc_mem_field32_set( unit, mem, lPortEntry.data(), field, 1 );
-   }
+   profile.toEntry( sdk, unit, sdk.LPORT_TABm(), lPortEntry.data() );
+   sdk.soc_mem_field32_set( unit, sdk.LPORT_TABm(), lPortEntry.data(), sdk.CFM_ONLY_ENABLEf(), 1 );
 }
 
 // The name the forwarding-config handler's lines carry.
@@ -67,7 +71,7 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
    bool lastTakeDown = !setupLPort && allocatedLportCfmIdx() == 1;
    // The one claim left may be another port's: that port still points at the
    // profile, so only the take-down of the claim's own port clears it.
-   if( lastTakeDown && !holdsCfmClaim( sp.port ) ) {
+   if( lastTakeDown && !cfmClaims_.holds( sp.port ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmKept, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx kept: port: " << sp.port
          << " holds no claim, another port holds the last one";
@@ -89,7 +93,7 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
       return lportIdx;
    }
 
-   std::vector< U32 > lPortEntry( static_cast< std::size_t >( Shim::sdk_->soc_mem_entry_words_max() ), 0 );
+   std::vector< U32 > lPortEntry = entryBuffer();
    if( setupLPort ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmFields, "programLPortTableCfm" )
          << "Set Lport_tab entryfields for lportIdx: " << lportIdx;
@@ -100,15 +104,9 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
       PT_TRACE( 0, TraceLine::programLPortTableCfmRemove, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx remove at idx: " << lportIdx;
    }
-   const Shim::soc_mem_t mem = Shim::sdk_->LPORT_TABm();
-   const int block = Shim::sdk_->MEM_BLOCK_ALL();
-   Shim::checkedCall(
-      PT_SDK_SITE( TraceLine::programLPortTableCfmWrite, "programLPortTableCfm",
-                   "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lportIdx, &lPortEntry )" ),
-      [ & ] {
-         return Shim::sdk_->soc_mem_write( sp.unit, mem, block, static_cast< int >( lportIdx ),
-                                           lPortEntry.data() );
-      } );
+   Shim::checkedMemWrite( PT_SDK_SITE( TraceLine::programLPortTableCfmWrite, "programLPortTableCfm",
+                                       "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lportIdx, &lPortEntry )" ),
+                          sp.unit, Shim::sdk_->LPORT_TABm(), static_cast< int >( lportIdx ), lPortEntry.data() );
    return lportIdx;
 }
 

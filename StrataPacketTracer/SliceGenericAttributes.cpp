@@ -106,27 +106,11 @@ attributes() {
    return table;
 }
 
-Quill::AttrAnswer
-sliceGenericAttr( void * object, Quill::AttributeId id, AttrOp op, const Quill::ValueList & args,
-                  Quill::Value & result ) {
-   return Generic::dispatch( attributes(), object, id, op, args, result );
-}
-
 } // namespace
 
 Quill::TypeInfo &
 StrataPacketTracerSliceSm::typeInfo() {
-   static Quill::TypeInfo * info = [] {
-      auto * type = new Quill::TypeInfo( Generic::typeInfoOf( quillTypeName, Quill::TypeKind::object, attributes() ) );
-      type->genericAttr = &sliceGenericAttr;
-      return type;
-   }();
-   return *info;
-}
-
-const Quill::TypeInfo *
-StrataPacketTracerSliceSm::fwkType() const {
-   return &typeInfo();
+   return Generic::typeInfoOf< StrataPacketTracerSliceSm, &attributes >( quillTypeName, Quill::TypeKind::object );
 }
 
 } // namespace Strata

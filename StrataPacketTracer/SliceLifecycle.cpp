@@ -47,8 +47,8 @@ StrataPacketTracerSliceSm::~StrataPacketTracerSliceSm() {
    if( clock_ ) {
       clock_->ownerIs( nullptr );
    }
-   srcTrunkBitmap_ = nullptr;
-   srcTrunkBitmapCfm_ = nullptr;
+   tracerClaims_.bitmapDel();
+   cfmClaims_.bitmapDel();
    clock_ = nullptr;
    inputs_.release();
 }

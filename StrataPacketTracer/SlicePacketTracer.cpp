@@ -1,6 +1,7 @@
 // Packet-tracer programming of one slice: the request's reactor and handler,
 // the tracer's LPORT_TAB profile entry, the port's source-trunk-map request
 // and the CPU packet-profile bit.
+#include "EntryBuffer.h"
 #include "PluginTrace.h"
 #include "SourceTrunkMapKey.h"
 #include "StrataPacketTracerSliceSm.h"
@@ -8,71 +9,11 @@
 #include "Quill/Clock.h"
 #include "Shim/CheckedCall.h"
 
-#include <array>
 #include <vector>
 
 namespace Strata {
 
 namespace {
-
-// Which SDK field carries which member. LPORT_TAB and PORT_TAB name the same
-// setting by the same field, so one map serves both tables.
-struct FieldMap {
-   Shim::soc_field_t ( Shim::Sdk::*field )() const;
-   bool LportTableFields::*flag; // null for a number
-   U32 LportTableFields::*number; // null for a flag
-};
-
-using S = Shim::Sdk;
-using F = LportTableFields;
-
-// The order in which the tracer's LPORT_TAB entry is filled.
-constexpr std::array< FieldMap, 17 > lportTabSetOrder{ {
-   { &S::VFP_ENABLEf, &F::vfpEnable, nullptr },
-   { &S::V6L3_ENABLEf, &F::v6L3Enable, nullptr },
-   { &S::V6IPMC_ENABLEf, &F::v6IpmcEnable, nullptr },
-   { &S::V4L3_ENABLEf, &F::v4L3Enable, nullptr },
-   { &S::V4IPMC_ENABLEf, &F::v4IpmcEnable, nullptr },
-   { &S::USE_PORT_TABLE_GROUP_IDf, &F::usePortTableGroupId, nullptr },
-   { &S::TRUST_INCOMING_VIDf, &F::trustIncomingVid, nullptr },
-   { &S::TRUST_DSCP_V6f, &F::trustDscpV6, nullptr },
-   { &S::TRUST_DSCP_V4f, &F::trustDscpV4, nullptr },
-   { &S::PORT_PARITY_ENf, &F::parity, nullptr },
-   { &S::PORT_VIDf, nullptr, &F::portVid },
-   { &S::OUTER_TPID_ENABLEf, nullptr, &F::outerTpidEnable },
-   { &S::MPLS_ENABLEf, &F::mplsEnable, nullptr },
-   { &S::IPMC_DO_VLANf, &F::ipmcDoVlan, nullptr },
-   { &S::FILTER_ENABLEf, &F::filterEnable, nullptr },
-   { &S::EN_IFILTERf, &F::enIfilter, nullptr },
-   { &S::DISABLE_STATIC_MOVE_DROPf, &F::disableStaticMoveDrop, nullptr },
-} };
-
-// The order in which the ingress port's PORT_TAB entry is read out.
-constexpr std::array< FieldMap, 17 > portTabGetOrder{ {
-   { &S::VFP_ENABLEf, &F::vfpEnable, nullptr },
-   { &S::V4L3_ENABLEf, &F::v4L3Enable, nullptr },
-   { &S::V6L3_ENABLEf, &F::v6L3Enable, nullptr },
-   { &S::V6IPMC_ENABLEf, &F::v6IpmcEnable, nullptr },
-   { &S::V4IPMC_ENABLEf, &F::v4IpmcEnable, nullptr },
-   { &S::USE_PORT_TABLE_GROUP_IDf, &F::usePortTableGroupId, nullptr },
-   { &S::TRUST_INCOMING_VIDf, &F::trustIncomingVid, nullptr },
-   { &S::TRUST_DSCP_V4f, &F::trustDscpV4, nullptr },
-   { &S::TRUST_DSCP_V6f, &F::trustDscpV6, nullptr },
-   { &S::PORT_VIDf, nullptr, &F::portVid },
-   { &S::PORT_PARITY_ENf, &F::parity, nullptr },
-   { &S::OUTER_TPID_ENABLEf, nullptr, &F::outerTpidEnable },
-   { &S::MPLS_ENABLEf, &F::mplsEnable, nullptr },
-   { &S::IPMC_DO_VLANf, &F::ipmcDoVlan, nullptr },
-   { &S::FILTER_ENABLEf, &F::filterEnable, nullptr },
-   { &S::EN_IFILTERf, &F::enIfilter, nullptr },
-   { &S::DISABLE_STATIC_MOVE_DROPf, &F::disableStaticMoveDrop, nullptr },
-} };
-
-// A zero-filled buffer of the largest memory entry the SDK has.
-std::vector< U32 >
-entryBuffer() {
-   return std::vector< U32 >( std::size_t( Shim::sdk_->soc_mem_entry_words_max() ), 0u );
-}
 
 // CPU_PKT_PROFILE_2's bit that sends the tracer's packets to the CPU.
 constexpr U32 cpuPktProfileTracerBit = 0x4;
@@ -94,28 +35,15 @@ StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp
 
    // Read-modify-write, so that every field this slice does not manage keeps
    // what the chip holds.
-   Shim::checkedCall( PT_SDK_SITE( TraceLine::programLPortTableRead, "programLPortTable",
-                                   "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, "
-                                   "lPortProfileIdx(), &lPortEntry )" ),
-                      [ & ] {
-                         return Shim::sdk_->soc_mem_read( sp.unit, lportTab, sdk.MEM_BLOCK_ANY(),
-                                                          lportIdx, lPortEntry.data() );
-                      } );
-
+   Shim::checkedMemRead( PT_SDK_SITE( TraceLine::programLPortTableRead, "programLPortTable",
+                                      "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, lPortProfileIdx(), &lPortEntry )" ),
+                         sp.unit, lportTab, lportIdx, lPortEntry.data() );
    PT_TRACE( 0, TraceLine::programLPortTableFields, "programLPortTable" )
       << "Set Lport_tab entryfields for lPortProfileIdx";
-   for( const FieldMap & map : lportTabSetOrder ) {
-      const U32 value = map.flag ? U32( lportTableFields.*map.flag ) : lportTableFields.*map.number;
-      sdk.soc_mem_field32_set( sp.unit, lportTab, lPortEntry.data(), ( sdk.*map.field )(), value );
-   }
-
-   Shim::checkedCall( PT_SDK_SITE( TraceLine::programLPortTableWrite, "programLPortTable",
-                                   "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, "
-                                   "lPortProfileIdx(), &lPortEntry )" ),
-                      [ & ] {
-                         return Shim::sdk_->soc_mem_write( sp.unit, lportTab, sdk.MEM_BLOCK_ALL(),
-                                                           lportIdx, lPortEntry.data() );
-                      } );
+   lportTableFields.toEntry( sdk, sp.unit, lportTab, lPortEntry.data() );
+   Shim::checkedMemWrite( PT_SDK_SITE( TraceLine::programLPortTableWrite, "programLPortTable",
+                                       "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lPortProfileIdx(), &lPortEntry )" ),
+                          sp.unit, lportTab, lportIdx, lPortEntry.data() );
 }
 
 void
@@ -240,20 +168,10 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
       const Shim::soc_mem_t portTab = sdk.PORT_TABm();
       const int portId = int( sp.port );
       std::vector< U32 > entry = entryBuffer();
-      Shim::checkedCall( PT_SDK_SITE( TraceLine::handleLPortTableWriteRequestPortTabRead, "handleLPortTableWriteRequest",
-                                      "soc_mem_read( sp.unit(), PORT_TABm, MEM_BLOCK_ANY, portId, &entry )" ),
-                         [ & ] {
-                            return Shim::sdk_->soc_mem_read( sp.unit, portTab, sdk.MEM_BLOCK_ANY(),
-                                                             portId, entry.data() );
-                         } );
-      for( const FieldMap & map : portTabGetOrder ) {
-         const U32 value = sdk.soc_mem_field32_get( sp.unit, portTab, entry.data(), ( sdk.*map.field )() );
-         if( map.flag ) {
-            lportTableFields.*map.flag = value != 0;
-         } else {
-            lportTableFields.*map.number = value;
-         }
-      }
+      Shim::checkedMemRead( PT_SDK_SITE( TraceLine::handleLPortTableWriteRequestPortTabRead, "handleLPortTableWriteRequest",
+                                         "soc_mem_read( sp.unit(), PORT_TABm, MEM_BLOCK_ANY, portId, &entry )" ),
+                            sp.unit, portTab, portId, entry.data() );
+      lportTableFields = LportTableFields::fromEntry( sdk, sp.unit, portTab, entry.data() );
    }
 
    programLPortTable( sp, lportTableFields );

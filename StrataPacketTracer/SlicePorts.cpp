@@ -16,20 +16,12 @@ namespace Strata {
 
 U32
 StrataPacketTracerSliceSm::claimCapacity() const noexcept {
-   if( !srcTrunkBitmap_ || !srcTrunkBitmapCfm_ ) {
-      return 0;
-   }
-   return std::min( srcTrunkBitmap_->size(), srcTrunkBitmapCfm_->size() );
+   return std::min( tracerClaims_.capacity(), cfmClaims_.capacity() );
 }
 
 const StrataModInfo *
 StrataPacketTracerSliceSm::modInfoOfUnit( U16 unit ) const {
    return inputs_.scsd ? inputs_.scsd->strataModId.find( unit ) : nullptr;
-}
-
-bool
-StrataPacketTracerSliceSm::holdsCfmClaim( U32 port ) const noexcept {
-   return srcTrunkBitmapCfm_ && srcTrunkBitmapCfm_->isBitSet( port );
 }
 
 std::optional< std::string >

@@ -69,20 +69,6 @@ attributes() {
    return table;
 }
 
-Quill::AttrAnswer
-mounterGenericAttr( void * object, Quill::AttributeId id, Quill::AttrOp op, const Quill::ValueList & args,
-                    Quill::Value & result ) {
-   return Generic::dispatch( attributes(), object, id, op, args, result );
-}
-
-Quill::TypeInfo
-makeTypeInfo() {
-   Quill::TypeInfo t = Generic::typeInfoOf( Mounter::quillTypeName, Quill::TypeKind::entity, attributes() );
-   t.genericAttr = &mounterGenericAttr;
-   t.newEntityForDir = &Mounter::newEntityForDir;
-   return t;
-}
-
 } // namespace
 
 StrataPacketTracerSliceMounter::StrataPacketTracerSliceMounter( const std::string & name )
@@ -101,13 +87,12 @@ StrataPacketTracerSliceMounter::~StrataPacketTracerSliceMounter() {
 
 Quill::TypeInfo &
 StrataPacketTracerSliceMounter::typeInfo() {
-   static Quill::TypeInfo * info = new Quill::TypeInfo( makeTypeInfo() );
-   return *info;
-}
-
-const Quill::TypeInfo *
-StrataPacketTracerSliceMounter::fwkType() const {
-   return &typeInfo();
+   static Quill::TypeInfo & type = [] () -> Quill::TypeInfo & {
+      Quill::TypeInfo & made = Generic::typeInfoOf< StrataPacketTracerSliceMounter, &attributes >( quillTypeName, Quill::TypeKind::entity );
+      made.newEntityForDir = &newEntityForDir;
+      return made;
+   }();
+   return type;
 }
 
 Vela::Ptr< Quill::Entity >

@@ -24,7 +24,7 @@ class StrataPacketTracerSliceMounter : public StrataLib::MounterBase {
    explicit StrataPacketTracerSliceMounter( const std::string & name );
    ~StrataPacketTracerSliceMounter() override;
 
-   const Quill::TypeInfo * fwkType() const override;
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
    // The factory the framework runs for the type name; refuses arguments with
    // the framework's new-entity-arguments error.

@@ -40,7 +40,7 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs );
    ~StrataPacketTracerSliceRootSm() override;
 
-   const Quill::TypeInfo * fwkType() const override;
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
 
    const SliceInputs & inputs() const noexcept { return inputs_; }

@@ -29,6 +29,7 @@
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
 #include "SliceInputs.h"
+#include "SourceTrunkClaims.h"
 #include "Quill/Clock.h"
 #include "Quill/PtrInterface.h"
 #include "Quill/Type.h"
@@ -104,7 +105,7 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs, StrataCentral::ModId modId );
    ~StrataPacketTracerSliceSm() override;
 
-   const Quill::TypeInfo * fwkType() const override;
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
 
    // --- constructor attributes (read-only) ---
@@ -145,24 +146,27 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // unusedIntf); the module plays no part.
    bool intfOnSlice( const Lumo::IntfId & intfId );
 
-   // --- allocators (SliceAllocators.cpp) ---
-   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmap() const noexcept { return srcTrunkBitmap_; }
-   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmapCfm() const noexcept { return srcTrunkBitmapCfm_; }
+   // --- allocators (SliceAllocators.cpp, SourceTrunkClaims.h) ---
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmap() const noexcept { return tracerClaims_.bitmap(); }
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmapCfm() const noexcept { return cfmClaims_.bitmap(); }
    // Keeps a bitmap made with the same three values, else replaces it.
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState );
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapDel();
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmIs( U64 id, U32 size,
-                                                   Ferro::HBitmap::BitState initialBitState );
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmDel();
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
+      return tracerClaims_.bitmapIs( id, size, initialBitState );
+   }
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapDel() noexcept { return tracerClaims_.bitmapDel(); }
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
+      return cfmClaims_.bitmapIs( id, size, initialBitState );
+   }
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmDel() noexcept { return cfmClaims_.bitmapDel(); }
    bool isAllocatedSrcTrunkIdx( U32 idx );
    bool isAllocatedSrcTrunkCfmIdx( U32 idx );
    // The number of ports CFM holds: the CFM profile's reference count.
    U32 allocatedLportCfmIdx();
-   U32 allocateSrcTrunkIdx( U32 idx );
+   U32 allocateSrcTrunkIdx( U32 idx ) { return tracerClaims_.claim( idx ); }
    // Releasing the null index stops the process (a broken precondition).
-   void freeSrcTrunkIdx( U32 idx );
-   U32 allocateSrcTrunkCfmIdx( U32 idx );
-   void freeSrcTrunkCfmIdx( U32 idx );
+   void freeSrcTrunkIdx( U32 idx ) { tracerClaims_.release( idx ); }
+   U32 allocateSrcTrunkCfmIdx( U32 idx ) { return cfmClaims_.claim( idx ); }
+   void freeSrcTrunkCfmIdx( U32 idx ) { cfmClaims_.release( idx ); }
    // Modulo 256, no overflow check.
    U8 lportProfileIdxRefCountInc( U8 by ) noexcept;
    U8 lportProfileIdxRefCountDec( U8 by ) noexcept;
@@ -233,8 +237,6 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // The module information of a chip unit; null when the shared state has
    // none (or the slice has no shared state).
    const StrataModInfo * modInfoOfUnit( U16 unit ) const;
-   // Whether CFM holds the port, read without the allocator's trace line.
-   bool holdsCfmClaim( U32 port ) const noexcept;
 
    // --- CFM (SliceCfm.cpp) ---
    // Sets one port up for CFM or takes it down, for a handler: a port the
@@ -263,8 +265,10 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    bool handleClockCalled_ = false;
    Vela::Ptr< QuillClock > clock_;
    U8 sizeSrcTrunkTbl_ = 160;
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmap_;
-   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfm_;
+   static const SourceTrunkClaims::Report tracerClaimsReport;
+   static const SourceTrunkClaims::Report cfmClaimsReport;
+   SourceTrunkClaims tracerClaims_{ tracerClaimsReport }; // srcTrunkBitmap
+   SourceTrunkClaims cfmClaims_{ cfmClaimsReport };       // srcTrunkBitmapCfm
    U32 lPortRsvdProfileIdx_ = 0;
    U32 lPortCfmProfileIdx_ = 1;
    U32 lPortProfileIdx_ = 5;

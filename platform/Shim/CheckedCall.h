@@ -47,6 +47,17 @@ checkedCall( const CallSite & site, Call && call ) {
    return rc;
 }
 
+// The checked memory accesses of one entry: a read from any copy
+// (MEM_BLOCK_ANY), a write to all of them (MEM_BLOCK_ALL).
+inline int
+checkedMemRead( const CallSite & site, int unit, soc_mem_t mem, int index, void * entry ) {
+   return checkedCall( site, [ & ] { return sdk_->soc_mem_read( unit, mem, sdk_->MEM_BLOCK_ANY(), index, entry ); } );
+}
+inline int
+checkedMemWrite( const CallSite & site, int unit, soc_mem_t mem, int index, void * entry ) {
+   return checkedCall( site, [ & ] { return sdk_->soc_mem_write( unit, mem, sdk_->MEM_BLOCK_ALL(), index, entry ); } );
+}
+
 template< typename Call >
 void
 uncheckedCall( const CallSite & site, Call && call ) {
