@@ -59,6 +59,32 @@ TEST( LportTableFields, PrintsAndParsesBackAndRefusesEveryOtherText ) {
    }
 }
 
+// Each member on its own: set through the generic interface, it makes the
+// value differ from the default and from every other member set alone, and
+// survives the text round trip.
+TEST( LportTableFields, EachMemberCountsForEqualityAndSurvivesTheText ) {
+   std::vector< LportTableFields > single;
+   for( const Quill::AttrInfo & member : fieldsType().attributes ) {
+      LportTableFields f;
+      Quill::Value ignored;
+      const Quill::Value one = member.typeName == "bool" ? Quill::Value( true ) : Quill::Value( 4095u );
+      ASSERT_EQ( fieldsType().genericAttrOp( &f, member.id, Quill::AttrOp::write, { one }, ignored ),
+                 Quill::AttrAnswer::done );
+      ASSERT_EQ( fieldsType().genericAttrOp( &f, member.id, Quill::AttrOp::read, {}, ignored ),
+                 Quill::AttrAnswer::done );
+      EXPECT_TRUE( ignored.equals( one ) ) << member.name;
+      EXPECT_TRUE( f.isNonDefault() ) << member.name;
+      EXPECT_EQ( LportTableFields::strepToValue( f.valueToStrep() ), f ) << member.name;
+      single.push_back( f );
+   }
+   ASSERT_EQ( single.size(), 18u );
+   for( std::size_t a = 0; a < single.size(); ++a ) {
+      for( std::size_t b = 0; b < single.size(); ++b ) {
+         EXPECT_EQ( single[ a ] == single[ b ], a == b ) << a << " and " << b;
+      }
+   }
+}
+
 TEST( LportTableFields, IsARegisteredValueTypeWithoutHash ) {
    EXPECT_EQ( Quill::typeNamed( "Strata::LportTableFields" ), &fieldsType() );
    LportTableFields f;
