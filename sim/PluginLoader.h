@@ -5,13 +5,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace Sim {
 
 class PluginLoader {
  public:
-   // `path` empty: the plug-in built with the simulator (see candidates()).
+   // `path` empty: the plug-in built with the simulator (see defaultPath()).
    explicit PluginLoader( std::string path = {} ) : requested_( std::move( path ) ) {}
 
    // Loads the library the first time; does nothing afterwards. Throws
@@ -21,10 +20,13 @@ class PluginLoader {
    // The library loaded, or "" before load().
    const std::string & path() const noexcept { return loadedPath_; }
 
-   // Where the default plug-in is looked for, in order: beside the executable
-   // (<dir of the executable>/../lib, the build tree and install layout), then
-   // the path the build compiled in.
-   static std::vector< std::string > candidates();
+   // The plug-in built with the simulator, found from the running executable's
+   // own folder (/proc/self/exe) by the path the build compiled in, which holds
+   // in the build tree and under any install prefix:
+   //    bin/strata-agent-sim
+   //    lib/strata-agent/plugins/libStrataPacketTracerSlice.so.MAJOR
+   // Throws ScenarioError when the executable's location cannot be read.
+   static std::string defaultPath();
 
  private:
    std::string requested_;
