@@ -7,8 +7,9 @@ include(GNUInstallDirs)
 
 # The folder an agent loads plug-ins from. Each library there carries its
 # major version in its file name (libStrataPacketTracerSlice.so.1), so an agent
-# image can hold two versions side by side.
-set(STRATA_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/strata-agent/plugins)
+# image can hold two versions side by side. Under the library folder.
+set(STRATA_PLUGIN_SUBDIR strata-agent/plugins)
+set(STRATA_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/${STRATA_PLUGIN_SUBDIR})
 # The public headers, in a folder of their own: the platform's folders
 # (Quill/, Vela/ ...) are generic names that must not land in include/ itself.
 set(STRATA_INCLUDE_INSTALL_DIR ${CMAKE_INSTALL_INCLUDEDIR}/strata-agent)
@@ -22,9 +23,9 @@ set(STRATA_PACKAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/StrataPacketTracerS
 file(RELATIVE_PATH STRATA_LIBDIR_FROM_BINDIR
      ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 file(RELATIVE_PATH STRATA_PLUGIN_DIR_FROM_BINDIR
-     ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/strata-agent/plugins)
+     ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/${STRATA_PLUGIN_SUBDIR})
 file(RELATIVE_PATH STRATA_LIBDIR_FROM_PLUGIN_DIR
-     ${CMAKE_INSTALL_FULL_LIBDIR}/strata-agent/plugins ${CMAKE_INSTALL_FULL_LIBDIR})
+     ${CMAKE_INSTALL_FULL_LIBDIR}/${STRATA_PLUGIN_SUBDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 
 foreach(relative STRATA_LIBDIR_FROM_BINDIR STRATA_PLUGIN_DIR_FROM_BINDIR STRATA_LIBDIR_FROM_PLUGIN_DIR)
   string(REGEX REPLACE "/$" "" ${relative} "${${relative}}")

@@ -14,7 +14,7 @@ class PluginLoader {
    explicit PluginLoader( std::string path = {} ) : requested_( std::move( path ) ) {}
 
    // Loads the library the first time; does nothing afterwards. Throws
-   // ScenarioError naming every path tried and the loader's reason.
+   // ScenarioError naming the path tried and the loader's reason.
    void load();
    bool loaded() const noexcept { return handle_ != nullptr; }
    // The library loaded, or "" before load().
