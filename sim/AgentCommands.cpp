@@ -8,6 +8,7 @@
 #include "ScenarioError.h"
 #include "Shim/SimChip.h"
 #include "Tokens.h"
+#include "Version.h"
 
 #include <set>
 
@@ -128,6 +129,7 @@ Report
 showAgent( Session & s, Args & args ) {
    args.end();
    Report report( "agent" );
+   report.field( "version", version() );
    report.field( "started", Cell::boolean( s.host.started() ) );
    report.field( "context", s.host.contextName() );
    report.field( "plugin", "plug-in",
@@ -256,7 +258,8 @@ addAgentCommands( CommandTable & table ) {
                         "Exactly N trace lines captured since clear contain TEXT." },
                       []( Session & s, Args & args ) { expectTrace( s, args, "trace-count" ); } );
    table.show( "agent",
-               { "agent", "Whether the agent runs, its context, plug-in, mounts and the time." },
+               { "agent", "The version; whether the agent runs, its context, plug-in, mounts and the "
+                          "time." },
                showAgent );
    table.show( "toggles",
                { "toggles", "Each feature toggle's answer and how often the plug-in asked." },

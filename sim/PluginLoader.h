@@ -5,26 +5,28 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace Sim {
 
 class PluginLoader {
  public:
-   // `path` empty: the plug-in built with the simulator (see candidates()).
+   // `path` empty: the plug-in built with the simulator (see defaultPath()).
    explicit PluginLoader( std::string path = {} ) : requested_( std::move( path ) ) {}
 
    // Loads the library the first time; does nothing afterwards. Throws
-   // ScenarioError naming every path tried and the loader's reason.
+   // ScenarioError naming the path tried and the loader's reason.
    void load();
    bool loaded() const noexcept { return handle_ != nullptr; }
    // The library loaded, or "" before load().
    const std::string & path() const noexcept { return loadedPath_; }
 
-   // Where the default plug-in is looked for, in order: beside the executable
-   // (<dir of the executable>/../lib, the build tree and install layout), then
-   // the path the build compiled in.
-   static std::vector< std::string > candidates();
+   // The plug-in built with the simulator, found from the running executable's
+   // own folder (/proc/self/exe) by the path the build compiled in, which holds
+   // in the build tree and under any install prefix:
+   //    bin/strata-agent-sim
+   //    lib/strata-agent/plugins/libStrataPacketTracerSlice.so.MAJOR
+   // Throws ScenarioError when the executable's location cannot be read.
+   static std::string defaultPath();
 
  private:
    std::string requested_;

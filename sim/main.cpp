@@ -1,6 +1,7 @@
 // strata-agent-sim: the host program around the packet tracer plug-in.
 //
 //    strata-agent-sim [--quiet] [--trace SPEC] [--plugin PATH] [--record FILE] [FILE...]
+//    strata-agent-sim --version | --help
 //
 // Runs each FILE in order in one agent process ("-" is standard input); with
 // no FILE it reads commands interactively (with line editing, history and
@@ -19,6 +20,7 @@
 #include "Style.h"
 #include "TerminalInput.h"
 #include "TraceCapture.h"
+#include "Version.h"
 
 #include <unistd.h>
 
@@ -44,7 +46,8 @@ constexpr const char * usage =
    "usage: strata-agent-sim [--quiet] [--trace HANDLE=LEVELS[;...]] [--plugin PATH]\n"
    "                        [--record FILE] [SCENARIO...]\n"
    "       SCENARIO '-' reads standard input; none reads commands interactively\n"
-   "       ('help' lists them). --record FILE writes the commands run as a scenario.\n";
+   "       ('help' lists them). --record FILE writes the commands run as a scenario.\n"
+   "       --version prints the version.\n";
 
 std::optional< Options >
 parseOptions( int argc, char ** argv ) {
@@ -69,6 +72,9 @@ parseOptions( int argc, char ** argv ) {
          value = argv[ ++i ];
       } else if( arg == "--help" || arg == "-h" ) {
          std::cout << usage;
+         std::exit( 0 );
+      } else if( arg == "--version" ) {
+         std::cout << "strata-agent-sim " << Sim::version() << "\n";
          std::exit( 0 );
       } else {
          std::cerr << "strata-agent-sim: unknown option " << arg << "\n" << usage;

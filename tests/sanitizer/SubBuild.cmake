@@ -7,7 +7,8 @@ include_guard(GLOBAL)
 include(ExternalProject)
 
 function(strata_sub_build name target)
-  # The same build type and flags for it as here (the test preset's -O0 -g1).
+  # The same build type, flags and warnings-as-errors for it as here (the test
+  # preset's -O0 -g1, -Werror).
   string(TOUPPER "${CMAKE_BUILD_TYPE}" config)
   if(CMAKE_GENERATOR MATCHES "Makefiles")
     # $(MAKE) lets the sub-build share the outer build's job slots (-j2 stays 2).
@@ -20,7 +21,7 @@ function(strata_sub_build name target)
     BINARY_DIR ${CMAKE_BINARY_DIR}/${name}
     PREFIX ${CMAKE_BINARY_DIR}/${name}-steps
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} "-DCMAKE_CXX_FLAGS_${config}=${CMAKE_CXX_FLAGS_${config}}"
-               -DSTRATA_BUILD_BENCH=OFF ${ARGN}
+               -DSTRATA_BUILD_BENCH=OFF -DSTRATA_WERROR=${STRATA_WERROR} ${ARGN}
     BUILD_COMMAND ${build_command}
     # Always step into the sub-build: its own make decides what is out of date.
     BUILD_ALWAYS ON
