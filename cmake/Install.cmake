@@ -37,8 +37,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md
 
 # Headers: every platform header (a harness driving the plug-in needs the
 # state database, the clock, the toggles and the simulated chip), and the
-# plug-in's entry, state machines and field value, whose includes stay within
-# these.
+# plug-in's entry, state machines and field value with the headers they
+# include.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/
   DESTINATION ${STRATA_INCLUDE_INSTALL_DIR} COMPONENT Development
   FILES_MATCHING PATTERN "*.h")
@@ -47,6 +47,10 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/StrataPacketTracerSliceRootSm.h
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/StrataPacketTracerSliceSm.h
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/LportTableFields.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/SliceInputs.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/SourceTrunkClaims.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/CfmKeyIndex.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/TraceLines.h
   DESTINATION ${STRATA_INCLUDE_INSTALL_DIR}/StrataPacketTracer COMPONENT Development)
 
 install(EXPORT StrataPacketTracerSliceTargets
