@@ -25,8 +25,7 @@ StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & cloc
          clock_->quillDoZombieReactors( quillMarkedForDeletion() );
          return;
       }
-      Vela::Ptr< QuillClock > detached = std::move( clock_ );
-      clock_ = nullptr;
+      Vela::Ptr< QuillClock > detached = std::move( clock_ ); // moving leaves it null
       detached->quillDoZombieReactors( true );
       detached->ownerIs( nullptr );
       return;
@@ -50,8 +49,7 @@ StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & cloc
 
 Vela::Ptr< const Quill::Clock >
 StrataPacketTracerSliceSm::clockDel() {
-   Vela::Ptr< QuillClock > detached = std::move( clock_ );
-   clock_ = nullptr;
+   Vela::Ptr< QuillClock > detached = std::move( clock_ ); // moving leaves it null
    if( !detached ) {
       return {};
    }

@@ -10,15 +10,6 @@ constexpr std::array< const char *, SliceInputs::count > names{
    "cfmHwConfig" };
 } // namespace
 
-void
-SliceInputs::release() noexcept {
-   cfmHwConfig = nullptr;
-   scsd = nullptr;
-   lPortTableWriteRequestStatus = nullptr;
-   lPortTableWriteRequestConfig = nullptr;
-   sourceTrunkMapRequestDir = nullptr;
-}
-
 std::array< Quill::Value, SliceInputs::count >
 SliceInputs::values() const {
    return { Quill::Value( sourceTrunkMapRequestDir ), Quill::Value( lPortTableWriteRequestConfig ),

@@ -29,9 +29,6 @@ struct SliceInputs {
 
    // Each input the very same object as the other's (two nulls are equal).
    bool operator==( const SliceInputs & ) const = default;
-   // Drops the references, in the reverse of their order, as their holders do
-   // when they go.
-   void release() noexcept;
 
    // The inputs in order, as the generic interface reads them.
    std::array< Quill::Value, count > values() const;

@@ -43,14 +43,11 @@ StrataPacketTracerSliceSm::~StrataPacketTracerSliceSm() {
    quillDoZombieReactors( true );
    subscriptionsIs( false );
    // From here on a clock event that still reaches the notifiee (someone
-   // else may hold it) finds no owner.
+   // else may hold it) finds no owner. The members then let the bitmaps, the
+   // notifiee and the inputs go, in the order of their declaration reversed.
    if( clock_ ) {
       clock_->ownerIs( nullptr );
    }
-   tracerClaims_.bitmapDel();
-   cfmClaims_.bitmapDel();
-   clock_ = nullptr;
-   inputs_.release();
 }
 
 void

@@ -21,9 +21,7 @@ SourceTrunkClaims::bitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialB
 
 Vela::Ptr< Ferro::Bitmap >
 SourceTrunkClaims::bitmapDel() noexcept {
-   Vela::Ptr< Ferro::Bitmap > removed = std::move( bitmap_ );
-   bitmap_ = nullptr;
-   return removed;
+   return std::move( bitmap_ ); // moving leaves it null
 }
 
 U32

@@ -78,11 +78,9 @@ StrataPacketTracerSliceMounter::StrataPacketTracerSliceMounter( const std::strin
 
 StrataPacketTracerSliceMounter::~StrataPacketTracerSliceMounter() {
    Quill::PtrInterface::hasNotificationActiveIs( false );
-   if( Vela::Ptr< StrataPacketTracerSliceRootSm > root = std::move( strataPacketTracerSliceRootSm_ ) ) {
-      strataPacketTracerSliceRootSm_ = nullptr;
-      root->hasNotificationActiveIs( false );
-   }
-   cfmHwConfig_ = nullptr;
+   // Detached, switched off and released here; cfmHwConfig goes with the
+   // members.
+   strataPacketTracerSliceRootSmDel();
 }
 
 Quill::TypeInfo &
@@ -174,8 +172,8 @@ StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmIs( const SliceInpu
 
 Vela::Ptr< StrataPacketTracerSliceRootSm >
 StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmDel() {
+   // Moving leaves the attribute null.
    Vela::Ptr< StrataPacketTracerSliceRootSm > root = std::move( strataPacketTracerSliceRootSm_ );
-   strataPacketTracerSliceRootSm_ = nullptr;
    if( root ) {
       root->hasNotificationActiveIs( false );
    }

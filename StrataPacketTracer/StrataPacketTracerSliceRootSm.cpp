@@ -45,8 +45,8 @@ StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {
    if( scsdSubscriber_.isSubscribed() ) {
       inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
    }
-   strataPacketTracerSliceSmDelAll();
-   inputs_.release();
+   // The members then drop the slices and let the inputs go, from the last
+   // to the first.
 }
 
 void

@@ -69,6 +69,8 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
                              const void * );
 
  private:
+   // Destroyed in the reverse of this order: the slices, the subscription,
+   // then the inputs.
    SliceInputs inputs_;
    Vela::Subscriber scsdSubscriber_{ &scsdDispatch, this };
    SliceMap slices_;

@@ -257,6 +257,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // present (knownPresent), which spares the lookup, or not.
    void handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTuple, bool knownPresent );
 
+   // Members go in the reverse of their order here, which is the order the
+   // slice lets its objects go in: the tracer's bitmap, CFM's bitmap, the
+   // clock notifiee, then the inputs from the last to the first.
    SliceInputs inputs_;
    StrataCentral::ModId modId_;
 
@@ -267,8 +270,8 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    U8 sizeSrcTrunkTbl_ = 160;
    static const SourceTrunkClaims::Report tracerClaimsReport;
    static const SourceTrunkClaims::Report cfmClaimsReport;
-   SourceTrunkClaims tracerClaims_{ tracerClaimsReport }; // srcTrunkBitmap
    SourceTrunkClaims cfmClaims_{ cfmClaimsReport };       // srcTrunkBitmapCfm
+   SourceTrunkClaims tracerClaims_{ tracerClaimsReport }; // srcTrunkBitmap
    U32 lPortRsvdProfileIdx_ = 0;
    U32 lPortCfmProfileIdx_ = 1;
    U32 lPortProfileIdx_ = 5;
