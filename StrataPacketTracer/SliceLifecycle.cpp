@@ -39,9 +39,10 @@ StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceIn
 }
 
 StrataPacketTracerSliceSm::~StrataPacketTracerSliceSm() {
+   // Switched off, the slice holds no subscription: it only ever has them
+   // while on (and while it is being made).
    hasNotificationActiveIs( false );
    quillDoZombieReactors( true );
-   subscriptionsIs( false );
    // From here on a clock event that still reaches the notifiee (someone
    // else may hold it) finds no owner. The members then let the bitmaps, the
    // notifiee and the inputs go, in the order of their declaration reversed.

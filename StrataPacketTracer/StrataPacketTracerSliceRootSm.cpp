@@ -40,13 +40,11 @@ StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSm( CreationKey, const
 }
 
 StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {
+   // Switched off, the root holds no subscription: it only ever has one
+   // while on (and while it is being made). The members then drop the slices
+   // and let the inputs go, from the last to the first.
    hasNotificationActiveIs( false );
    quillDoZombieReactors( true );
-   if( scsdSubscriber_.isSubscribed() ) {
-      inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
-   }
-   // The members then drop the slices and let the inputs go, from the last
-   // to the first.
 }
 
 void
