@@ -78,6 +78,18 @@ TEST( LportTableFields, EachMemberCountsForEqualityAndSurvivesTheText ) {
       single.push_back( f );
    }
    ASSERT_EQ( single.size(), 18u );
+   // Around the members: no such attribute; on a member: only read and write.
+   LportTableFields f;
+   Quill::Value ignored;
+   for( Quill::AttributeId outside : { 1, 20 } ) {
+      for( Quill::AttrOp op : { Quill::AttrOp::read, Quill::AttrOp::write } ) {
+         EXPECT_EQ( fieldsType().genericAttrOp( &f, outside, op, { true }, ignored ), Quill::AttrAnswer::noSuchAttribute );
+      }
+   }
+   EXPECT_EQ( fieldsType().genericAttrOp( &f, 2, Quill::AttrOp::del, {}, ignored ), Quill::AttrAnswer::notSupported );
+   EXPECT_THROW( fieldsType().genericAttrOp( &f, 17, Quill::AttrOp::write, { -1 }, ignored ), Quill::RangeException );
+   EXPECT_THROW( fieldsType().genericAttrOp( &f, 2, Quill::AttrOp::write, {}, ignored ), Quill::RangeException );
+   EXPECT_EQ( f, LportTableFields() ) << "a refused write changes nothing";
    for( std::size_t a = 0; a < single.size(); ++a ) {
       for( std::size_t b = 0; b < single.size(); ++b ) {
          EXPECT_EQ( single[ a ] == single[ b ], a == b ) << a << " and " << b;
