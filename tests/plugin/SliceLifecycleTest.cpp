@@ -63,6 +63,44 @@ TEST_F( SliceLifecycleTest, NullInputsMakeAWorkingSliceThatWatchesNothing ) {
    EXPECT_FALSE( unclocked->clockNotifiee() || unclocked->clock() );
 }
 
+// Each handler refuses to run without the input it reads, whichever one of
+// them alone is missing, and says which.
+TEST_F( SliceLifecycleTest, EachHandlerNamesTheOneInputItLacks ) {
+   unitInfoIs( 0, 0x21 );
+   interfaceIs( "Ethernet1", port( 1, 0, 1 ) );
+   request_->intfIdIs( Lumo::IntfId( "Ethernet1" ) );
+   const CfmSw::IntfVlanTuple key( Lumo::IntfId( "Ethernet1" ), 10 );
+   struct Case {
+      Strata::SliceInputs inputs;
+      std::vector< std::string > errors;
+   };
+   const Case cases[] = {
+      { { requestDir_, nullptr, status_, scsd_, cfm_ }, { "handleLPortTableWriteRequest ERROR: no lPortTableWriteRequestConfig" } },
+      { { requestDir_, request_, status_, nullptr, cfm_ },
+        { "handleLPortTableWriteRequest ERROR: no scsd",
+          "handleLPortTableWriteForCfm ERROR: no scsd, intfVlan: (Ethernet1, 10) ignored",
+          "handleLPortTableWriteForCfm ERROR: no scsd", "handlePortToLag ERROR: no scsd, port: 1/0/1 ignored" } },
+      { { requestDir_, request_, status_, scsd_, nullptr },
+        { "handleLPortTableWriteForCfm ERROR: no cfmHwConfig, intfVlan: (Ethernet1, 10) ignored",
+          "handleLPortTableWriteForCfm ERROR: no cfmHwConfig" } },
+   };
+   for( const Case & c : cases ) {
+      auto slice = Slice::StrataPacketTracerSliceSmIs( c.inputs, mod( 1 ) );
+      tracesClear();
+      slice->handleLPortTableWriteRequest();
+      slice->handleLPortTableWriteForCfm( key );
+      slice->handleLPortTableWriteForCfm();
+      slice->handlePortToLag( port( 1, 0, 1 ) );
+      std::vector< std::string > errors;
+      for( const Quill::TraceRecord & r : traces_ ) {
+         if( r.text.find( "ERROR" ) != std::string::npos ) {
+            errors.push_back( r.text );
+         }
+      }
+      EXPECT_EQ( errors, c.errors );
+   }
+}
+
 TEST_F( SliceLifecycleTest, AFailedConstructionLeavesNothingBehind ) {
    unitInfoIs( 0, 0x21 );
    interfaceIs( "Ethernet1", port( 1, 0, 1 ) );
