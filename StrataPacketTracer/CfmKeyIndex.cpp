@@ -32,7 +32,8 @@ CfmKeyIndex::anyPresent( const Lumo::IntfId & intf, const CfmSw::CfmHwConfig & c
          bits[ word ] &= ~( U64( 1 ) << bit );
       }
    }
-   vlans_.erase( found );
+   // The interface's (now empty) bits stay: a few words per interface ever
+   // configured.
    return false;
 }
 

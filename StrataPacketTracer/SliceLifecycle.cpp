@@ -26,12 +26,11 @@ StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceIn
       subscriptionsIs( true );
       handleInitialized();
    } catch( ... ) {
-      // The members release their references on the way out; the
-      // subscriptions and the notifiee's back reference must not outlive
-      // this object either.
+      // The members release their references on the way out (the notifiee
+      // goes with its last one); the subscriptions, and a back reference
+      // from a notifiee someone else may hold, must not outlive this object.
       subscriptionsIs( false );
       if( clock_ ) {
-         clock_->quillDoZombieReactors( true );
          clock_->ownerIs( nullptr );
       }
       throw;

@@ -93,7 +93,10 @@ TEST_F( GenericAccessTest, EveryOperationOfEveryTypeRefusesAWrongArgumentCount )
                continue;
             }
             SCOPED_TRACE( object->fwkType()->name + "::" + attr.name + " with " + std::to_string( count ) );
-            EXPECT_THROW( generic( object, attr.id, op, Quill::ValueList( count ) ), Quill::RangeException );
+            const std::string refusal = rangeError( [ & ] { generic( object, attr.id, op, Quill::ValueList( count ) ); } );
+            EXPECT_NE( refusal.find( "takes " + std::to_string( wanted ) + " argument(s), got " + std::to_string( count ) ),
+                       std::string::npos )
+               << refusal;
             ++checked;
          }
       }

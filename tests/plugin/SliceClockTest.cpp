@@ -68,6 +68,12 @@ TEST_F( SliceClockTest, APausedSliceHearsItsClockOnlyWhenSwitchedOnAgain ) {
 TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    requestIs( "Ethernet1", true );
    Vela::Ptr< Slice::QuillClock > notifiee = slice->clockNotifiee();
+   // Neither another attribute of the clock nor a wake-up reaching a slice
+   // marked for deletion completes anything.
+   notifiee->onAttribute( Quill::Clock::wakeUpAttr + 1 );
+   slice->quillDoZombieReactors( true );
+   notifiee->onAttribute( Quill::Clock::wakeUpAttr );
+   EXPECT_EQ( status_->version(), 0u );
    slice = nullptr;
    EXPECT_EQ( notifiee->owner(), nullptr ) << "someone still holding the notifiee gets no slice to call";
    notifiee->onAttribute( Quill::Clock::wakeUpAttr );
