@@ -65,6 +65,30 @@ TEST_F( SliceClockTest, APausedSliceHearsItsClockOnlyWhenSwitchedOnAgain ) {
    EXPECT_EQ( status_->version(), 1u );
 }
 
+// A notifiee taken away (clockDel, or clockIs with no clock) is detached for
+// whoever still holds it; the slice then arms nothing, and a clock attached
+// again completes the waiting request at once.
+TEST_F( SliceClockTest, ARemovedNotifieeIsDetachedAndAWaitingRequestCompletesOnTheNextClock ) {
+   for( const bool byDel : { true, false } ) {
+      Vela::Ptr< Slice::QuillClock > notifiee = slice->clockNotifiee();
+      if( byDel ) {
+         EXPECT_EQ( slice->clockDel(), activityClock() );
+      } else {
+         slice->clockIs( nullptr );
+      }
+      EXPECT_FALSE( slice->clockNotifiee() || slice->clock() );
+      EXPECT_EQ( notifiee->owner(), nullptr );
+      EXPECT_TRUE( notifiee->quillMarkedForDeletion() );
+      EXPECT_FALSE( notifiee->hasNotificationActive() );
+      const U32 before = status_->version();
+      requestIs( "Ethernet1", false );
+      Quill::System::advanceBy( 1 );
+      EXPECT_EQ( status_->version(), before );
+      slice->clockIs( activityClock() );
+      EXPECT_EQ( status_->version(), before + 1 );
+   }
+}
+
 TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    requestIs( "Ethernet1", true );
    Vela::Ptr< Slice::QuillClock > notifiee = slice->clockNotifiee();
