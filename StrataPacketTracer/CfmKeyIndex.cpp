@@ -21,16 +21,17 @@ CfmKeyIndex::anyPresent( const Lumo::IntfId & intf, const CfmSw::CfmHwConfig & c
       return false;
    }
    CfmSw::IntfVlanTuple probe( intf, 0 );
-   std::vector< U64 > & bits = found->second;
-   for( std::size_t word = 0; word < bits.size(); ++word ) {
-      while( bits[ word ] ) {
-         const unsigned bit = unsigned( std::countr_zero( bits[ word ] ) );
-         probe.vlan = U16( word * 64u + bit );
+   U16 firstVlan = 0; // of the current word
+   for( U64 & word : found->second ) {
+      while( word ) {
+         const unsigned bit = unsigned( std::countr_zero( word ) );
+         probe.vlan = U16( firstVlan + bit );
          if( config.forwardingConfig.contains( probe ) ) {
             return true;
          }
-         bits[ word ] &= ~( U64( 1 ) << bit );
+         word &= ~( U64( 1 ) << bit );
       }
+      firstVlan = U16( firstVlan + 64 );
    }
    // The interface's (now empty) bits stay: a few words per interface ever
    // configured.

@@ -78,8 +78,8 @@ StrataPacketTracerSliceMounter::StrataPacketTracerSliceMounter( const std::strin
 
 StrataPacketTracerSliceMounter::~StrataPacketTracerSliceMounter() {
    Quill::PtrInterface::hasNotificationActiveIs( false );
-   // Detached, switched off and released here; cfmHwConfig goes with the
-   // members.
+   // Switched off even when someone else still holds it: a root that
+   // outlives its mounter must not go on creating slices.
    strataPacketTracerSliceRootSmDel();
 }
 

@@ -31,11 +31,12 @@ apiStrataTraceHandle() {
 
 namespace {
 // Library load: the type module first, then the "ApiStrata" handle.
-const bool loaded = [] {
-   Quill::quillModuleIs( const_cast< Quill::Module & >( typeModule() ) );
-   apiStrataTraceHandle();
-   return true;
-}();
+struct LibraryLoad {
+   LibraryLoad() {
+      Quill::quillModuleIs( const_cast< Quill::Module & >( typeModule() ) );
+      apiStrataTraceHandle();
+   }
+} const libraryLoad;
 } // namespace
 
 } // namespace Strata

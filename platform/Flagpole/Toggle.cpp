@@ -9,6 +9,7 @@ struct Toggles {
    std::mutex mutex;
    std::map< std::string, bool > states;
    std::map< std::string, std::size_t > reads;
+   std::map< std::string, Question > questions;
 };
 Toggles &
 toggles() {
@@ -18,10 +19,11 @@ toggles() {
 } // namespace
 
 int
-getToggleState( const std::string & name, const std::string &, bool ) {
+getToggleState( const std::string & name, const std::string & file, bool fallback ) {
    Toggles & t = toggles();
    std::lock_guard lock( t.mutex );
    ++t.reads[ name ];
+   t.questions[ name ] = Question{ file, fallback };
    auto found = t.states.find( name );
    return found != t.states.end() && found->second ? 1 : 0;
 }
@@ -41,6 +43,14 @@ toggleReads( const std::string & name ) {
    return found == t.reads.end() ? 0 : found->second;
 }
 
+std::optional< Question >
+lastQuestion( const std::string & name ) {
+   Toggles & t = toggles();
+   std::lock_guard lock( t.mutex );
+   auto found = t.questions.find( name );
+   return found == t.questions.end() ? std::nullopt : std::optional< Question >( found->second );
+}
+
 std::map< std::string, bool >
 toggleStates() {
    Toggles & t = toggles();
@@ -54,6 +64,7 @@ togglesClear() {
    std::lock_guard lock( t.mutex );
    t.states.clear();
    t.reads.clear();
+   t.questions.clear();
 }
 
 } // namespace Flagpole

@@ -4,11 +4,13 @@
 // name, whatever file names it (the host owns that configuration), and every
 // question is counted per toggle so that the host can see who asked how often.
 // A toggle the host never set is off. The third argument ("default when the
-// file cannot be read") is not needed: the host's settings are always there.
+// file cannot be read") is not needed: the host's settings are always there;
+// it is kept, with the file named, as what the last question asked.
 #pragma once
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace Flagpole {
@@ -19,6 +21,12 @@ int getToggleState( const std::string & name, const std::string & file, bool fal
 // Host side.
 void toggleStateIs( const std::string & name, bool on );
 std::size_t toggleReads( const std::string & name );
+// The file and the fallback the last question about `name` gave, if any.
+struct Question {
+   std::string file;
+   bool fallback = false;
+};
+std::optional< Question > lastQuestion( const std::string & name );
 std::map< std::string, bool > toggleStates();
 // Forgets every setting and count (a fresh host).
 void togglesClear();

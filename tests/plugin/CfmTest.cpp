@@ -117,5 +117,22 @@ TEST_F( CfmGateDeathTest, FirstToggleOffSwitchesCfmOffWithoutReadingTheMasquerad
       ::testing::ExitedWithCode( 0 ), "" );
 }
 
+// Each toggle is asked of "StrataCfm.json" with true, the library's fallback
+// should the file be unreadable, in a process whose first read the test makes.
+TEST_F( CfmGateDeathTest, EachToggleIsAskedOfItsFileWithTrue ) {
+   GTEST_FLAG_SET( death_test_style, "threadsafe" );
+   EXPECT_EXIT(
+      {
+         Strata::cfmProgrammingEnabled();
+         bool asked = true;
+         for( const char * toggle : { "StrataCfmOnTH3", "StrataCfmOnTH3Masquerade" } ) {
+            const auto question = Flagpole::lastQuestion( toggle );
+            asked = asked && question && question->file == "StrataCfm.json" && question->fallback;
+         }
+         std::_Exit( asked ? 0 : 1 );
+      },
+      ::testing::ExitedWithCode( 0 ), "" );
+}
+
 } // namespace
 } // namespace PluginTest

@@ -82,26 +82,42 @@ TEST_F( GenericAccessTest, EveryOperationOfEveryTypeRefusesAWrongArgumentCount )
    std::size_t checked = 0;
    for( const Vela::Ptr< Quill::PtrInterface > & object : objects ) {
       for( const Quill::AttrInfo & attr : object->fwkType()->attributes ) {
-         const bool callable = attr.ops & Quill::opBit( AttrOp::call );
-         const AttrOp op = callable ? AttrOp::call : AttrOp::read;
-         // The generic interface answers a read of a collection with a key.
-         const std::size_t wanted = callable ? attr.params.size() : attr.kind == AttrKind::collection ? 1 : 0;
-         // handleLPortTableWriteForCfm also runs without its key.
-         const bool optional = attr.name == "handleLPortTableWriteForCfm";
-         for( std::size_t count : { wanted + 1, wanted ? wanted - 1 : wanted + 2 } ) {
-            if( optional && count == 0 ) {
-               continue;
+         // Each operation the attribute has, with the arguments it takes: a
+         // call its parameters, an instantiation its inputs, a write its
+         // value, a read or deletion in a collection its key, any other none.
+         std::vector< std::pair< AttrOp, std::size_t > > ops;
+         if( attr.ops & Quill::opBit( AttrOp::call ) ) {
+            ops.emplace_back( AttrOp::call, attr.params.size() );
+         }
+         if( attr.ops & Quill::opBit( AttrOp::write ) ) {
+            ops.emplace_back( AttrOp::write, attr.kind == AttrKind::value ? 1 : attr.params.size() );
+         }
+         for( AttrOp keyed : { AttrOp::read, AttrOp::del } ) {
+            if( attr.ops & Quill::opBit( keyed ) ) {
+               ops.emplace_back( keyed, attr.kind == AttrKind::collection ? 1 : 0 );
             }
-            SCOPED_TRACE( object->fwkType()->name + "::" + attr.name + " with " + std::to_string( count ) );
-            const std::string refusal = rangeError( [ & ] { generic( object, attr.id, op, Quill::ValueList( count ) ); } );
-            EXPECT_NE( refusal.find( "takes " + std::to_string( wanted ) + " argument(s), got " + std::to_string( count ) ),
-                       std::string::npos )
-               << refusal;
-            ++checked;
+         }
+         for( const auto & [ op, wanted ] : ops ) {
+            // handleLPortTableWriteForCfm also runs without its key.
+            const bool optional = attr.name == "handleLPortTableWriteForCfm";
+            for( std::size_t count : { wanted + 1, wanted ? wanted - 1 : wanted + 2 } ) {
+               if( optional && count == 0 ) {
+                  continue;
+               }
+               SCOPED_TRACE( object->fwkType()->name + "::" + attr.name + " op " + std::to_string( int( op ) ) +
+                             " with " + std::to_string( count ) );
+               const std::string refusal =
+                  rangeError( [ & ] { generic( object, attr.id, op, Quill::ValueList( count ) ); } );
+               EXPECT_NE( refusal.find( "takes " + std::to_string( wanted ) + " argument(s), got " +
+                                        std::to_string( count ) ),
+                          std::string::npos )
+                  << refusal;
+               ++checked;
+            }
          }
       }
    }
-   EXPECT_GE( checked, 2u * ( 2 + 7 + 35 ) - 1 );
+   EXPECT_GE( checked, 100u );
    EXPECT_EQ( slice->inputs(), root->inputs() ) << "nothing was changed on the way";
 }
 

@@ -68,7 +68,12 @@ TEST_F( MounterTest, ASecondMountsCompleteKeepsTheRootUnlessAnInputChanged ) {
    first = nullptr;
    EXPECT_EQ( Pallet::liveObjects( Root::quillTypeName ), roots ) << "the old root is gone, the new one made";
    EXPECT_EQ( scsd_->publisher().subscribers(), 2u ) << "the new root and its one slice";
+   // A root held past its mounter is switched off with it.
+   Vela::Ptr< Root > held = mounter->strataPacketTracerSliceRootSm();
    mounter = nullptr;
+   EXPECT_FALSE( held->hasNotificationActive() );
+   EXPECT_EQ( scsd_->publisher().subscribers(), 0u );
+   held = nullptr;
    EXPECT_EQ( newCfm->publisher().subscribers(), 0u );
 }
 
