@@ -229,6 +229,7 @@ standardCommands() {
    addChipViews( table );
    addAgentCommands( table );
    addObjectCommands( table );
+   addAuditCommands( table );
    return table;
 }
 

@@ -86,5 +86,6 @@ void addChipCommands( CommandTable & table );   // chip presets, table expectati
 void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
 void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
 void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
+void addAuditCommands( CommandTable & table );  // audit, its show and expectation
 
 } // namespace Sim
