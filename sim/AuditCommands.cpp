@@ -112,7 +112,7 @@ auditReport( Session & s, std::optional< U16 > unit ) {
 void
 expectAudit( Session & s, Args & args ) {
    const Token & what = args.nextToken( "clean or the number of differences" );
-   const U64 wanted = what.is( "clean" ) ? 0 : parseUnsigned( what.text, "audit differences" );
+   const U64 wanted = what.is( "clean" ) ? 0 : parseUnsigned( what.text, "expect audit (clean or N)" );
    args.end();
    const HostWorld world( s.host );
    const Audit audit( world.view() );
