@@ -27,23 +27,25 @@ fieldValueText( U32 value ) {
    return text;
 }
 
-// An LPORT_TAB entry, every field, in the chip's order.
+using FieldNames = std::vector< std::string >;
+
+// An LPORT_TAB entry, every field of `fields`.
 FieldValues
-entryOf( const Shim::SimChip & chip, U16 unit, U32 index ) {
+entryOf( const Shim::SimChip & chip, const FieldNames & fields, U16 unit, U32 index ) {
    FieldValues entry;
-   for( const std::string & field : chip.fieldNames( chip.LPORT_TABm() ) ) {
+   for( const std::string & field : fields ) {
       entry[ field ] = chip.entryField( unit, chip.LPORT_TABm(), int( index ), field );
    }
    return entry;
 }
 
 // Where the entry differs from `wanted` (the fields it names), what it holds
-// and what it should hold there, as "field=value,..." in the chip's order.
+// and what it should hold there, as "field=value,..." in the order of `fields`.
 std::optional< std::pair< std::string, std::string > >
-fieldDifferences( const Shim::SimChip & chip, const FieldValues & entry, const FieldValues & wanted ) {
+fieldDifferences( const FieldNames & fields, const FieldValues & entry, const FieldValues & wanted ) {
    std::string held;
    std::string want;
-   for( const std::string & field : chip.fieldNames( chip.LPORT_TABm() ) ) {
+   for( const std::string & field : fields ) {
       const auto wantedField = wanted.find( field );
       if( wantedField == wanted.end() || entry.at( field ) == wantedField->second ) {
          continue;
@@ -167,10 +169,12 @@ Audit::sourceTrunkMapIs( const WorldView & world, const ClientIntent & intent ) 
 
 void
 Audit::lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent ) {
-   // Every field of the CFM entry is CFM's: the profile's fields 1, the rest 0.
+   // In the chip's order. Every field of the CFM entry is CFM's: the
+   // profile's fields 1, the rest 0.
+   const FieldNames fields = chip.fieldNames( chip.LPORT_TABm() );
    FieldValues cfmProfile;
    FieldValues zero;
-   for( const std::string & field : chip.fieldNames( chip.LPORT_TABm() ) ) {
+   for( const std::string & field : fields ) {
       const auto profileField = ClientIntent::cfmProfile().find( field );
       cfmProfile[ field ] = profileField == ClientIntent::cfmProfile().end() ? 0 : profileField->second;
       zero[ field ] = 0;
@@ -180,23 +184,26 @@ Audit::lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent ) {
          continue;
       }
       if( const FieldValues * settings = intent.tracerEntry( unit ) ) {
-         if( const auto differ = fieldDifferences( chip, entryOf( chip, unit, tracerProfileIdx ), *settings ) ) {
+         const FieldValues entry = entryOf( chip, fields, unit, tracerProfileIdx );
+         if( const auto differ = fieldDifferences( fields, entry, *settings ) ) {
             differences_.push_back( Difference{ unit, "LPORT_TAB", std::to_string( tracerProfileIdx ), differ->first,
                                                 differ->second, Client::packetTracer, "" } );
          }
       }
-      if( const std::optional< bool > inUse = intent.cfmProfileWanted( unit ) ) {
-         const FieldValues entry = entryOf( chip, unit, cfmProfileIdx );
-         const FieldValues & wanted = *inUse ? cfmProfile : zero;
-         if( const auto differ = fieldDifferences( chip, entry, wanted ) ) {
-            // Named whole where it is one of the two it should be, else by
-            // the fields that differ.
-            const std::optional< std::string > held = cfmEntryName( entry, cfmProfile, zero );
-            differences_.push_back( Difference{ unit, "LPORT_TAB", std::to_string( cfmProfileIdx ),
-                                                held ? *held : differ->first,
-                                                held ? *cfmEntryName( wanted, cfmProfile, zero ) : differ->second,
-                                                Client::cfm, *inUse ? "" : "no port on the unit is covered" } );
-         }
+      const std::optional< bool > inUse = intent.cfmProfileWanted( unit );
+      if( !inUse || ( !*inUse && chip.entryIsZero( unit, chip.LPORT_TABm(), int( cfmProfileIdx ) ) ) ) {
+         continue;
+      }
+      const FieldValues entry = entryOf( chip, fields, unit, cfmProfileIdx );
+      const FieldValues & wanted = *inUse ? cfmProfile : zero;
+      if( const auto differ = fieldDifferences( fields, entry, wanted ) ) {
+         // Named whole where it is one of the two it should be, else by the
+         // fields that differ.
+         const std::optional< std::string > held = cfmEntryName( entry, cfmProfile, zero );
+         differences_.push_back( Difference{ unit, "LPORT_TAB", std::to_string( cfmProfileIdx ),
+                                             held ? *held : differ->first,
+                                             held ? *cfmEntryName( wanted, cfmProfile, zero ) : differ->second,
+                                             Client::cfm, *inUse ? "" : "no port on the unit is covered" } );
       }
    }
 }
