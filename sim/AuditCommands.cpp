@@ -2,7 +2,9 @@
 // `expect audit clean|N`. Its view of the world is built from the host's
 // entities as the agent gives them to the plug-in (a withheld input is not
 // there), the CFM toggles as the toggle library answers now, the chip and the
-// table manager's SOURCE_TRUNK_MAP; never from the plug-in's objects.
+// table manager's SOURCE_TRUNK_MAP; never from the plug-in's objects. (The
+// plug-in reads each toggle once per process: a toggle turned on after that
+// shows as CFM's differences until the process starts again.)
 #include "Audit.h"
 #include "ChipAccess.h"
 #include "CommandTable.h"

@@ -53,7 +53,9 @@
 
 namespace Sim {
 
-// The LPORT profile indices the agent configures for the clients.
+// The LPORT profile indices the agent configures for the clients by default.
+// They are the intent's own: a profile index moved through a slice's
+// attributes is, to the audit, a profile no client asked for.
 inline constexpr U32 noProfileIdx = 0;
 inline constexpr U32 cfmProfileIdx = 1;
 inline constexpr U32 tracerProfileIdx = 5;
