@@ -48,12 +48,13 @@ struct Figure {
    double units;
 };
 
-// numerator ÷ denominator, or (with no denominator) the numerator in ns.
+// numerator ÷ denominator, or (with no denominator) the numerator in its unit.
 struct Comparison {
    const char * what;
    Figure numerator;
    std::optional< Figure > denominator;
    std::optional< double > limit; // none: shown for information
+   const char * unit = " ns";     // of a figure that is no ratio
 };
 
 constexpr const char * ownTime = "plugin_ns";
@@ -98,6 +99,10 @@ comparisons() {
         Figure{ "BM_SliceInit/keys:10/cold:0/traces:0", nullptr, 10 }, std::nullopt },
       { "port-channel key per member, 64 / 8 members", { "BM_CfmPortChannelKey/members:64/traces:0", nullptr, 64 },
         Figure{ "BM_CfmPortChannelKey/members:8/traces:0", nullptr, 8 }, std::nullopt },
+      { "audit / programming, 100,000 CFM keys (side by side)", { "BM_AuditVersusProgramming", "audit_ns", 1 },
+        Figure{ "BM_AuditVersusProgramming", "program_ns", 1 }, std::nullopt },
+      { "audit of 100,000 CFM keys over 100 ports, ms", { "BM_AuditVersusProgramming", "audit_ns", 1e6 },
+        std::nullopt, 100.0, " ms" },
       { "trace statement with its level off, ns", { "BM_TraceLevelOff", nullptr, 1 }, std::nullopt, 5.0 },
       { "empty loop, ns", { "BM_EmptyLoop", nullptr, 1 }, std::nullopt, std::nullopt },
    };
@@ -136,7 +141,7 @@ reportTargets( const Rows & rows, std::ostream & out ) {
          value = bottom && *bottom > 0 ? std::optional< double >( *value / *bottom ) : std::nullopt;
       }
       const bool ratio = c.denominator.has_value();
-      const char * unit = ratio ? "x" : " ns";
+      const char * unit = ratio ? "x" : c.unit;
       char measured[ 32 ] = "not run";
       if( value ) {
          std::snprintf( measured, sizeof measured, "%.2f%s", *value, unit );

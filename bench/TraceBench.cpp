@@ -25,8 +25,8 @@ void
 tracedLoop( benchmark::State & state ) {
    U32 counter = 0;
    for( auto _ : state ) {
-      PT_TRACE( 0, __LINE__, "BM_TraceLevel" ) << "programLPortTableCfm" << " lportIdx: " << counter
-                                                << " setup: " << true;
+      PT_TRACE( 0, Strata::TraceLine::programLPortTableCfm, "BM_TraceLevel" )
+         << "programLPortTableCfm" << " lportIdx: " << counter << " setup: " << true;
       ++counter;
       benchmark::ClobberMemory();
    }

@@ -48,7 +48,8 @@ CommandTable::show( const std::string & name, Doc doc, ShowHandler handler ) {
 
 bool
 CommandTable::inspects( const Line & line ) noexcept {
-   return !line.tokens.empty() && ( line.tokens.front().is( "show" ) || line.tokens.front().is( "help" ) );
+   return !line.tokens.empty() && ( line.tokens.front().is( "show" ) || line.tokens.front().is( "help" ) ||
+                                    line.tokens.front().is( "audit" ) );
 }
 
 void
@@ -229,6 +230,7 @@ standardCommands() {
    addChipViews( table );
    addAgentCommands( table );
    addObjectCommands( table );
+   addAuditCommands( table );
    return table;
 }
 

@@ -42,7 +42,7 @@ class CommandTable {
    // answered by the table itself. Throws ScenarioError for an unknown
    // command; the handler's errors propagate.
    void run( Session & session, const Line & line ) const;
-   // Whether running the line only looks (show, help): it changes nothing.
+   // Whether running the line only looks (show, help, audit): it changes nothing.
    static bool inspects( const Line & line ) noexcept;
 
    // Every command's syntax, grouped by section.
@@ -86,5 +86,6 @@ void addChipCommands( CommandTable & table );   // chip presets, table expectati
 void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
 void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
 void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
+void addAuditCommands( CommandTable & table );  // audit, its show and expectation
 
 } // namespace Sim

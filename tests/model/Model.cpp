@@ -398,11 +398,6 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
    slice.handleClockCalled = true;
    slice.wakeUp = request.enable ? world_.now + slice.timeout : world_.now;
    slice.armSequence = ++world_.armSequence;
-   if( request.enable ) { // what the packet tracer means by it
-      tracerHolds_.insert( port );
-   } else {
-      tracerHolds_.erase( port );
-   }
 }
 
 void
@@ -531,50 +526,6 @@ ReferenceModel::expected() const {
          sliceText( s.timeout, s.handleClockCalled, numberText( s.wakeUp ), s.tracerClaims, s.cfmClaims );
    }
    return o;
-}
-
-std::set< Port >
-ReferenceModel::cfmHolds() const {
-   std::set< Port > held;
-   for( const CfmKey & key : world_.cfmKeys ) {
-      if( auto cached = world_.intfToPort.find( key.intf ); cached != world_.intfToPort.end() ) {
-         held.insert( cached->second );
-      } else if( auto lag = world_.lagToPort.find( key.intf ); lag != world_.lagToPort.end() ) {
-         held.insert( lag->second.begin(), lag->second.end() );
-      }
-   }
-   for( const auto & entry : world_.portToLag ) {
-      if( auto own = world_.portToIntf.find( entry.first ); own != world_.portToIntf.end() && !own->second.empty() ) {
-         held.insert( entry.first );
-      }
-   }
-   return held;
-}
-
-std::vector< std::string >
-ReferenceModel::invariantBreaks( const Observation & observation ) const {
-   std::vector< std::string > breaks;
-   if( slices_.empty() ) {
-      return breaks;
-   }
-   const std::set< Port > cfm = cfmHolds();
-   for( const Port & port : ports() ) {
-      const bool tracer = tracerHolds_.count( port ) != 0;
-      const bool held = cfm.count( port ) != 0;
-      auto posted = observation.find( stmKey( port.modId, port.port ) );
-      const std::string got = posted == observation.end() ? "0" : posted->second;
-      if( got != std::to_string( tracer ? tracerProfileIdx : held ? cfmProfileIdx : 0 ) ) {
-         breaks.push_back( "port " + portText( port ) + " has SOURCE_TRUNK_MAP " + got + " but " +
-                           ( tracer ? "the packet tracer holds it" : held ? "CFM holds it" : "nothing holds it" ) );
-      }
-   }
-   auto entry = observation.find( lportKey( int( cfmProfileIdx ) ) );
-   const std::string got = entry == observation.end() ? "zero" : entry->second;
-   if( got != ( cfm.empty() ? "zero" : fieldsText( cfmProfile() ) ) ) {
-      breaks.push_back( "CFM LPORT_TAB entry is " + got + " while CFM holds " + std::to_string( cfm.size() ) +
-                        " port(s)" );
-   }
-   return breaks;
 }
 
 } // namespace ModelTest

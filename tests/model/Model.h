@@ -110,9 +110,10 @@ std::vector< std::string > differences( const Observation & expected, const Obse
 // side (AgentHarness.cpp). After every step a run checks that the plug-in's
 // observation equals the model's and, after an agent stop (a restart, and
 // the run's end), that nothing is left behind; when asked, it also holds the
-// observation against the clients' intent (ReferenceModel::invariantBreaks).
+// plug-in's work against the clients' intent with the simulator's audit
+// (sim/Audit.h): a difference it finds is an "intent" failure.
 struct Failure {
-   std::string kind; // "mismatch", "leftover", "exception" or "invariant"
+   std::string kind; // "mismatch", "leftover", "exception" or "intent"
    std::size_t step; // index of the failing action; the length for the run's end
    std::vector< std::string > details;
 };
@@ -125,12 +126,9 @@ std::optional< Failure > runSequence( const Sequence & sequence, bool checkInten
 // its slices in the order the agent's publishers would (slices in the order
 // they subscribed, that is, were made), and predicts the observation.
 //
-// Besides the rules it keeps what the clients mean: the ports the packet
-// tracer holds (applied and not withdrawn by a handled request) and those
-// CFM holds (behind a present key, or LAG members with an interface of their
-// own). `invariantBreaks` holds an observation against that intent: where the
-// rules themselves lead away from it, the model still follows the rules and
-// the break shows there, not as a mismatch with the plug-in.
+// It keeps the rules only. What the clients mean is the audit's business:
+// where the rules themselves lead away from it, the model still follows the
+// rules, and the audit reports the break, not a mismatch with the plug-in.
 inline constexpr double never = std::numeric_limits< double >::infinity();
 
 struct CfmKey {
@@ -194,13 +192,6 @@ class ReferenceModel {
    Observation expected() const;
    const World & world() const noexcept { return world_; }
 
-   // Where `observation` breaks the clients' intent: a port's source trunk
-   // map other than the tracer's profile while the tracer holds it, CFM's
-   // while CFM holds it, else 0; the CFM LPORT_TAB entry other than the
-   // profile while CFM holds a port, other than zero while it holds none.
-   // Empty while no slice serves the clients.
-   std::vector< std::string > invariantBreaks( const Observation & observation ) const;
-
  private:
    void agentStart();
    void sliceAdd( unsigned modId );
@@ -213,11 +204,9 @@ class ReferenceModel {
    void portToLagChanged( const Port & port );
    void lagMembersIs( const std::string & lag, const std::vector< Port > & members );
    void advance( double seconds );
-   std::set< Port > cfmHolds() const;
 
    World world_;
    std::vector< SliceModel > slices_; // in subscription order
-   std::set< Port > tracerHolds_;
 };
 
 } // namespace ModelTest

@@ -64,7 +64,7 @@ class ShowTest : public ::testing::Test {
 TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
    const char * shows[] = { "agent", "toggles", "trace", "objects", "requests", "request", "status", "sdk", "slices",
                             "slice 1", "mounter", "root", "cpu-pkt-profile-2 0", "lport-tab 0", "lport-tab 0 5",
-                            "port-tab 0", "port-tab 0 7", "source-trunk-map 0" };
+                            "port-tab 0", "port-tab 0 7", "source-trunk-map 0", "audit", "audit 0" };
    std::map< std::string, std::set< std::string > > before;
    for( const char * show : shows ) {
       const std::string json = run( std::string( "show " ) + show + " json\n" );

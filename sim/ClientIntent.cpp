@@ -1,0 +1,245 @@
+#include "ClientIntent.h"
+
+#include <sstream>
+#include <unordered_set>
+
+namespace Sim {
+
+namespace {
+
+constexpr std::size_t tracerFlagCount = 15;
+
+// A port is one entry of SOURCE_TRUNK_MAP whatever its one-byte field holds.
+StrataTypes::StrataPort
+portKey( StrataTypes::StrataPort port ) {
+   port.flags = 0;
+   return port;
+}
+
+// Why the agent cannot program the port for either client, or nothing.
+std::optional< std::string >
+whyNotProgrammable( const Shim::SimChip & chip, const StrataTypes::StrataPort & port ) {
+   if( !chip.soc_unit_valid( port.unit ) ) {
+      return "unit " + std::to_string( port.unit ) + " is not a unit of the chip";
+   }
+   if( port.modId > moduleIdMax ) {
+      return "module id " + std::to_string( port.modId ) + " is above " + std::to_string( moduleIdMax ) +
+             ", which no request key holds";
+   }
+   if( port.port >= claimablePorts ) {
+      return "port number " + std::to_string( port.port ) + " is beyond the " + std::to_string( claimablePorts ) +
+             " ports the source-trunk claims hold";
+   }
+   return std::nullopt;
+}
+
+// Why the agent cannot program the port's SOURCE_TRUNK_MAP entry; empty when
+// it can.
+std::string
+whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port ) {
+   if( const std::optional< std::string > why = whyNotProgrammable( *world.chip, port ) ) {
+      return *why;
+   }
+   if( !world.scsd->strataModId.contains( port.unit ) ) {
+      return "unit " + std::to_string( port.unit ) + " has no module information in strataModId";
+   }
+   return {};
+}
+
+// The port's PORT_TAB settings as the tracer's profile carries them: a flag
+// is on where the port's field is not 0, a value is copied as far as the
+// profile's field holds it.
+FieldValues
+settingsOf( const Shim::SimChip & chip, const StrataTypes::StrataPort & port ) {
+   FieldValues settings;
+   const std::vector< std::string > & names = ClientIntent::tracerSettings();
+   for( std::size_t i = 0; i < names.size(); ++i ) {
+      const U32 value = chip.entryField( port.unit, chip.PORT_TABm(), port.port, names[ i ] );
+      const unsigned width = chip.fieldWidth( chip.LPORT_TABm(), names[ i ] );
+      const U32 mask = width >= 32 ? ~0u : ( 1u << width ) - 1u;
+      settings[ names[ i ] ] = i < tracerFlagCount ? U32( value != 0 ) : value & mask;
+   }
+   return settings;
+}
+
+FieldValues
+noSettings() {
+   FieldValues settings;
+   for( const std::string & name : ClientIntent::tracerSettings() ) {
+      settings[ name ] = 0;
+   }
+   return settings;
+}
+
+} // namespace
+
+const char *
+clientName( Client client ) noexcept {
+   switch( client ) {
+    case Client::packetTracer: return "packet tracer";
+    case Client::cfm: return "CFM";
+    case Client::none: break;
+   }
+   return "none";
+}
+
+const FieldValues &
+ClientIntent::cfmProfile() {
+   static const FieldValues profile{ { "vfpEnable", 1 },    { "cfmOnly", 1 },   { "usePortTableGroupId", 1 },
+                                     { "trustIncomingVid", 1 }, { "parity", 1 }, { "outerTpidEnable", 1 },
+                                     { "filterEnable", 1 }, { "enIfilter", 1 }, { "disableStaticMoveDrop", 1 } };
+   return profile;
+}
+
+const std::vector< std::string > &
+ClientIntent::tracerSettings() {
+   static const std::vector< std::string > names{
+      "vfpEnable",   "v4L3Enable",       "v6L3Enable",  "v6IpmcEnable", "v4IpmcEnable",
+      "usePortTableGroupId", "trustIncomingVid", "trustDscpV4", "trustDscpV6", "parity",
+      "mplsEnable",  "ipmcDoVlan",       "filterEnable", "enIfilter",   "disableStaticMoveDrop",
+      "portVid",     "outerTpidEnable" };
+   return names;
+}
+
+ClientIntent::ClientIntent( const WorldView & world ) {
+   if( !world.agentRunning ) {
+      pending_.push_back( "the agent is not running: nothing the clients ask is carried out" );
+      return;
+   }
+   if( !world.scsd ) {
+      pending_.push_back( "the agent gives the plug-in no shared Strata state: no port can be programmed" );
+      return;
+   }
+   if( world.scsd->strataModIdToUnit.empty() ) {
+      pending_.push_back( "no chip module is listed in strataModIdToUnit: nothing serves the clients" );
+      return;
+   }
+   served_ = true;
+   cfmIs( world );
+   // After CFM's: where both want a port, the tracer's wins.
+   tracerIs( world );
+}
+
+const FieldValues *
+ClientIntent::tracerEntry( U16 unit ) const {
+   const auto found = tracerEntries_.find( unit );
+   return found == tracerEntries_.end() ? nullptr : &found->second;
+}
+
+std::optional< bool >
+ClientIntent::cfmProfileWanted( U16 unit ) const {
+   if( !served_ || !cfmOn_ ) {
+      return std::nullopt;
+   }
+   return cfmUnits_.count( unit ) != 0;
+}
+
+std::optional< bool >
+ClientIntent::tracerCpuBit( U16 unit ) const {
+   const auto found = tracerCpuBits_.find( unit );
+   return found == tracerCpuBits_.end() ? std::nullopt : std::optional< bool >( found->second );
+}
+
+void
+ClientIntent::cfmIs( const WorldView & world ) {
+   cfmOn_ = world.cfmSwitchedOn;
+   if( !cfmOn_ ) {
+      return;
+   }
+   const Strata::StrataCommonSmData & scsd = *world.scsd;
+   if( world.cfmConfig ) {
+      // Keys come one per VLAN of an interface: each interface once.
+      std::unordered_set< std::string > seen;
+      for( const auto & entry : world.cfmConfig->forwardingConfig ) {
+         const Lumo::IntfId & intf = entry.first.intfId();
+         if( !seen.insert( intf.name() ).second ) {
+            continue;
+         }
+         if( Lumo::PortChannelIntfId::isPortChannelIntfId( intf ) ) {
+            if( const StrataTypes::StrataPortList * members = scsd.strataLagToPort.find( intf ) ) {
+               for( const StrataTypes::StrataPort & member : *members ) {
+                  cfmCovers( world, member );
+               }
+            }
+         } else if( const StrataTypes::StrataPort * port = scsd.strataIntfToPortCache.find( intf ) ) {
+            cfmCovers( world, *port );
+         }
+      }
+   }
+   for( const auto & membership : scsd.strataPortToLag ) {
+      const Lumo::IntfId * own = scsd.strataPortToIntf.find( membership.first );
+      if( own && !own->empty() ) {
+         cfmCovers( world, membership.first );
+      }
+   }
+}
+
+void
+ClientIntent::cfmCovers( const WorldView & world, const StrataTypes::StrataPort & port ) {
+   PortIntent & intent = ports_[ portKey( port ) ];
+   intent.profile = cfmProfileIdx;
+   intent.client = Client::cfm;
+   intent.unservable = whyNotServed( world, port );
+   if( !whyNotProgrammable( *world.chip, port ) ) {
+      cfmUnits_.insert( port.unit );
+   }
+}
+
+void
+ClientIntent::tracerIs( const WorldView & world ) {
+   const StrataPacketTracer::LPortTableWriteRequestConfig * request = world.request;
+   // A request is posted by moving its version; an entity never posted to
+   // asks for nothing.
+   if( !request || request->version() == 0 || request->intfId().empty() ) {
+      return;
+   }
+   const Strata::StrataCommonSmData & scsd = *world.scsd;
+   const Lumo::IntfId & intf = request->intfId();
+   const StrataTypes::StrataPort * found = scsd.strataIntfToPortCache.find( intf );
+   std::string cannot;
+   if( !scsd.intf.contains( intf ) && !scsd.unusedIntf.contains( intf ) ) {
+      cannot = intf.name() + " is in neither intf nor unusedIntf of the shared state";
+   } else if( !found ) {
+      cannot = intf.name() + " has no chip port in strataIntfToPortCache";
+   } else {
+      cannot = whyNotServed( world, *found );
+   }
+
+   const StrataPacketTracer::LPortTableWriteRequestStatus * status = world.status;
+   const bool completed = status && status->state() == PacketTracer::State::stateHandled &&
+                          status->requestId() == request->requestId();
+   if( !completed ) {
+      std::ostringstream line;
+      line << "packet tracer request " << request->requestId() << " ("
+           << ( request->enable() ? "apply " : "withdraw " ) << intf
+           << ( request->cpuPktProfileEnable() ? " cpu" : "" ) << "): not yet completed";
+      if( !cannot.empty() ) {
+         line << "; it cannot be carried out: " << cannot;
+      }
+      pending_.push_back( line.str() );
+      if( found ) {
+         ports_[ portKey( *found ) ].tracerPending = true;
+      }
+      return;
+   }
+   if( !found ) {
+      return;
+   }
+   const StrataTypes::StrataPort port = portKey( *found );
+   if( request->enable() ) {
+      PortIntent & intent = ports_[ port ];
+      intent.profile = tracerProfileIdx;
+      intent.client = Client::packetTracer;
+      intent.unservable = cannot;
+   }
+   // What the agent cannot program it cannot have left in the chip either.
+   if( !cannot.empty() ) {
+      return;
+   }
+   tracerEntries_[ port.unit ] = request->enable() ? settingsOf( *world.chip, port ) : noSettings();
+   if( request->cpuPktProfileEnable() ) {
+      tracerCpuBits_[ port.unit ] = request->enable();
+   }
+}
+
+} // namespace Sim
