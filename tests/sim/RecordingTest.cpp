@@ -60,7 +60,7 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
    std::string typed;
    {
       Agent agent;
-      Sim::Recorder recorder( recording, { "a note" }, { "trace ApiStrata all" } );
+      Sim::Recorder recorder( recording, "recording", { "a note" }, { "trace ApiStrata all" } );
       agent.runner_.recorderIs( &recorder );
       std::istringstream keyboard( "unit 0 modinfo 0x100\nmodule 1 unit 0\n"
                                    "intf Ethernet7 port 1/0/7   # the ingress port\n"
@@ -69,9 +69,11 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
                                    "expect status state 4\nclock advance 2.5\nexpect status state 4\nhelp clock\n"
                                    "chip port-tab 0 7 portVid=0x99\ntracer withdraw Ethernet7 id pt:4\n"
                                    "tracer apply Ethernet7\n" );
-      agent.runner_.runInteractive( keyboard, false );
+      Sim::LineReader lines( keyboard );
+      Sim::PlainLineSource typedLines( lines, nullptr );
+      agent.runner_.runInteractive( typedLines );
       typed = agent.state();
-      EXPECT_EQ( agent.runner_.exitStatus(), 1 ) << "the early expectation failed";
+      EXPECT_EQ( agent.runner_.exitStatus(), 2 ) << "the session went on after the malformed line, and says so";
    }
    ASSERT_EQ( typed.rfind( "portVid 153 vfpEnable 1 register ", 0 ), 0u ) << typed; // the session did its work
    ASSERT_NE( typed.find( " request 5 " ), std::string::npos ) << typed;
