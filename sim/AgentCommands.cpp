@@ -81,11 +81,11 @@ clearCommand( Session & s, Args & args ) {
    Shim::simChip().callCountsClear();
 }
 
-// A type the framework knows: registered (the plug-in's once it is loaded,
-// which happens here if need be) or allocated at least once.
+// A type the framework knows: registered, or made by the host's or the
+// plug-in's code (the plug-in is loaded here to know its types if need be).
 void
 requireKnownType( Session & s, const std::string & type ) {
-   const auto known = [ & ] { return Quill::typeNamed( type ) || Pallet::trackers().count( type ); };
+   const auto known = [ & ] { return Quill::typeNamed( type ) || Pallet::makeableTypes().count( type ); };
    if( known() ) {
       return;
    }
@@ -93,16 +93,9 @@ requireKnownType( Session & s, const std::string & type ) {
    if( known() ) {
       return;
    }
-   std::set< std::string > names;
-   for( const auto & [ name, tracker ] : Pallet::trackers() ) {
-      names.insert( name );
-   }
-   for( const ObjectRef::Kind kind : { ObjectRef::Kind::mounter, ObjectRef::Kind::root, ObjectRef::Kind::slice } ) {
-      names.insert( ObjectRef{ kind, {} }.typeName() );
-   }
+   const std::set< std::string > names = Pallet::makeableTypes();
    throw ScenarioError( "live: unknown type '" + type + "'" +
-                        suggestion( type, { names.begin(), names.end() } ) +
-                        " (show objects lists the types with objects)" );
+                        suggestion( type, { names.begin(), names.end() } ) );
 }
 
 void

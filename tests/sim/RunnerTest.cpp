@@ -107,10 +107,15 @@ TEST( Runner, BadInputStopsTheRunAtItsLineSayingWhatIsWrong ) {
       << unloadable.err;
 }
 
-TEST( Runner, AByteOrderMarkIsNoPartOfTheFirstCommand ) {
-   const Outcome outcome = runScenario( "\xEF\xBB\xBFunit 0 modinfo 0x100\n\xEF\xBB\xBFunit 1 modinfo 0x100\n" );
-   EXPECT_NE( outcome.err.find( "t.scn:2: unknown command '\xEF\xBB\xBFunit'" ), std::string::npos ) << outcome.err;
-   EXPECT_EQ( outcome.err.find( "t.scn:1" ), std::string::npos ) << outcome.err;
+TEST( Runner, GoodInputIsNotTakenForBad ) {
+   // A byte-order mark starts a file, not its first command (only that one).
+   const Outcome marked = runScenario( "\xEF\xBB\xBFunit 0 modinfo 0x100\n\xEF\xBB\xBFunit 1 modinfo 0x100\n" );
+   EXPECT_NE( marked.err.find( "t.scn:2: unknown command '\xEF\xBB\xBFunit'" ), std::string::npos ) << marked.err;
+   EXPECT_EQ( marked.err.find( "t.scn:1" ), std::string::npos ) << marked.err;
+   // Types the host and the plug-in make are known before any was made.
+   const Outcome live = runScenario( "expect live Cairn::MountGroup 0\n"
+                                     "expect live Strata::StrataPacketTracerSliceSm::QuillClock 0\n" );
+   EXPECT_EQ( live.status, 0 ) << live.err;
 }
 
 } // namespace
