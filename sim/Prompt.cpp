@@ -1,8 +1,8 @@
 #include "Prompt.h"
 
 #include "LineReader.h"
+#include "PromptSignals.h"
 
-#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
 #include <unistd.h>
@@ -13,9 +13,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <iterator>
 #include <memory>
+#include <string_view>
 
 #if defined( STRATA_LINE_EDITOR_LIBEDIT )
 #include <editline/readline.h>
@@ -31,72 +33,6 @@ namespace Sim {
 namespace {
 
 constexpr int historyLength = 500;
-// What the prompt itself looks after while a line is typed.
-constexpr int promptSignals[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP };
-
-// The signal handler can only note a signal: it writes its number to this
-// pipe, which the reading loop watches beside the terminal.
-int signalPipe[ 2 ] = { -1, -1 };
-
-void
-noteSignal( int signal ) {
-   const int savedErrno = errno;
-   const auto number = static_cast< unsigned char >( signal );
-   [[maybe_unused]] const ssize_t written = ::write( signalPipe[ 1 ], &number, 1 );
-   errno = savedErrno;
-}
-
-// The prompt's signals noted in the pipe while a line is typed; the
-// dispositions found at the start come back while a command runs and at the
-// end.
-class PromptSignals {
- public:
-   PromptSignals() {
-      if( ::pipe2( signalPipe, O_CLOEXEC | O_NONBLOCK ) != 0 ) {
-         throw InputError( "cannot read the terminal: " + systemReason() );
-      }
-      note();
-   }
-   ~PromptSignals() {
-      restore();
-      ::close( signalPipe[ 0 ] );
-      ::close( signalPipe[ 1 ] );
-      signalPipe[ 0 ] = signalPipe[ 1 ] = -1;
-   }
-   PromptSignals( const PromptSignals & ) = delete;
-   PromptSignals & operator=( const PromptSignals & ) = delete;
-
-   void note() {
-      struct sigaction noting {};
-      noting.sa_handler = noteSignal;
-      sigemptyset( &noting.sa_mask );
-      for( std::size_t i = 0; i < std::size( promptSignals ); ++i ) {
-         ::sigaction( promptSignals[ i ], &noting, &found_[ i ] );
-      }
-   }
-   void restore() {
-      for( std::size_t i = 0; i < std::size( promptSignals ); ++i ) {
-         ::sigaction( promptSignals[ i ], &found_[ i ], nullptr );
-      }
-   }
-   // `signal` handled as it would be without the prompt (it may end or stop
-   // the process here), then noted again.
-   void passOn( int signal ) {
-      restore();
-      ::raise( signal );
-      note();
-   }
-   int fd() const noexcept { return signalPipe[ 0 ]; }
-   // The next signal noted, or 0.
-   int next() noexcept {
-      unsigned char number = 0;
-      return ::read( signalPipe[ 0 ], &number, 1 ) == 1 ? number : 0;
-   }
-
- private:
-   struct sigaction found_[ std::size( promptSignals ) ] {};
-};
-
 // The library's callbacks are plain functions without a context argument:
 // they reach the reading in progress through this.
 struct Reading {
@@ -113,6 +49,7 @@ struct Reading {
    std::exception_ptr error;
    std::vector< std::string > candidates;
    std::size_t nextCandidate = 0;
+   std::deque< int > pendingKeys; // read from the terminal, not yet handed over
 };
 Reading * reading = nullptr;
 
@@ -155,9 +92,11 @@ takeLine( char * typed ) {
       }
       r.signals.note();
    }
+#if defined( STRATA_LINE_EDITOR_READLINE )
    if( r.done ) {
       rl_callback_handler_remove();
    }
+#endif
 }
 
 char *
@@ -182,6 +121,12 @@ completeWord( const char * text, int, int end ) {
    return rl_completion_matches( text, nextCandidate );
 }
 
+#if defined( STRATA_LINE_EDITOR_READLINE )
+
+// GNU Readline: its callback interface, beside the signal pipe. The library
+// puts the terminal back before it hands over a line and takes it again
+// after, keeping whatever it read ahead for the next line.
+
 void
 startLine() {
    rl_callback_handler_install( promptText, takeLine );
@@ -190,10 +135,8 @@ startLine() {
 // Ctrl-C: the line being typed goes, a fresh one starts.
 void
 dropLine( Reading & r ) {
-#if defined( STRATA_LINE_EDITOR_READLINE )
    rl_free_line_state();
    rl_callback_sigcleanup();
-#endif
    rl_callback_handler_remove();
    std::fputc( '\n', r.display );
    startLine();
@@ -212,6 +155,146 @@ passOn( Reading & r, int signal ) {
    rl_redisplay();
 }
 
+void
+readAll( Reading & r ) {
+   startLine();
+   while( !r.done ) {
+      pollfd ready[] = { { STDIN_FILENO, POLLIN, 0 }, { r.signals.fd(), POLLIN, 0 } };
+      if( ::poll( ready, std::size( ready ), -1 ) < 0 ) {
+         if( errno == EINTR ) {
+            continue;
+         }
+         break;
+      }
+      if( ready[ 1 ].revents & POLLIN ) {
+         while( const int signal = r.signals.next() ) {
+            if( signal == SIGINT ) {
+               dropLine( r );
+            } else {
+               passOn( r, signal );
+            }
+         }
+      }
+      if( ready[ 0 ].revents & POLLNVAL ) {
+         break;
+      }
+      if( ready[ 0 ].revents & ( POLLIN | POLLHUP | POLLERR ) ) {
+         rl_callback_read_char();
+      }
+   }
+   rl_callback_handler_remove();
+}
+
+#else
+
+// libedit: a line at a time, the library reading its keys through readKey()
+// below, which waits on the terminal and the signal pipe together: a signal
+// noted ends the read at once, no line comes back, and the signal is dealt
+// with here. Keys are read a byte at a time, so what is typed ahead stays
+// with the terminal for the next line.
+void
+readAll( Reading & r ) {
+   while( !r.done ) {
+      char * typed = readline( promptText );
+      const int signal = r.signals.next();
+      if( !signal ) {
+         takeLine( typed );
+         continue;
+      }
+      std::free( typed );
+      if( signal == SIGINT ) {
+         std::fputc( '\n', r.display ); // Ctrl-C: the line being typed goes
+      } else {
+         r.signals.passOn( signal );
+      }
+   }
+}
+
+// The escape sequences after ESC [ that libedit binds: arrows, Home, End,
+// Insert, Delete and the word moves.
+constexpr std::string_view boundSequences[] = { "A",  "B",  "C",  "D",  "H",    "F",    "1~", "2~",
+                                                "3~", "4~", "7~", "8~", "1;5C", "1;5D", "5C", "5D" };
+
+// One byte from the terminal; -1 when a signal was noted (it stays in the
+// pipe) or the input ended.
+int
+nextByte() {
+   for( ;; ) {
+      pollfd ready[] = { { STDIN_FILENO, POLLIN, 0 }, { reading->signals.fd(), POLLIN, 0 } };
+      if( ::poll( ready, std::size( ready ), -1 ) < 0 && errno != EINTR ) {
+         return -1;
+      }
+      if( ready[ 1 ].revents & POLLIN ) {
+         return -1;
+      }
+      if( !( ready[ 0 ].revents & ( POLLIN | POLLHUP | POLLERR ) ) ) {
+         continue;
+      }
+      unsigned char byte = 0;
+      const ssize_t got = ::read( STDIN_FILENO, &byte, 1 );
+      if( got == 1 ) {
+         return byte;
+      }
+      if( got == 0 || errno != EINTR ) {
+         return -1;
+      }
+   }
+}
+
+// The next key for libedit: a character whole (UTF-8 decoded, as the
+// library takes it), or -1 to end the read. An escape sequence no key is
+// bound to is dropped whole, however long, rather than leaving its digits
+// typed.
+int
+readKey( std::FILE * ) {
+   std::deque< int > & pending = reading->pendingKeys;
+   if( !pending.empty() ) {
+      const int key = pending.front();
+      pending.pop_front();
+      return key;
+   }
+   const int first = nextByte();
+   if( first == 0x1B ) {
+      const int second = nextByte();
+      if( second != '[' ) {
+         pending.push_back( second );
+         return first;
+      }
+      std::string sequence;
+      int byte;
+      while( ( byte = nextByte() ) >= 0x20 && byte < 0x40 ) {
+         sequence += char( byte ); // parameters and intermediates
+      }
+      if( byte < 0 ) {
+         return -1;
+      }
+      sequence += char( byte ); // the final byte
+      if( std::find( std::begin( boundSequences ), std::end( boundSequences ), sequence ) ==
+          std::end( boundSequences ) ) {
+         return readKey( nullptr );
+      }
+      pending.push_back( '[' );
+      pending.insert( pending.end(), sequence.begin(), sequence.end() );
+      return first;
+   }
+   if( first < 0xC0 ) {
+      return first; // ASCII (or a stray byte, taken as it is)
+   }
+   const int length = first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
+   int character = first & ( 0x3F >> ( length - 1 ) );
+   for( int i = 1; i < length; ++i ) {
+      const int next = nextByte();
+      if( next < 0 || ( next & 0xC0 ) != 0x80 ) {
+         pending.push_back( next );
+         return first;
+      }
+      character = ( character << 6 ) | ( next & 0x3F );
+   }
+   return character;
+}
+
+#endif
+
 } // namespace
 
 Prompt::Prompt( CompletionWords words, std::FILE * display ) : words_( std::move( words ) ), display_( display ) {
@@ -223,14 +306,19 @@ Prompt::Prompt( CompletionWords words, std::FILE * display ) : words_( std::move
    rl_readline_name = "strata-agent-sim";
    rl_instream = stdin;
    rl_outstream = display_;
+   rl_catch_signals = 0; // the reading loop looks after them
+#if defined( STRATA_LINE_EDITOR_READLINE )
+   rl_change_environment = 0;
+#else
+   rl_getc_function = readKey;
+#endif
+   rl_initialize();
    static char wordBreaks[] = " \t";
+   rl_basic_word_break_characters = wordBreaks;
    rl_completer_word_break_characters = wordBreaks;
    rl_attempted_completion_function = completeWord;
    stifle_history( historyLength );
 #if defined( STRATA_LINE_EDITOR_READLINE )
-   rl_catch_signals = 0; // the reading loop looks after them
-   rl_change_environment = 0;
-   rl_initialize();
    // Every byte reaches the line as it is, in any locale.
    rl_variable_bind( "input-meta", "on" );
    rl_variable_bind( "output-meta", "on" );
@@ -259,32 +347,7 @@ Prompt::readLines( const Take & take ) {
    PromptSignals signals;
    Reading state( words_, take, newest_, signals, display_ );
    reading = &state;
-   startLine();
-   while( !state.done ) {
-      pollfd ready[] = { { STDIN_FILENO, POLLIN, 0 }, { signals.fd(), POLLIN, 0 } };
-      if( ::poll( ready, std::size( ready ), -1 ) < 0 ) {
-         if( errno == EINTR ) {
-            continue;
-         }
-         break;
-      }
-      if( ready[ 1 ].revents & POLLIN ) {
-         while( const int signal = signals.next() ) {
-            if( signal == SIGINT ) {
-               dropLine( state );
-            } else {
-               passOn( state, signal );
-            }
-         }
-      }
-      if( ready[ 0 ].revents & POLLNVAL ) {
-         break;
-      }
-      if( ready[ 0 ].revents & ( POLLIN | POLLHUP | POLLERR ) ) {
-         rl_callback_read_char();
-      }
-   }
-   rl_callback_handler_remove();
+   readAll( state );
    reading = nullptr;
    if( state.error ) {
       std::rethrow_exception( state.error );
