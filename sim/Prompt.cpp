@@ -50,6 +50,7 @@ struct Reading {
    std::vector< std::string > candidates;
    std::size_t nextCandidate = 0;
    std::deque< int > pendingKeys; // read from the terminal, not yet handed over
+   bool endTypedAhead = false;    // a Ctrl-D typed while a command ran
 };
 Reading * reading = nullptr;
 
@@ -69,7 +70,7 @@ void
 takeLine( char * typed ) {
    const std::unique_ptr< char, decltype( &std::free ) > owned( typed, &std::free );
    Reading & r = *reading;
-   if( !typed ) {
+   if( !typed || r.endTypedAhead ) {
       std::fputc( '\n', r.display ); // Ctrl-D or the end of input
       r.done = true;
    } else {
@@ -130,6 +131,17 @@ completeWord( const char * text, int, int end ) {
 void
 startLine() {
    rl_callback_handler_install( promptText, takeLine );
+}
+
+// A Ctrl-D typed while a command ran, the terminal in line mode, reaches the
+// prompt as a NUL byte: on an empty line it quits, as Ctrl-D does there.
+int
+endTypedAhead( int, int ) {
+   if( rl_end == 0 && reading ) {
+      reading->endTypedAhead = true;
+      rl_done = 1;
+   }
+   return 0;
 }
 
 // Ctrl-C: the line being typed goes, a fresh one starts.
@@ -277,6 +289,11 @@ readKey( std::FILE * ) {
       pending.insert( pending.end(), sequence.begin(), sequence.end() );
       return first;
    }
+   if( first == 0 ) {
+      // A Ctrl-D typed while a command ran, the terminal in line mode,
+      // comes as a NUL byte: it is a Ctrl-D.
+      return 0x04;
+   }
    if( first < 0xC0 ) {
       return first; // ASCII (or a stray byte, taken as it is)
    }
@@ -326,6 +343,7 @@ Prompt::Prompt( CompletionWords words, std::FILE * display ) : words_( std::move
    // An escape sequence no key is bound to (ESC [ 1 ; 5 Q ...) is skipped
    // whole, however long, rather than leaving its digits typed.
    rl_bind_keyseq( "\\e[", rl_skip_csi_sequence );
+   rl_bind_key( 0, endTypedAhead );
 #endif
 }
 
