@@ -3,11 +3,11 @@
 // framework objects.
 #include "CommandTable.h"
 #include "Flagpole/Toggle.h"
+#include "KnownNames.h"
 #include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
+#include "Quill/Type.h"
 #include "ScenarioError.h"
-#include "GenericAccess.h"
-#include "KnownNames.h"
 #include "Shim/SimChip.h"
 #include "Suggestion.h"
 #include "Tokens.h"
