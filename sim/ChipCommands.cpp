@@ -95,8 +95,10 @@ failCommand( Args & args ) {
    std::optional< int > index;
    for( ;; ) {
       if( args.accept( "unit" ) ) {
+         onlyOnce( unit.has_value(), "chip fail", "unit" );
          unit = int( parseUnsigned( args.next( "unit" ), "unit", 0xFFFF ) );
       } else if( args.accept( "index" ) ) {
+         onlyOnce( index.has_value(), "chip fail", "index" );
          index = int( parseUnsigned( args.next( "index" ), "index", 0xFFFF ) );
       } else {
          break;

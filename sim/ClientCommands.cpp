@@ -27,8 +27,10 @@ tracerRequest( Session & s, Args & args, bool enable ) {
    std::optional< PacketTracer::RequestId > id;
    while( !args.atEnd() ) {
       if( args.accept( "cpu" ) ) {
+         onlyOnce( cpu, "tracer", "cpu" );
          cpu = true;
       } else if( args.accept( "id" ) ) {
+         onlyOnce( id.has_value(), "tracer", "id" );
          id = parseRequestId( args.next( "request id NAME:N" ), "request id" );
       } else {
          throw ScenarioError( "tracer: unexpected '" + args.next( "" ) +

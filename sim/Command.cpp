@@ -59,4 +59,11 @@ Args::rest() {
    return tokens;
 }
 
+void
+onlyOnce( bool given, const std::string & command, const std::string & option ) {
+   if( given ) {
+      throw ScenarioError( command + ": " + option + " given twice" );
+   }
+}
+
 } // namespace Sim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Lexer.h"
+#include "Printable.h"
 
 #include <cstddef>
 #include <string>
@@ -15,7 +16,8 @@ namespace Sim {
 struct Location {
    std::string file; // as given on the command line; "stdin" for "-"
    std::size_t line = 0;
-   std::string text() const { return file + ":" + std::to_string( line ); }
+   // "FILE:LINE", the name shown as printable() shows it.
+   std::string text() const { return printable( file ) + ":" + std::to_string( line ); }
 };
 
 struct Line {
@@ -51,5 +53,9 @@ class Args {
    const Line & line_;
    std::size_t at_;
 };
+
+// An option of a command may be given once: throws ScenarioError ("chip
+// fail: unit given twice") when `given` already.
+void onlyOnce( bool given, const std::string & command, const std::string & option );
 
 } // namespace Sim

@@ -4,6 +4,7 @@
 #include "Quill/Exceptions.h"
 #include "Quill/PlatformTypes.h"
 #include "ScenarioError.h"
+#include "Suggestion.h"
 #include "Tokens.h"
 
 #include <map>
@@ -131,7 +132,12 @@ attributeNamed( const Quill::TypeInfo * type, const std::string & name ) {
    }
    const Quill::AttrInfo * attr = type->attribute( name );
    if( !attr ) {
-      throw ScenarioError( type->name + " has no attribute or operation '" + name + "'" );
+      std::vector< std::string > known;
+      for( const Quill::AttrInfo & a : type->attributes ) {
+         known.push_back( a.name );
+      }
+      throw ScenarioError( type->name + " has no attribute or operation '" + name + "'" +
+                           suggestion( name, known ) );
    }
    return attr;
 }

@@ -64,6 +64,10 @@ class Host {
    CfmSw::CfmHwConfig & cfmConfig() noexcept { return *cfmConfig_; }
    TableManager & tableManager() noexcept { return tableManager_; }
    const PluginLoader & loader() const noexcept { return loader_; }
+   // Loads the plug-in without starting the agent, so that the names of its
+   // types and attributes can be checked; throws ScenarioError when it cannot
+   // be loaded.
+   void loadPlugin() { loader_.load(); }
 
    const std::string & contextName() const noexcept { return contextName_; }
    // Throws ScenarioError while the agent runs: the mounter took the name.

@@ -70,14 +70,20 @@ struct Target {
 Target
 targetOf( Session & s, const ObjectRef & ref, const std::string & attrName ) {
    Target t{ ref, {}, nullptr, ref.text() + " " + attrName };
-   // The name is checked against the registered type first: a misspelt name
-   // is the scenario's mistake even while the object is absent.
-   attributeNamed( Quill::typeNamed( ref.typeName() ), attrName );
+   // The name is checked against the registered type first, the plug-in
+   // loaded to know it if need be: a misspelt name is the scenario's mistake
+   // whether or not the agent runs and the object exists.
+   if( !Quill::typeNamed( ref.typeName() ) ) {
+      s.host.loadPlugin();
+   }
+   const Quill::TypeInfo * registered = Quill::typeNamed( ref.typeName() );
+   if( !registered ) {
+      throw ScenarioError( "the plug-in " + s.host.loader().path() + " registered no type " +
+                           ref.typeName() );
+   }
+   attributeNamed( registered, attrName );
    t.resolved = resolve( s.host, ref );
    t.attr = attributeNamed( typeOf( ref, t.resolved.object.ptr() ), attrName );
-   if( t.resolved.object && !t.attr ) {
-      throw ScenarioError( ref.text() + " has no registered type to name '" + attrName + "' in" );
-   }
    return t;
 }
 
@@ -90,7 +96,7 @@ requireObject( const Target & t, const char * command ) {
 
 void
 requireOperation( const Target & t ) {
-   if( t.attr && t.attr->kind != Quill::AttrKind::operation ) {
+   if( t.attr->kind != Quill::AttrKind::operation ) {
       throw ScenarioError( t.text + " is not an operation but a " + kindName( t.attr->kind ) +
                            " attribute" );
    }
@@ -141,9 +147,17 @@ setCommand( Session & s, Args & args ) {
    const Token value = args.nextToken( "value" );
    args.end();
    Target t = targetOf( s, ref, attrName );
-   if( t.attr && t.attr->kind == Quill::AttrKind::operation ) {
+   if( t.attr->kind == Quill::AttrKind::operation ) {
       throw ScenarioError( "set " + t.text + ": an operation is called, not set (call " +
                            ref.text() + " " + attrName + " ...)" );
+   }
+   // Only a value attribute that takes writes can ever be set.
+   if( t.attr->kind != Quill::AttrKind::value ) {
+      throw ScenarioError( "set " + t.text + ": " + kindName( t.attr->kind ) +
+                           " attributes cannot be set" );
+   }
+   if( !( t.attr->ops & Quill::opBit( Quill::AttrOp::write ) ) ) {
+      throw ScenarioError( "set " + t.text + ": the attribute is read-only (" + opsText( t.attr->ops ) + ")" );
    }
    requireObject( t, "set" );
    const Quill::Value written = valueFromToken( value, t.attr->typeName, "set " + t.text, s.host );
@@ -258,7 +272,7 @@ expectAttribute( Session & s, Args & args, const ObjectRef & ref, const std::str
    const Token expected = args.nextToken( "expected value" );
    args.end();
    Target t = targetOf( s, ref, attrName );
-   if( t.attr && t.attr->kind == Quill::AttrKind::operation ) {
+   if( t.attr->kind == Quill::AttrKind::operation ) {
       throw ScenarioError( t.text + " is an operation: use expect " + ref.text() + " call " +
                            attrName + " [ARG...] -> VALUE" );
    }

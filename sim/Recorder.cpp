@@ -1,41 +1,50 @@
 #include "Recorder.h"
 
-#include <cstdio>
+#include "Printable.h"
+#include "Quill/Trace.h"
+#include "ScenarioError.h"
+
 #include <ostream>
 
 namespace Sim {
 
-Recorder::Recorder( std::ostream & out, const std::vector< std::string > & notes,
+Recorder::Recorder( std::ostream & out, std::string name, const std::vector< std::string > & notes,
                     const std::vector< std::string > & commands )
-      : out_( out ) {
+      : out_( out ), name_( std::move( name ) ) {
    out_ << "# A session of strata-agent-sim, recorded with --record.\n"
         << "# Replay it with:  strata-agent-sim THIS-FILE\n"
         << "# Each command follows the virtual time at which it ran. Inspections\n"
         << "# (show, help) and expectations that did not hold are kept as comments.\n";
    for( const std::string & note : notes ) {
-      out_ << "# " << note << "\n";
+      out_ << "# " << printable( note ) << "\n";
    }
    for( const std::string & command : commands ) {
       out_ << command << "\n";
    }
-   out_.flush();
+   flush();
 }
 
 void
-Recorder::sourceIs( const std::string & name ) {
-   if( source_ == name ) {
+Recorder::flush() {
+   out_.flush();
+   if( !out_ ) {
+      throw OutputError( "cannot write the recording " + printable( name_ ) + ": " + systemReason() );
+   }
+}
+
+void
+Recorder::sourceIs( const std::string & source ) {
+   if( source_ == source ) {
       return;
    }
-   source_ = name;
-   out_ << "\n# --- from " << name << "\n";
-   out_.flush();
+   source_ = source;
+   out_ << "\n# --- from " << printable( source ) << "\n";
+   flush();
 }
 
 void
 Recorder::writeTime( double time ) {
-   char text[ 48 ];
-   std::snprintf( text, sizeof text, "# [%.6f]\n", time );
-   out_ << text;
+   out_ << "# " << Quill::traceTime( time ) << "\n";
 }
 
 void
@@ -51,6 +60,7 @@ Recorder::ended( Outcome outcome ) {
    const Pending command = *pending_;
    pending_.reset();
    switch( outcome ) {
+    case Outcome::nothing:
     case Outcome::malformed:
       return; // ran nothing
     case Outcome::ran:
@@ -73,16 +83,16 @@ Recorder::ended( Outcome outcome ) {
            << command.text << "\n";
       break;
    }
-   out_.flush();
+   flush();
 }
 
 void
-Recorder::processStopping() {
+Recorder::processStopping() noexcept {
    if( !pending_ ) {
       return;
    }
    writeTime( pending_->time );
-   out_ << "# The process stopped during this command (a failed checked SDK call).\n"
+   out_ << "# The process stopped during this command; the replay will too.\n"
         << pending_->text << "\n";
    pending_.reset();
    out_.flush();

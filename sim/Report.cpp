@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include "Printable.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -48,7 +50,16 @@ Cell::hex( U64 value ) {
 std::string
 jsonString( const std::string & text ) {
    std::string out = "\"";
-   for( const unsigned char c : text ) {
+   std::size_t at = 0;
+   while( at < text.size() ) {
+      const auto c = static_cast< unsigned char >( text[ at ] );
+      const std::size_t length = utf8SequenceLength( std::string_view( text ).substr( at ) );
+      if( length > 1 ) {
+         out.append( text, at, length );
+         at += length;
+         continue;
+      }
+      ++at;
       switch( c ) {
        case '"': out += "\\\""; break;
        case '\\': out += "\\\\"; break;
@@ -56,7 +67,13 @@ jsonString( const std::string & text ) {
        case '\r': out += "\\r"; break;
        case '\t': out += "\\t"; break;
        default:
-         if( c < 0x20 ) {
+         if( length == 0 ) {
+            // A byte that is no UTF-8 would make the document invalid: it
+            // is shown as printable() shows it, "\xNN".
+            char escaped[ 8 ];
+            std::snprintf( escaped, sizeof escaped, "\\\\x%02x", c );
+            out += escaped;
+         } else if( c < 0x20 ) {
             char escaped[ 8 ];
             std::snprintf( escaped, sizeof escaped, "\\u%04x", c );
             out += escaped;

@@ -122,7 +122,8 @@ class Report {
    std::vector< std::variant< Field, Table, Lines > > sections_;
 };
 
-// `text` as a JSON string literal, quotes included.
+// `text` as a JSON string literal, quotes included; a byte that is no part of
+// valid UTF-8 is written as the text \xNN, so the document stays valid.
 std::string jsonString( const std::string & text );
 
 } // namespace Sim

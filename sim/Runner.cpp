@@ -30,31 +30,43 @@ commandText( const std::vector< Token > & tokens ) {
    return text;
 }
 
-std::optional< std::string >
-StreamLineSource::readLine() {
-   if( prompt_ ) {
-      *prompt_ << promptText << std::flush;
-   }
-   std::string text;
-   if( !std::getline( in_, text ) ) {
+void
+PlainLineSource::readLines( const Take & take ) {
+   for( ;; ) {
       if( prompt_ ) {
-         *prompt_ << "\n";
+         std::fputs( promptText, prompt_ );
+         std::fflush( prompt_ );
       }
-      return std::nullopt;
+      const std::optional< std::string > line = lines_.next();
+      if( !line ) {
+         if( prompt_ ) {
+            std::fputc( '\n', prompt_ );
+         }
+         return;
+      }
+      if( !take( *line ) ) {
+         return;
+      }
    }
-   return text;
 }
 
-bool
-Runner::runLine( const std::string & text, const Location & where ) {
+void
+Runner::reportMalformed( const Location & where, const std::string & what ) {
+   malformed_ = true;
+   session_.out.flush();
+   session_.err << where.text() << ": " << what << "\n";
+   session_.err.flush();
+}
+
+Recorder::Outcome
+Runner::runCommand( const std::string & text, const Location & where ) {
    Line line;
    line.where = where;
-   Recorder::Outcome outcome = Recorder::Outcome::ran;
    const std::size_t failedBefore = session_.checks.failed();
    try {
       line.tokens = tokenize( text );
       if( line.tokens.empty() ) {
-         return true;
+         return Recorder::Outcome::nothing;
       }
       line.text = commandText( line.tokens );
       std::lock_guard activity( Quill::activityLock() );
@@ -63,47 +75,63 @@ Runner::runLine( const std::string & text, const Location & where ) {
       }
       table_.run( session_, line );
       if( CommandTable::inspects( line ) ) {
-         outcome = Recorder::Outcome::inspected;
-      } else if( session_.checks.failed() > failedBefore ) {
-         outcome = Recorder::Outcome::checkFailed;
+         return Recorder::Outcome::inspected;
       }
+      return session_.checks.failed() > failedBefore ? Recorder::Outcome::checkFailed
+                                                     : Recorder::Outcome::ran;
    } catch( const ScenarioError & e ) {
-      if( recorder_ ) {
-         recorder_->ended( Recorder::Outcome::malformed );
-      }
-      session_.out.flush();
-      session_.err << where.text() << ": " << e.what() << "\n";
-      session_.err.flush();
-      return false;
+      reportMalformed( where, e.what() );
+      return Recorder::Outcome::malformed;
    } catch( const std::exception & e ) {
-      outcome = Recorder::Outcome::raised;
       session_.checks.raised( where, line.text, e.what(), session_.err );
    } catch( ... ) {
-      outcome = Recorder::Outcome::raised;
       session_.checks.raised( where, line.text, "an exception of unknown type", session_.err );
    }
+   return Recorder::Outcome::raised;
+}
+
+void
+Runner::flushOutput() {
+   session_.out.flush();
+   if( !session_.out ) {
+      throw OutputError( "cannot write standard output: " + systemReason() );
+   }
+}
+
+bool
+Runner::runLine( const std::string & text, const Location & where ) {
+   const Recorder::Outcome outcome = runCommand( text, where );
    if( recorder_ ) {
       recorder_->ended( outcome );
    }
-   session_.out.flush();
+   flushOutput();
+   return outcome != Recorder::Outcome::malformed;
+}
+
+bool
+Runner::runFile( LineReader & lines, const std::string & name ) {
+   if( recorder_ ) {
+      recorder_->sourceIs( name );
+   }
+   Location where{ name, 0 };
+   try {
+      while( const std::optional< std::string > text = lines.next() ) {
+         ++where.line;
+         if( !runLine( *text, where ) ) {
+            return false;
+         }
+      }
+   } catch( const InputError & e ) {
+      reportMalformed( { name, where.line + 1 }, e.what() );
+      return false;
+   }
    return true;
 }
 
 bool
 Runner::runFile( std::istream & in, const std::string & name ) {
-   if( recorder_ ) {
-      recorder_->sourceIs( name );
-   }
-   std::string text;
-   Location where{ name, 0 };
-   while( std::getline( in, text ) ) {
-      ++where.line;
-      if( !runLine( text, where ) ) {
-         malformed_ = true;
-         return false;
-      }
-   }
-   return true;
+   LineReader lines( in );
+   return runFile( lines, name );
 }
 
 void
@@ -112,16 +140,15 @@ Runner::runInteractive( LineSource & lines ) {
       recorder_->sourceIs( "the prompt" );
    }
    Location where{ "stdin", 0 };
-   while( const std::optional< std::string > text = lines.readLine() ) {
-      ++where.line;
-      runLine( *text, where );
+   try {
+      lines.readLines( [ & ]( const std::string & text ) {
+         ++where.line;
+         runLine( text, where );
+         return true;
+      } );
+   } catch( const InputError & e ) {
+      reportMalformed( { "stdin", where.line + 1 }, e.what() );
    }
-}
-
-void
-Runner::runInteractive( std::istream & in, bool prompt ) {
-   StreamLineSource lines( in, prompt ? &session_.out : nullptr );
-   runInteractive( lines );
 }
 
 int
@@ -137,7 +164,7 @@ Runner::finish() {
    if( session_.checks.total() > 0 ) {
       session_.out << session_.checks.summary() << "\n";
    }
-   session_.out.flush();
+   flushOutput();
 }
 
 } // namespace Sim

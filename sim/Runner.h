@@ -2,42 +2,50 @@
 // activity lock held around each command (the host's activity thread).
 //
 // Files: a malformed line or an unknown name prints "FILE:LINE: what is wrong"
-// on standard error and ends the run (nothing after it runs, exit 2).
-// Interactive: the same message, and the session goes on. Either way a
+// on standard error and ends the run (nothing after it runs, exit 2); so does
+// input that cannot be read as scenario text. Interactive: the same message,
+// and the session goes on, but it still ends with exit status 2. Either way a
 // framework error the plug-in throws during a command is reported as
-// "FILE:LINE: COMMAND raised: WHAT" and counts as a failed check.
+// "FILE:LINE: COMMAND raised: WHAT" and counts as a failed check. Output that
+// cannot be written ends the run at once with OutputError.
 //
 // With a recorder, every line run is handed to it with how it ended.
 #pragma once
 
 #include "CommandTable.h"
+#include "LineReader.h"
 #include "Recorder.h"
 #include "Session.h"
 
+#include <cstdio>
+#include <functional>
 #include <iosfwd>
-#include <optional>
 #include <string>
 
 namespace Sim {
 
-// Where interactive lines come from: a plain stream, or the line editor on a
-// terminal.
+// Where interactive lines come from: lines typed at a terminal, with or
+// without a line editor.
 class LineSource {
  public:
+   // What becomes of one line; false stops the reading.
+   using Take = std::function< bool( const std::string & line ) >;
    virtual ~LineSource() = default;
-   // The next line without its end, or nothing at the end of input.
-   virtual std::optional< std::string > readLine() = 0;
+   // Hands every line to `take`, in order, until the end of input or until
+   // `take` returns false. What `take` throws propagates.
+   virtual void readLines( const Take & take ) = 0;
 };
 
-class StreamLineSource : public LineSource {
+// Lines without a line editor, each after the prompt when there is
+// somewhere to write it.
+class PlainLineSource : public LineSource {
  public:
-   // Writes the prompt "strata> " to `prompt` before each line, when given.
-   StreamLineSource( std::istream & in, std::ostream * prompt ) : in_( in ), prompt_( prompt ) {}
-   std::optional< std::string > readLine() override;
+   PlainLineSource( LineReader & lines, std::FILE * prompt ) : lines_( lines ), prompt_( prompt ) {}
+   void readLines( const Take & take ) override;
 
  private:
-   std::istream & in_;
-   std::ostream * prompt_;
+   LineReader & lines_;
+   std::FILE * prompt_;
 };
 
 // The prompt of interactive sessions.
@@ -47,14 +55,13 @@ class Runner {
  public:
    Runner( Session & session, const CommandTable & table ) : session_( session ), table_( table ) {}
 
-   // Runs a whole stream; returns false when a malformed line ended the run.
+   // Runs every line of `lines`, named `name` in messages; returns false when
+   // a malformed line or unreadable input ended the run.
+   bool runFile( LineReader & lines, const std::string & name );
    bool runFile( std::istream & in, const std::string & name );
-   // Reads commands until the end of input; malformed lines are reported and
-   // the session goes on.
+   // Runs lines until the end of input; malformed lines are reported and the
+   // session goes on.
    void runInteractive( LineSource & lines );
-   // The same from a stream, prompting "strata> " before each line when
-   // `prompt`.
-   void runInteractive( std::istream & in, bool prompt );
    // Runs one line. Returns false when the line was malformed.
    bool runLine( const std::string & text, const Location & where );
 
@@ -67,6 +74,10 @@ class Runner {
    void finish();
 
  private:
+   Recorder::Outcome runCommand( const std::string & text, const Location & where );
+   void reportMalformed( const Location & where, const std::string & what );
+   void flushOutput();
+
    Session & session_;
    const CommandTable & table_;
    Recorder * recorder_ = nullptr;

@@ -12,7 +12,8 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
       return true;
    }
    ++failed_;
-   out_ << style_.paint( where.text() + ": expected " + expected + ", got " + got, Tone::bad )
+   out_ << style_.paint( where.text() + ": expected " + printable( expected ) + ", got " + printable( got ),
+                         Tone::bad )
         << "\n";
    return false;
 }
@@ -22,7 +23,7 @@ Checks::raised( const Location & where, const std::string & command, const std::
                 std::ostream & err ) {
    ++failed_;
    out_.flush();
-   err << where.text() << ": " << command << " raised: " << what << "\n";
+   err << where.text() << ": " << command << " raised: " << printable( what ) << "\n";
    err.flush();
 }
 

@@ -16,7 +16,7 @@
 namespace Sim {
 
 // The tally of expectations. A failed one prints "FILE:LINE: expected E, got
-// G" at once; the run goes on.
+// G" at once (as printable() shows text); the run goes on.
 class Checks {
  public:
    Checks( std::ostream & out, Style style ) : out_( out ), style_( style ) {}
@@ -43,11 +43,12 @@ class Checks {
 };
 
 struct Session {
-   // `style`: how output to `out` is coloured (plain unless it is a terminal).
+   // `style`: how output to `out` is coloured (plain unless it is a terminal);
+   // `traceKept`: how many lines of each trace handle and level are kept.
    Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader,
-            Style style = Style() )
-         : out( out ), err( err ), style( style ), trace( out, quiet, style ), host( loader ),
-           checks( out, style ) {}
+            Style style = Style(), std::size_t traceKept = TraceCapture::defaultKeptPerStream )
+         : out( out ), err( err ), style( style ), trace( out, quiet, style, traceKept ),
+           host( loader ), checks( out, style ) {}
 
    std::ostream & out;
    std::ostream & err;

@@ -3,6 +3,7 @@
 // its own change, in the order the language lists them.
 #include "CommandTable.h"
 #include "Flagpole/Toggle.h"
+#include "KnownNames.h"
 #include "ScenarioError.h"
 #include "Tokens.h"
 
@@ -49,6 +50,17 @@ unitCommand( Session & s, Args & args ) {
    map.set( unit, info );
 }
 
+// Erases strataPortToIntf[port] while it still names `intf`: another
+// interface may have taken the port since.
+void
+portLeaves( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port,
+            const Lumo::IntfId & intf ) {
+   const Lumo::IntfId * owner = scsd.strataPortToIntf.find( port );
+   if( owner && owner->isEq( intf ) ) {
+      scsd.strataPortToIntf.erase( port );
+   }
+}
+
 void
 intfRemove( Strata::StrataCommonSmData & scsd, const Lumo::IntfId & intf ) {
    const StrataTypes::StrataPort * cached = scsd.strataIntfToPortCache.find( intf );
@@ -58,7 +70,7 @@ intfRemove( Strata::StrataCommonSmData & scsd, const Lumo::IntfId & intf ) {
    scsd.unusedIntf.erase( intf );
    scsd.strataIntfToPortCache.erase( intf );
    if( port ) {
-      scsd.strataPortToIntf.erase( *port );
+      portLeaves( scsd, *port, intf );
    }
 }
 
@@ -75,8 +87,10 @@ intfCommand( Session & s, Args & args ) {
    std::optional< StrataTypes::StrataPort > port;
    while( !args.atEnd() ) {
       if( args.accept( "unused" ) ) {
+         onlyOnce( unused, "intf", "unused" );
          unused = true;
       } else if( args.accept( "port" ) ) {
+         onlyOnce( port.has_value(), "intf", "port" );
          port = parsePort( args.next( "port M/U/P" ), "port" );
       } else {
          throw ScenarioError( "intf: unexpected '" + args.next( "" ) +
@@ -93,10 +107,7 @@ intfCommand( Session & s, Args & args ) {
       // An interface that moves to another port leaves its old port: the
       // reverse map must not name it twice.
       if( stale ) {
-         const Lumo::IntfId * owner = scsd.strataPortToIntf.find( *stale );
-         if( owner && owner->isEq( intf ) ) {
-            scsd.strataPortToIntf.erase( *stale );
-         }
+         portLeaves( scsd, *stale, intf );
       }
    }
 }
@@ -113,6 +124,25 @@ memberPort( const Strata::StrataCommonSmData & scsd, const Token & member ) {
                            "' is neither a port M/U/P nor an interface with a port" );
    }
    return *port;
+}
+
+// A port is a member of one port-channel at most, as on a switch: joining
+// `lag` takes it out of the port-channel it was in. That port-channel's
+// member set is published without it first, then (by the caller) the port's
+// strataPortToLag entry naming `lag`, so the plug-in sees the port move.
+void
+leaveOtherLag( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port,
+               const Lumo::IntfId & lag ) {
+   const Lumo::IntfId * current = scsd.strataPortToLag.find( port );
+   if( !current || current->isEq( lag ) ) {
+      return;
+   }
+   const Lumo::IntfId other = *current;
+   if( const StrataTypes::StrataPortList * members = scsd.strataLagToPort.find( other ) ) {
+      StrataTypes::StrataPortList remaining = *members;
+      remaining.erase( port );
+      scsd.strataLagToPort.set( other, remaining );
+   }
 }
 
 void
@@ -134,6 +164,9 @@ lagCommand( Session & s, Args & args ) {
    for( const Token & member : args.rest() ) {
       members.push_back( memberPort( scsd, member ) );
    }
+   for( const StrataTypes::StrataPort & port : members ) {
+      leaveOtherLag( scsd, port, lag );
+   }
    const StrataTypes::StrataPortList after( members.begin(), members.end() );
    scsd.strataLagToPort.set( lag, after );
    for( const StrataTypes::StrataPort & port : members ) {
@@ -154,6 +187,7 @@ toggleCommand( Session &, Args & args ) {
       throw ScenarioError( "toggle " + name + ": '" + state.text + "' is not on or off" );
    }
    args.end();
+   requireKnownToggle( name );
    Flagpole::toggleStateIs( name, state.is( "on" ) );
 }
 

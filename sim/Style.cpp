@@ -46,11 +46,9 @@ paintTraceLine( const Style & style, const Quill::TraceRecord & record, const st
    if( !style.colour() ) {
       return line;
    }
-   char time[ 48 ];
-   std::snprintf( time, sizeof time, "[%.6f]", record.time );
    // The chip's SDK calls stand apart from the plug-in's own steps.
    const std::string handle = record.handle == "ApiStrata" ? "\x1b[35m" : "\x1b[34m";
-   return style.paint( time, Tone::dim ) + " " + handle + record.handle + "/" +
+   return style.paint( Quill::traceTime( record.time ), Tone::dim ) + " " + handle + record.handle + "/" +
           std::to_string( record.level ) + "\x1b[0m " +
           style.paint( record.file + ":" + std::to_string( record.line ), Tone::dim ) + " " +
           style.paint( record.function, Tone::heading ) + ": " + record.text;

@@ -1,8 +1,10 @@
 #include "TraceCapture.h"
 
+#include "KnownNames.h"
 #include "ScenarioError.h"
 #include "Tokens.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace Sim {
@@ -18,8 +20,8 @@ TraceFilter::matches( const CapturedTrace & trace ) const {
    return !text || trace.line.find( *text ) != std::string::npos;
 }
 
-TraceCapture::TraceCapture( std::ostream & out, bool quiet, Style style )
-      : out_( out ), quiet_( quiet ), style_( style ) {
+TraceCapture::TraceCapture( std::ostream & out, bool quiet, Style style, std::size_t keptPerStream )
+      : out_( out ), quiet_( quiet ), style_( style ), keptPerStream_( keptPerStream ) {
    Quill::traceSinkIs( [ this ]( const Quill::TraceRecord & r ) { record( r ); } );
 }
 
@@ -27,54 +29,118 @@ TraceCapture::~TraceCapture() {
    Quill::traceSinkIs( nullptr );
 }
 
+std::size_t
+TraceCapture::siteOf( const Quill::TraceRecord & record ) {
+   SiteKey key( record.handle, record.level, record.file, record.line, record.function );
+   auto found = siteIndex_.find( key );
+   if( found != siteIndex_.end() ) {
+      return found->second;
+   }
+   const auto streamKey = std::make_pair( record.handle, record.level );
+   auto stream = streamIndex_.find( streamKey );
+   if( stream == streamIndex_.end() ) {
+      streams_.push_back( Stream{ record.handle + "/" + std::to_string( record.level ), {}, 0 } );
+      stream = streamIndex_.emplace( streamKey, streams_.size() - 1 ).first;
+   }
+   sites_.push_back(
+      Site{ record.handle, record.level, record.file, record.line, record.function, stream->second } );
+   siteIndex_.emplace( std::move( key ), sites_.size() - 1 );
+   return sites_.size() - 1;
+}
+
+Quill::TraceRecord
+TraceCapture::recordOf( const Kept & kept ) const {
+   const Site & site = sites_[ kept.site ];
+   return Quill::TraceRecord{ kept.time, site.handle, site.level, site.file, site.line, site.function,
+                              kept.text };
+}
+
 void
 TraceCapture::record( const Quill::TraceRecord & record ) {
-   CapturedTrace captured{ record, Quill::formatTraceLine( record ) };
    std::lock_guard lock( mutex_ );
    if( !quiet_ ) {
-      out_ << paintTraceLine( style_, captured.record, captured.line ) << "\n";
+      out_ << paintTraceLine( style_, record, Quill::formatTraceLine( record ) ) << "\n";
    }
-   lines_.push_back( std::move( captured ) );
+   const std::size_t site = siteOf( record );
+   Stream & stream = streams_[ sites_[ site ].stream ];
+   if( stream.kept.size() >= keptPerStream_ ) {
+      stream.kept.pop_front();
+      ++stream.dropped;
+   }
+   if( keptPerStream_ > 0 ) {
+      stream.kept.push_back( Kept{ sequence_++, record.time, site, record.text } );
+   } else {
+      ++stream.dropped;
+   }
 }
 
-std::vector< std::string >
-TraceCapture::lines() const {
+void
+TraceCapture::forEachMatching( const TraceFilter & filter,
+                               const std::function< bool( const CapturedTrace & ) > & visit ) const {
    std::lock_guard lock( mutex_ );
-   std::vector< std::string > lines;
-   for( const CapturedTrace & trace : lines_ ) {
-      lines.push_back( trace.line );
-   }
-   return lines;
-}
-
-std::vector< CapturedTrace >
-TraceCapture::matching( const TraceFilter & filter ) const {
-   std::lock_guard lock( mutex_ );
-   std::vector< CapturedTrace > found;
-   for( const CapturedTrace & trace : lines_ ) {
-      if( filter.matches( trace ) ) {
-         found.push_back( trace );
+   // The streams merged by sequence: each is in order already.
+   std::vector< std::size_t > next( streams_.size(), 0 );
+   for( ;; ) {
+      const Kept * earliest = nullptr;
+      std::size_t from = 0;
+      for( std::size_t i = 0; i < streams_.size(); ++i ) {
+         const std::deque< Kept > & kept = streams_[ i ].kept;
+         if( next[ i ] < kept.size() && ( !earliest || kept[ next[ i ] ].sequence < earliest->sequence ) ) {
+            earliest = &kept[ next[ i ] ];
+            from = i;
+         }
+      }
+      if( !earliest ) {
+         return;
+      }
+      ++next[ from ];
+      const Site & site = sites_[ earliest->site ];
+      if( filter.handle && site.handle != *filter.handle ) {
+         continue; // decided without formatting the line
+      }
+      CapturedTrace trace{ recordOf( *earliest ), {} };
+      trace.line = Quill::formatTraceLine( trace.record );
+      if( filter.matches( trace ) && !visit( trace ) ) {
+         return;
       }
    }
-   return found;
 }
 
-std::vector< std::string >
-TraceCapture::linesContaining( std::string_view text ) const {
+std::map< std::string, U64 >
+TraceCapture::dropped() const {
    std::lock_guard lock( mutex_ );
-   std::vector< std::string > found;
-   for( const CapturedTrace & trace : lines_ ) {
-      if( trace.line.find( text ) != std::string::npos ) {
-         found.push_back( trace.line );
+   std::map< std::string, U64 > counts;
+   for( const Stream & stream : streams_ ) {
+      if( stream.dropped ) {
+         counts[ stream.name ] = stream.dropped;
       }
    }
-   return found;
+   return counts;
+}
+
+std::string
+TraceCapture::droppedNote() const {
+   const std::map< std::string, U64 > counts = dropped();
+   U64 total = 0;
+   std::string each;
+   for( const auto & [ stream, count ] : counts ) {
+      total += count;
+      each += ( each.empty() ? "" : ", " ) + stream + " lost " + std::to_string( count );
+   }
+   if( total == 0 ) {
+      return "";
+   }
+   return std::to_string( total ) + " older line(s) were dropped since clear (the last " +
+          std::to_string( keptPerStream_ ) + " of each handle and level are kept: " + each + ")";
 }
 
 void
 TraceCapture::clear() {
    std::lock_guard lock( mutex_ );
-   lines_.clear();
+   for( Stream & stream : streams_ ) {
+      stream.kept.clear();
+      stream.dropped = 0;
+   }
 }
 
 void
@@ -99,8 +165,9 @@ applyTraceSpec( std::string_view spec ) {
          throw ScenarioError( "trace spec: '" + std::string( item ) +
                               "' is not HANDLE=LEVELS (LEVELS: 0,4,8, all or none)" );
       }
-      Quill::traceLevelsIs( std::string( item.substr( 0, equals ) ),
-                            parseTraceLevels( item.substr( equals + 1 ) ) );
+      const std::string handle( item.substr( 0, equals ) );
+      requireTraceHandle( handle );
+      Quill::traceLevelsIs( handle, parseTraceLevels( item.substr( equals + 1 ) ) );
       start = stop + 1;
    }
 }

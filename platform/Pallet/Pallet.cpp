@@ -89,6 +89,7 @@ struct Registry {
    Slabs slabs;
    std::deque< TypeTracker > trackers; // deque: trackers never move
    std::map< std::string, TypeTracker *, std::less<> > byName;
+   std::set< std::string > makeable;
 };
 
 Registry &
@@ -132,6 +133,20 @@ deallocate( void * block, std::size_t size, TypeTracker & tracker ) noexcept {
    r.slabs.deallocate( block, size );
    --tracker.live;
    tracker.liveBytes -= size;
+}
+
+std::set< std::string >
+makeableTypes() {
+   Registry & r = registry();
+   std::lock_guard lock( r.mutex );
+   return r.makeable;
+}
+
+void
+detail::makeableTypeIs( const char * typeName ) {
+   Registry & r = registry();
+   std::lock_guard lock( r.mutex );
+   r.makeable.insert( typeName );
 }
 
 std::map< std::string, TypeTracker >

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <map>
 #include <new>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -33,12 +34,24 @@ void deallocate( void * block, std::size_t size, TypeTracker & tracker ) noexcep
 std::map< std::string, TypeTracker > trackers();
 std::size_t liveObjects( const std::string & typeName );
 
+// Every type name whose objects the code loaded so far can make, whether it
+// made any or not: each use of make<T> in a library names T when the library
+// is loaded. What the host checks a type name against.
+std::set< std::string > makeableTypes();
+
+namespace detail {
+void makeableTypeIs( const char * typeName );
+template< typename T >
+inline const bool makeable = ( makeableTypeIs( T::quillTypeName ), true );
+} // namespace detail
+
 // Allocates and constructs a T from the slabs, tracked under T::quillTypeName.
 // When the constructor throws, the block is returned and the tracking undone
 // before the exception goes on.
 template< typename T, typename... Args >
 Vela::Ptr< T >
 make( Args &&... args ) {
+   static_cast< void >( detail::makeable< T > );
    static TypeTracker & typeTracker = tracker( T::quillTypeName );
    void * block = allocate( sizeof( T ), typeTracker );
    T * object;

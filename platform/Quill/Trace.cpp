@@ -86,11 +86,18 @@ traceHandles() {
 }
 
 std::string
+traceTime( Seconds time ) {
+   const int size = std::snprintf( nullptr, 0, "[%.6f]", time );
+   std::string text( std::size_t( size ) + 1, '\0' );
+   std::snprintf( text.data(), text.size(), "[%.6f]", time );
+   text.pop_back();
+   return text;
+}
+
+std::string
 formatTraceLine( const TraceRecord & record ) {
-   char time[ 48 ];
-   std::snprintf( time, sizeof time, "[%.6f] ", record.time );
-   return time + record.handle + "/" + std::to_string( record.level ) + " " + record.file + ":" +
-          std::to_string( record.line ) + " " + record.function + ": " + record.text;
+   return traceTime( record.time ) + " " + record.handle + "/" + std::to_string( record.level ) + " " +
+          record.file + ":" + std::to_string( record.line ) + " " + record.function + ": " + record.text;
 }
 
 TraceHelper::TraceHelper( const TraceHandle & handle, unsigned level, const char * file, int line,

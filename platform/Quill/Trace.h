@@ -57,8 +57,10 @@ U16 traceLevels( const std::string & handle );
 // The mask a facility gets when it is opened (0 unless the host says).
 void traceDefaultLevelsIs( U16 levels );
 std::vector< std::string > traceHandles();
-// "[TIME] HANDLE/LEVEL FILE:LINE FUNCTION: TEXT", TIME in seconds with six decimals.
+// "[TIME] HANDLE/LEVEL FILE:LINE FUNCTION: TEXT", TIME as traceTime() writes it.
 std::string formatTraceLine( const TraceRecord & record );
+// "[SECONDS]" with six decimals, whole however large the time.
+std::string traceTime( Seconds time );
 
 // Writes one value in the framework's text form: booleans as true/false,
 // 8-bit integers as numbers, everything else through its operator<<.

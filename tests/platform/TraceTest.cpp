@@ -50,6 +50,11 @@ TEST( Trace, MasksDecideWhatIsFormattedAndTheLineLayout ) {
    ASSERT_EQ( records.size(), 1u );
    EXPECT_EQ( Quill::formatTraceLine( records[ 0 ] ),
               "[2.250000] TestTrace/4 /src/x:7 handleThing: on true n 5 c 65 operand" );
+   // However late, the time is written whole and the line goes on after it.
+   records[ 0 ].time = 1e300;
+   const std::string late = Quill::formatTraceLine( records[ 0 ] );
+   EXPECT_EQ( late.substr( 0, 2 ), "[1" );
+   EXPECT_EQ( late.substr( late.find( ']' ) - 7 ), ".000000] TestTrace/4 /src/x:7 handleThing: on true n 5 c 65 operand" );
 }
 
 } // namespace

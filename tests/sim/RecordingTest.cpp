@@ -1,6 +1,7 @@
 // --record: a session typed at the prompt, with the plug-in loaded, is
 // written as a scenario; replaying that scenario in a fresh agent reaches the
-// same chip tables, source-trunk-map requests, status and time.
+// same chip tables, source-trunk-map requests, status and time: however late
+// the time, and whatever a file's name holds.
 #include "CommandTable.h"
 #include "Flagpole/Toggle.h"
 #include "Quill/ActivityLock.h"
@@ -60,20 +61,25 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
    std::string typed;
    {
       Agent agent;
-      Sim::Recorder recorder( recording, { "a note" }, { "trace ApiStrata all" } );
+      Sim::Recorder recorder( recording, "recording", { "a note" }, { "trace ApiStrata all" } );
       agent.runner_.recorderIs( &recorder );
-      std::istringstream keyboard( "unit 0 modinfo 0x100\nmodule 1 unit 0\n"
+      // A file whose name would inject a command into the recording.
+      std::istringstream file( "unit 0 modinfo 0x100\n" );
+      agent.runner_.runFile( file, "x.scn\nchip cpu-pkt-profile-2 0 0x100" );
+      std::istringstream keyboard( "module 1 unit 0\n"
                                    "intf Ethernet7 port 1/0/7   # the ingress port\n"
                                    "chip port-tab 0 7 vfpEnable=1 portVid=0x42\nchip bogus\nagent start\n"
                                    "tracer apply Ethernet7 cpu id \"pt 1:3\"\nshow lport-tab 0\n"
                                    "expect status state 4\nclock advance 2.5\nexpect status state 4\nhelp clock\n"
-                                   "chip port-tab 0 7 portVid=0x99\ntracer withdraw Ethernet7 id pt:4\n"
+                                   "clock advance 1e300\nchip port-tab 0 7 portVid=0x99\ntracer withdraw Ethernet7 id pt:4\n"
                                    "tracer apply Ethernet7\n" );
-      agent.runner_.runInteractive( keyboard, false );
+      Sim::LineReader lines( keyboard );
+      Sim::PlainLineSource typedLines( lines, nullptr );
+      agent.runner_.runInteractive( typedLines );
       typed = agent.state();
-      EXPECT_EQ( agent.runner_.exitStatus(), 1 ) << "the early expectation failed";
+      EXPECT_EQ( agent.runner_.exitStatus(), 2 ) << "the session went on after the malformed line, and says so";
    }
-   ASSERT_EQ( typed.rfind( "portVid 153 vfpEnable 1 register ", 0 ), 0u ) << typed; // the session did its work
+   ASSERT_EQ( typed.rfind( "portVid 153 vfpEnable 1 register 4 ", 0 ), 0u ) << typed; // the session did its work
    ASSERT_NE( typed.find( " request 5 " ), std::string::npos ) << typed;
 
    const std::string text = recording.str();
@@ -87,6 +93,7 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
       EXPECT_NE( text.find( part ), std::string::npos ) << part << " not in:\n" << text;
    }
    EXPECT_EQ( text.find( "bogus" ), std::string::npos ) << text;
+   EXPECT_NE( text.find( "# --- from x.scn\\x0achip cpu-pkt-profile-2 0 0x100\n" ), std::string::npos ) << text;
    EXPECT_EQ( text.find( "ingress" ), std::string::npos ) << text;
 
    Agent replay;

@@ -2,6 +2,7 @@
 // whose keys do not move with the data.
 #include "CommandTable.h"
 #include "Flagpole/Toggle.h"
+#include "Printable.h"
 #include "Quill/Trace.h"
 #include "Runner.h"
 #include "Session.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sstream>
@@ -77,10 +79,46 @@ TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
    const Quill::TraceHandle handle( "ShowTestJson", false );
    Quill::traceLevelsIs( "ShowTestJson", 0xFFFF );
    QTRACE( handle, 0, 1, "somewhere" ) << "a line";
+   // A name that is partly no UTF-8 still makes valid JSON.
    run( "chip lport-tab 0 5 portVid=7\nchip port-tab 0 7 vfpEnable=1\nchip cpu-pkt-profile-2 0 0x4\n"
-        "toggle StrataCfmOnTH3 on\ntracer apply Ethernet7 cpu\nstatus version 3\n" );
+        "toggle StrataCfmOnTH3 on\ntracer apply \"E\xc3\xa9\xff\x01\" cpu\nstatus version 3\n" );
    for( const char * show : shows ) {
-      EXPECT_EQ( topLevelKeys( run( std::string( "show " ) + show + " json\n" ) ), before[ show ] ) << show;
+      const std::string json = run( std::string( "show " ) + show + " json\n" );
+      EXPECT_EQ( topLevelKeys( json ), before[ show ] ) << show;
+      for( std::size_t at = 0; at < json.size(); at += std::max< std::size_t >( 1, Sim::utf8SequenceLength( json.substr( at ) ) ) ) {
+         ASSERT_NE( Sim::utf8SequenceLength( json.substr( at ) ), 0u ) << show << " at " << at << ": " << json;
+      }
+   }
+   EXPECT_NE( run( "show request json\n" ).find( "\"intfId\": \"E\xc3\xa9\\\\xff\\u0001\"" ), std::string::npos );
+}
+
+// The capture keeps the last lines of each handle and level; what it dropped
+// is said, and no expectation holds on what it can no longer see.
+TEST( TraceCapture, KeepsTheLastLinesOfEachHandleAndLevelAndSaysWhatWentBeforeThem ) {
+   std::ostringstream out, err;
+   Sim::PluginLoader loader( "/nonexistent/libStrataPacketTracerSlice.so" );
+   Sim::Session session( out, err, true, loader, Sim::Style(), 2 );
+   const Sim::CommandTable table = Sim::standardCommands();
+   Sim::Runner runner( session, table );
+   const Quill::TraceHandle handle( "CapTest", false );
+   Quill::traceLevelsIs( "CapTest", 0xFFFF );
+   QTRACE( handle, 1, 1, "f" ) << "busy one";
+   QTRACE( handle, 2, 2, "f" ) << "quiet";
+   QTRACE( handle, 1, 1, "f" ) << "busy two";
+   QTRACE( handle, 1, 1, "f" ) << "busy three";
+   std::istringstream in( "show trace handle CapTest level 1,2\nexpect trace \"busy three\"\n"
+                          "expect trace \"quiet\"\nexpect trace-count \"busy\" 2\nexpect no-trace \"never\"\n"
+                          "clear\nexpect no-trace \"never\"\n" );
+   EXPECT_TRUE( runner.runFile( in, "t.scn" ) ) << err.str();
+   EXPECT_NE( out.str().find( "lines:   3\ndropped: 1 older line(s) were dropped since clear (the last 2 of each "
+                              "handle and level are kept: CapTest/1 lost 1)\n" ),
+              std::string::npos )
+      << out.str();
+   EXPECT_NE( out.str().find( "f: quiet\n  [0.000000] CapTest/1 " ), std::string::npos ) << out.str();
+   EXPECT_EQ( session.checks.passed(), 3u ) << out.str();
+   for( const char * failed : { "t.scn:4: expected trace-count \"busy\" 2, got 2; 1 older", "t.scn:5: expected no-trace "
+                                "\"never\", got no such line among those kept; 1 older" } ) {
+      EXPECT_NE( out.str().find( failed ), std::string::npos ) << failed << " not in " << out.str();
    }
 }
 
