@@ -124,9 +124,39 @@ expectToggleReads( Session & s, Args & args ) {
 // expect trace "TEXT" | no-trace "TEXT" | trace-count "TEXT" N. Only a line
 // found among the kept ones decides a check for sure: once older lines were
 // dropped, a line looked for in vain may have been among them.
+// [handle H] [level LEVELS] (and, `withText`, [text "T"]), in any order and
+// each once: narrows `filter`. Returns the words as given, each after a
+// blank, for messages.
+std::string
+traceWhere( Args & args, TraceFilter & filter, const std::string & command, bool withText ) {
+   bool levelsGiven = false;
+   std::string described;
+   for( ;; ) {
+      if( args.accept( "handle" ) ) {
+         onlyOnce( filter.handle.has_value(), command, "handle" );
+         filter.handle = args.next( "trace handle" );
+         requireTraceHandle( *filter.handle );
+         described += " handle " + *filter.handle;
+      } else if( args.accept( "level" ) ) {
+         onlyOnce( levelsGiven, command, "level" );
+         levelsGiven = true;
+         const std::string levels = args.next( "levels (0,4,8 | all | none)" );
+         filter.levels = parseTraceLevels( levels );
+         described += " level " + levels;
+      } else if( withText && args.accept( "text" ) ) {
+         onlyOnce( filter.text.has_value(), command, "text" );
+         filter.text = args.next( "text to look for" );
+         described += " text \"" + *filter.text + "\"";
+      } else {
+         return described;
+      }
+   }
+}
+
 void
 expectTrace( Session & s, Args & args, const std::string & kind ) {
    TraceFilter filter;
+   const std::string where = traceWhere( args, filter, "expect " + kind, false );
    filter.text = args.next( "text to look for" );
    std::optional< U64 > wanted;
    if( kind == "trace-count" ) {
@@ -142,7 +172,7 @@ expectTrace( Session & s, Args & args, const std::string & kind ) {
       return kind != "trace"; // one line is enough there
    } );
    const std::string dropped = s.trace.droppedNote();
-   const std::string expected = kind + " \"" + *filter.text + "\"" +
+   const std::string expected = kind + where + " \"" + *filter.text + "\"" +
                                 ( wanted ? " " + std::to_string( *wanted ) : std::string() );
    const std::string unsure = dropped.empty() ? "" : "; " + dropped;
    if( kind == "trace" ) {
@@ -198,29 +228,10 @@ showToggles( Session &, Args & args ) {
 Report
 showTrace( Session & s, Args & args ) {
    TraceFilter filter;
-   bool levelsGiven = false;
-   std::string described;
-   while( !args.atEnd() ) {
-      const Token & word = args.nextToken( "handle, level or text" );
-      if( word.is( "handle" ) ) {
-         onlyOnce( filter.handle.has_value(), "show trace", "handle" );
-         filter.handle = args.next( "trace handle" );
-         requireTraceHandle( *filter.handle );
-         described += " handle " + *filter.handle;
-      } else if( word.is( "level" ) ) {
-         onlyOnce( levelsGiven, "show trace", "level" );
-         levelsGiven = true;
-         const std::string levels = args.next( "levels (0,4,8 | all | none)" );
-         filter.levels = parseTraceLevels( levels );
-         described += " level " + levels;
-      } else if( word.is( "text" ) ) {
-         onlyOnce( filter.text.has_value(), "show trace", "text" );
-         filter.text = args.next( "text to look for" );
-         described += " text \"" + *filter.text + "\"";
-      } else {
-         throw ScenarioError( "show trace: unknown filter '" + word.text +
-                              "' (handle H, level LEVELS, text \"T\")" );
-      }
+   const std::string described = traceWhere( args, filter, "show trace", true );
+   if( !args.atEnd() ) {
+      throw ScenarioError( "show trace: unknown filter '" + args.next( "filter" ) +
+                           "' (handle H, level LEVELS, text \"T\")" );
    }
    Report report( "trace" );
    std::vector< CapturedTrace > found;
@@ -293,14 +304,19 @@ addAgentCommands( CommandTable & table ) {
                       { "toggle-reads NAME N", "The plug-in asked for toggle NAME N times." },
                       expectToggleReads );
    table.expectation( "trace",
-                      { "trace \"TEXT\"", "A trace line captured since clear contains TEXT." },
+                      { "trace [handle H] [level LEVELS] \"TEXT\"",
+                        "A trace line captured since clear, of that handle and those levels when "
+                        "given, contains TEXT." },
                       []( Session & s, Args & args ) { expectTrace( s, args, "trace" ); } );
    table.expectation( "no-trace",
-                      { "no-trace \"TEXT\"", "No trace line captured since clear contains TEXT." },
+                      { "no-trace [handle H] [level LEVELS] \"TEXT\"",
+                        "No trace line captured since clear (of that handle and those levels) contains "
+                        "TEXT." },
                       []( Session & s, Args & args ) { expectTrace( s, args, "no-trace" ); } );
    table.expectation( "trace-count",
-                      { "trace-count \"TEXT\" N",
-                        "Exactly N trace lines captured since clear contain TEXT." },
+                      { "trace-count [handle H] [level LEVELS] \"TEXT\" N",
+                        "Exactly N trace lines captured since clear (of that handle and those levels) "
+                        "contain TEXT." },
                       []( Session & s, Args & args ) { expectTrace( s, args, "trace-count" ); } );
    table.show( "agent",
                { "agent", "The version; whether the agent runs, its context, plug-in, mounts and the "

@@ -104,11 +104,30 @@ expectRequest( Session & s, Args & args ) {
                                          StrataCentral::ModId::null ) );
    const U16 port = U16( parseUnsigned( where.substr( slash + 1 ), "request port", 0x3FF ) );
    const U64 value = parseUnsigned( args.next( "profile value" ), "request value", 0xFFFFFFFFu );
-   args.end();
-   const std::optional< U32 > entry = s.host.tableManager().entry( modId, port );
-   s.checks.check( args.line().where, entry && *entry == value,
-                   "request " + where + " " + std::to_string( value ),
-                   entry ? std::to_string( *entry ) : "no request for " + where );
+   // [kind K] [modinfo V]: the rest of the request's key, when given.
+   std::optional< U64 > kind, modInfo;
+   std::string expected = "request " + where + " " + std::to_string( value );
+   while( !args.atEnd() ) {
+      if( args.accept( "kind" ) ) {
+         onlyOnce( kind.has_value(), "expect request", "kind" );
+         kind = parseUnsigned( args.next( "request kind" ), "request kind", 0xFF );
+         expected += " kind " + std::to_string( *kind );
+      } else if( args.accept( "modinfo" ) ) {
+         onlyOnce( modInfo.has_value(), "expect request", "modinfo" );
+         modInfo = parseUnsigned( args.next( "module information" ), "request modinfo", 0xFFFF );
+         expected += " modinfo " + std::to_string( *modInfo );
+      } else {
+         throw ScenarioError( "expect request: unknown option '" + args.next( "option" ) +
+                              "' (kind K, modinfo V)" );
+      }
+   }
+   const auto last = s.host.tableManager().lastRequest( modId, port );
+   const bool holds = last && last->value == value && ( !kind || last->key.kind == *kind ) &&
+                      ( !modInfo || last->key.modInfo == *modInfo );
+   s.checks.check( args.line().where, holds, expected,
+                   last ? "request " + where + " " + std::to_string( last->value ) + " kind " +
+                             std::to_string( last->key.kind ) + " modinfo " + std::to_string( last->key.modInfo )
+                        : "no request for " + where );
 }
 
 void
@@ -169,8 +188,8 @@ showRequests( Session & s, Args & args ) {
    }
    Table & table = report.table( "lastValues", "last value per module and port",
                                  { "modId", "port", "profile" } );
-   for( const auto & [ key, profile ] : s.host.tableManager().entries() ) {
-      table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( profile ) } );
+   for( const auto & [ key, last ] : s.host.tableManager().entries() ) {
+      table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( last.value ) } );
    }
    return report;
 }
@@ -226,9 +245,9 @@ addClientCommands( CommandTable & table ) {
                  "interface stands for its members." },
                cfmCommand );
    table.expectation( "request",
-                      { "request M/P VALUE",
+                      { "request M/P VALUE [kind K] [modinfo V]",
                         "The last source-trunk-map request for module M, port P carried "
-                        "profile VALUE." },
+                        "profile VALUE (and was of kind K, headed by module information V)." },
                       expectRequest );
    table.expectation( "requests",
                       { "requests N", "N source-trunk-map requests were posted since clear." },

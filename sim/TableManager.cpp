@@ -21,13 +21,19 @@ TableManager::logClear() {
    }
 }
 
-std::optional< U32 >
-TableManager::entry( U16 modId, U16 port ) const {
+std::optional< StrataCentral::PortTabWriteRequest >
+TableManager::lastRequest( U16 modId, U16 port ) const {
    auto found = table_.find( PortKey( modId, port ) );
    if( found == table_.end() ) {
       return std::nullopt;
    }
    return found->second;
+}
+
+std::optional< U32 >
+TableManager::entry( U16 modId, U16 port ) const {
+   const std::optional< StrataCentral::PortTabWriteRequest > last = lastRequest( modId, port );
+   return last ? std::optional< U32 >( last->value ) : std::nullopt;
 }
 
 const std::map< TableManager::PortKey, TableManager::Written > &
@@ -48,7 +54,7 @@ TableManager::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short 
    const U32 profile = *static_cast< const U32 * >( value );
    self.log_.push_back( StrataCentral::PortTabWriteRequest{ requestKey, profile } );
    const PortKey portKey( requestKey.modId.value(), requestKey.port.value() );
-   self.table_[ portKey ] = profile;
+   self.table_[ portKey ] = StrataCentral::PortTabWriteRequest{ requestKey, profile };
    const std::optional< U16 > unit = self.unitOf_ ? self.unitOf_( requestKey ) : std::nullopt;
    if( unit ) {
       self.chip_[ *unit ][ portKey ] = Written{ requestKey.modInfo, profile };

@@ -48,9 +48,12 @@ class TableManager {
 
    void unitResolverIs( UnitResolver resolver ) { unitOf_ = std::move( resolver ); }
 
+   // The last request carried out for (module id, port), if any: its key and
+   // the profile it wrote.
+   std::optional< StrataCentral::PortTabWriteRequest > lastRequest( U16 modId, U16 port ) const;
    // The profile the last request for (module id, port) wrote, if any.
    std::optional< U32 > entry( U16 modId, U16 port ) const;
-   const std::map< PortKey, U32 > & entries() const noexcept { return table_; }
+   const std::map< PortKey, StrataCentral::PortTabWriteRequest > & entries() const noexcept { return table_; }
    // SOURCE_TRUNK_MAP of one unit: every (module id, port) a request was
    // carried out for, profile 0 included. Empty for a unit never written.
    const std::map< PortKey, Written > & chipTable( U16 unit ) const;
@@ -64,7 +67,7 @@ class TableManager {
    Vela::Ptr< StrataCentral::PortTabWriteRequestDir > dir_;
    Vela::Subscriber subscriber_{ &dispatch, this };
    std::vector< StrataCentral::PortTabWriteRequest > log_;
-   std::map< PortKey, U32 > table_;
+   std::map< PortKey, StrataCentral::PortTabWriteRequest > table_;
    UnitResolver unitOf_;
    std::map< U16, std::map< PortKey, Written > > chip_;
    std::size_t unplaced_ = 0;
