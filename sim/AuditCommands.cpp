@@ -1,14 +1,9 @@
 // The audit in the simulator: `audit [UNIT]`, `show audit [UNIT]` and
-// `expect audit clean|N`. Its view of the world is built from the host's
-// entities as the agent gives them to the plug-in (a withheld input is not
-// there), the CFM toggles as the toggle library answers now, the chip and the
-// table manager's SOURCE_TRUNK_MAP; never from the plug-in's objects. (The
-// plug-in reads each toggle once per process: a toggle turned on after that
-// shows as CFM's differences until the process starts again.)
+// `expect audit clean|N`, on the host's world (HostWorld.h).
 #include "Audit.h"
 #include "ChipAccess.h"
 #include "CommandTable.h"
-#include "Flagpole/Toggle.h"
+#include "HostWorld.h"
 #include "ScenarioError.h"
 #include "Tokens.h"
 
@@ -18,49 +13,6 @@
 namespace Sim {
 
 namespace {
-
-constexpr const char * cfmToggles[] = { "StrataCfmOnTH3", "StrataCfmOnTH3Masquerade" };
-
-// The host's world as the audit sees it, and what the view points at.
-class HostWorld {
- public:
-   explicit HostWorld( Host & host ) {
-      view_.agentRunning = host.started();
-      view_.scsd = host.withheld( AgentInput::scsd ) ? nullptr : &host.scsd();
-      view_.request = host.withheld( AgentInput::requestConfig ) ? nullptr : &host.requestConfig();
-      if( !host.withheld( AgentInput::statusDir ) ) {
-         status_ = host.statusEntity();
-         view_.status = status_.ptr();
-      }
-      view_.cfmConfig = host.withheld( AgentInput::cfmConfig ) ? nullptr : &host.cfmConfig();
-      const std::map< std::string, bool > toggles = Flagpole::toggleStates();
-      view_.cfmSwitchedOn = true;
-      for( const char * toggle : cfmToggles ) {
-         const auto found = toggles.find( toggle );
-         view_.cfmSwitchedOn = view_.cfmSwitchedOn && found != toggles.end() && found->second;
-      }
-      view_.chip = &Shim::simChip();
-      // The table manager carries every request out as it is posted: none
-      // is ever on its way.
-      if( host.tableManager().watched() ) {
-         for( U16 unit = 0; unit < Shim::SimChip::unitCount; ++unit ) {
-            for( const auto & [ key, written ] : host.tableManager().chipTable( unit ) ) {
-               sourceTrunkMap_.units[ unit ][ key ] = written.profile;
-            }
-         }
-         view_.sourceTrunkMap = &sourceTrunkMap_;
-      }
-   }
-   HostWorld( const HostWorld & ) = delete;
-   HostWorld & operator=( const HostWorld & ) = delete;
-
-   const WorldView & view() const noexcept { return view_; }
-
- private:
-   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > status_;
-   SourceTrunkMapView sourceTrunkMap_;
-   WorldView view_;
-};
 
 std::string
 countText( std::size_t count, const char * one, const char * many ) {

@@ -1,93 +1,97 @@
-// The real plug-in, driven as the host agent drives it, and the runs that
-// compare it with the reference model step by step.
+// The real plug-in, driven by the simulator's host exactly as scenarios drive
+// it, and the runs that compare it with the reference model step by step.
 //
-// The harness builds what the host has before the agent starts: the state
-// database with the CFM configuration, the packet tracer's request, the
-// status directory with "Strata-model" in it and the source-trunk-map request
-// directory; the shared Strata state "strataCommon" with the chip unit's
-// module information; the simulated chip reset, with the world's PORT_TAB,
-// LPORT_TAB and CPU_PKT_PROFILE_2 presets; virtual time 0; both CFM toggles
-// on; the activity lock held, as the activity thread holds it around every
-// callback. Starting follows the host: the mounter made by type name, given a
-// host context, doInit, the database serves the mounts, doMountsComplete.
-// Stopping drops the mounter, and with it the root and every slice. Posted
-// source-trunk-map requests are carried out as the agent's table manager
-// would, keeping the last profile per (module id, port).
+// Each run has a host of its own: the world's chip presets (PORT_TAB of
+// every port, the LPORT_TAB presets, CPU_PKT_PROFILE_2), the chip unit's
+// module information and both CFM toggles on, given as scenario commands,
+// virtual time 0, then `agent start` with the context "model". Every action
+// is its line of the simulator's language, but for a timeout, which is
+// `set slice M timeout S` on every slice, and a restart, which is
+// `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
+// table manager's.
 #include "Audit.h"
+#include "CommandTable.h"
+#include "HostWorld.h"
 #include "Model.h"
+#include "Runner.h"
+#include "Session.h"
 #include "StrataPacketTracerSliceMounter.h"
 
-#include "Agent/CfmHwConfig.h"
-#include "Agent/StrataCommonSmData.h"
-#include "Cairn/EntityManager.h"
-#include "Flagpole/Toggle.h"
 #include "Pallet/Pallet.h"
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
-#include "Quill/Type.h"
 #include "Shim/SimChip.h"
-#include "StrataLib/MounterBase.h"
 
-#include <exception>
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <utility>
 
 namespace ModelTest {
 
 namespace {
 
-template< typename T >
-Vela::Ptr< T >
-entityAt( Cairn::EntityManager & em, const std::string & path ) {
-   return Vela::dynamicPtrCast< T >( em.entityIs( path, T::quillTypeName ) );
+// The action as the simulator's command that carries it out, with what a
+// sequence may leave out (an interface's port, a request's id) filled in.
+std::string
+commandOf( const Action & a ) {
+   switch( a.kind ) {
+    case ActionKind::moduleAdd: return "module " + std::to_string( a.module ) + " unit " + std::to_string( chipUnit );
+    case ActionKind::moduleRemove: return "module " + std::to_string( a.module ) + " remove";
+    case ActionKind::intfAdd: {
+       const std::optional< Port > port = portOf( a.intf );
+       return "intf " + a.intf + ( a.unused ? " unused" : "" ) + ( port ? " port " + portText( *port ) : "" );
+    }
+    case ActionKind::intfRemove: return "intf " + a.intf + " remove";
+    case ActionKind::lagSet: {
+       std::string line = "lag " + a.intf + " members";
+       for( const Port & member : a.members ) {
+          line += " " + portText( member );
+       }
+       return line;
+    }
+    case ActionKind::lagRemove: return "lag " + a.intf + " remove";
+    case ActionKind::cfmAdd:
+    case ActionKind::cfmRemove:
+      return std::string( "cfm " ) + ( a.kind == ActionKind::cfmAdd ? "add " : "remove " ) + a.intf + " vlan " +
+             std::to_string( a.vlan );
+    case ActionKind::tracer:
+      return std::string( "tracer " ) + ( a.enable ? "apply " : "withdraw " ) + a.intf + ( a.cpu ? " cpu" : "" ) +
+             " id r:" + std::to_string( a.requestNumber );
+    case ActionKind::advance: return "clock advance " + numberText( a.seconds );
+    case ActionKind::timeout:
+    case ActionKind::restart: break;
+   }
+   throw std::logic_error( "no single command for this action" );
 }
 
-// One harness per run: it resets the process-wide state it uses when made,
-// and time and chip again when it goes.
 class AgentHarness {
  public:
    AgentHarness() {
       Quill::System::currentTimeIs( 0 );
-      Shim::SimChip & chip = Shim::simChip();
-      chip.reset();
-      for( const Port & port : ports() ) {
-         for( const auto & [ field, value ] : portTab( port.port ) ) {
-            chip.entryFieldIs( port.unit, chip.PORT_TABm(), port.port, field, value );
-         }
-      }
-      for( const auto & [ index, fields ] : lportTabPresets() ) {
-         for( const auto & [ field, value ] : fields ) {
-            chip.entryFieldIs( chipUnit, chip.LPORT_TABm(), index, field, value );
-         }
-      }
-      chip.cpuPktProfile2Is( chipUnit, cpuPktProfilePreset );
-      // The plug-in reads each toggle once per process: on from the first start.
-      Flagpole::toggleStateIs( "StrataCfmOnTH3", true );
-      Flagpole::toggleStateIs( "StrataCfmOnTH3Masquerade", true );
-      em_ = Pallet::make< Cairn::EntityManager >( "stateDb" );
-      cfm_ = entityAt< CfmSw::CfmHwConfig >( *em_, "cfmSw/cfmHwConfig" );
-      request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >(
-         *em_, "stratapackettracer/lPortTableWriteRequestConfig" );
-      status_ = entityAt< StrataPacketTracer::LPortTableWriteRequestStatus >(
-         *em_, "stratapackettracer/lPortTableWriteRequestStatus/Strata-model" );
-      requestDir_ = entityAt< StrataCentral::PortTabWriteRequestDir >(
-         *em_, "hardware/strata/globalStatus/stratalag/tableMgrDir/sourceTrunkMap/StrataPacketTracer-model" );
-      scsd_ = Pallet::make< Strata::StrataCommonSmData >( "strataCommon" );
-      scsd_->strataModId.set( chipUnit, Strata::StrataModInfo{ chipUnitModInfo, StrataCentral::ChipInfo{} } );
-      status_->publisher().subscriberAdd( &statusWatch_, false );
-      Quill::activityManager()->clock(); // made on first use: counted as the host's
+      Shim::simChip().reset();
       for( const auto & [ name, tracker ] : Pallet::trackers() ) {
          liveBefore_[ name ] = tracker.live;
       }
-      Quill::activityLock().lock();
+      run( "context model" );
+      run( "unit " + std::to_string( chipUnit ) + " modinfo " + std::to_string( chipUnitModInfo ) );
+      run( "toggle StrataCfmOnTH3 on" );
+      run( "toggle StrataCfmOnTH3Masquerade on" );
+      for( const Port & port : ports() ) {
+         run( "chip port-tab " + std::to_string( port.unit ) + " " + std::to_string( port.port ) + " " +
+              fieldsText( portTab( port.port ) ) );
+      }
+      for( const auto & [ index, fields ] : lportTabPresets() ) {
+         run( "chip lport-tab " + std::to_string( chipUnit ) + " " + std::to_string( index ) + " " +
+              fieldsText( fields ) );
+      }
+      run( "chip cpu-pkt-profile-2 " + std::to_string( chipUnit ) + " " + std::to_string( cpuPktProfilePreset ) );
       start();
    }
    ~AgentHarness() {
-      if( mounter_ ) {
+      if( session_.host.started() ) {
          stop();
       }
-      Quill::activityLock().unlock();
-      status_->publisher().subscriberRemove( &statusWatch_ );
       Quill::System::currentTimeIs( 0 );
       Shim::simChip().reset();
    }
@@ -96,27 +100,61 @@ class AgentHarness {
 
    // Carries an action out on the host side; the plug-in reacts inside.
    // After a restart, what the stop left behind: see stop().
-   std::vector< std::string > apply( const Action & action );
+   std::vector< std::string > apply( const Action & action ) {
+      if( action.kind == ActionKind::timeout ) {
+         for( const auto & [ modId, slice ] : root()->strataPacketTracerSliceSms() ) {
+            run( "set slice " + std::to_string( modId.value() ) + " timeout " + numberText( action.seconds ) );
+         }
+      } else if( action.kind == ActionKind::restart ) {
+         std::vector< std::string > leftovers = stop();
+         start();
+         return leftovers;
+      } else {
+         run( commandOf( action ) );
+      }
+      return {};
+   }
    // What the plug-in's work has left, with the completions published since
    // the last observation.
    Observation observe();
-   // The simulator's audit of the world as it is: the differences from what
-   // the clients asked for, one line each.
-   std::vector< std::string > audit() const;
+   // The audit of the world as it is: the differences from what the clients
+   // asked for, one line each.
+   std::vector< std::string > audit() {
+      const Sim::HostWorld world( session_.host );
+      return Sim::Audit( world.view() ).lines();
+   }
+   // Every line traced since the last call, handed to `visit`.
+   void tracedLines( const std::function< void( const Quill::TraceRecord & ) > & visit ) {
+      session_.trace.forEachMatching( Sim::TraceFilter(), [ & ]( const Sim::CapturedTrace & trace ) {
+         visit( trace.record );
+         return true;
+      } );
+      session_.trace.clear();
+   }
    // Stops the agent; returns the framework objects left alive above the
    // counts from before the first start. (Subscribers left on the inputs are
    // checked after every plug-in test by plugin/PluginFixture.h.)
    std::vector< std::string > stop();
 
  private:
+   // One line of the simulator's language; anything but a clean run of it is
+   // the harness's failure.
+   void run( const std::string & line ) {
+      const std::size_t failedBefore = session_.checks.failed();
+      if( !runner_.runLine( line, { "model", ++lines_ } ) || session_.checks.failed() != failedBefore ) {
+         throw std::runtime_error( "'" + line + "' failed: " + err_.str() );
+      }
+   }
    void start() {
-      mounter_ = Vela::dynamicPtrCast< Strata::StrataPacketTracerSliceMounter >( Quill::newEntityForDir(
-         Strata::StrataPacketTracerSliceMounter::quillTypeName, "StrataPacketTracerSliceMounter" ) );
-      auto context = Pallet::make< StrataLib::HostContext >( em_, "model" );
-      context->sharedEntityIs( "strataCommon", scsd_ );
-      mounter_->hostContextIs( context );
-      mounter_->doInit();
-      mounter_->doMountsComplete( em_->completeMounts( *em_->getMountGroup( mounter_.ptr() ) ), em_ );
+      run( "agent start" );
+      // The status entity, made by the first start, outlives every stop.
+      if( !statusWatch_.isSubscribed() ) {
+         session_.host.statusEntity()->publisher().subscriberAdd( &statusWatch_, false );
+      }
+   }
+   Vela::Ptr< Strata::StrataPacketTracerSliceRootSm > root() const {
+      return Vela::dynamicPtrCast< Strata::StrataPacketTracerSliceMounter >( session_.host.mounter() )
+         ->strataPacketTracerSliceRootSm();
    }
    static void statusDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void *,
                                const void * ) {
@@ -125,28 +163,27 @@ class AgentHarness {
       }
    }
 
-   Vela::Ptr< Cairn::EntityManager > em_;
-   Vela::Ptr< CfmSw::CfmHwConfig > cfm_;
-   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestConfig > request_;
-   Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > status_;
-   Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir_;
-   Vela::Ptr< Strata::StrataCommonSmData > scsd_;
-   Vela::Ptr< Strata::StrataPacketTracerSliceMounter > mounter_;
+   std::ostringstream out_, err_;
+   Sim::PluginLoader loader_;
+   Sim::Session session_{ out_, err_, true, loader_ };
+   const Sim::CommandTable table_ = Sim::standardCommands();
+   Sim::Runner runner_{ session_, table_ };
+   std::size_t lines_ = 0;
    Vela::Subscriber statusWatch_{ &statusDispatch, this }; // notes each completion's time
    std::vector< double > completions_;
-   std::map< std::pair< U16, U16 >, U32 > sourceTrunkMap_;
    std::map< std::string, std::size_t > liveBefore_;
 };
 
 std::vector< std::string >
 AgentHarness::stop() {
-   em_->mountGroupDel( mounter_.ptr() );
-   mounter_ = nullptr; // the only reference: the root and every slice go with it
+   run( "agent stop" );
    std::vector< std::string > leftovers;
    for( const auto & [ name, tracker ] : Pallet::trackers() ) {
       const std::size_t before = liveBefore_.count( name ) ? liveBefore_[ name ] : 0;
-      // The harness itself keeps one forwarding config per present CFM key.
-      if( tracker.live != before && name != CfmSw::CfmForwardingConfig::quillTypeName ) {
+      // What the plug-in makes: its own types and its bitmaps. (The host's
+      // state database keeps what the mounts made.)
+      const bool plugins = name.rfind( "Strata::", 0 ) == 0 || name == Ferro::Bitmap::quillTypeName;
+      if( plugins && tracker.live != before ) {
          leftovers.push_back( "live " + name + ": " + std::to_string( tracker.live ) + ", before " +
                               std::to_string( before ) );
       }
@@ -154,98 +191,11 @@ AgentHarness::stop() {
    return leftovers;
 }
 
-std::vector< std::string >
-AgentHarness::apply( const Action & action ) {
-   Strata::StrataCommonSmData & scsd = *scsd_;
-   const Lumo::IntfId intf( action.intf );
-   switch( action.kind ) {
-    case ActionKind::moduleAdd: scsd.strataModIdToUnit.set( StrataCentral::ModId( action.module ), chipUnit ); break;
-    case ActionKind::moduleRemove: scsd.strataModIdToUnit.erase( StrataCentral::ModId( action.module ) ); break;
-    case ActionKind::intfAdd:
-      // The collection entry, then the port cache, then the reverse map.
-      ( action.unused ? scsd.unusedIntf : scsd.intf ).set( intf, true );
-      if( const std::optional< Port > port = portOf( action.intf ) ) {
-         scsd.strataIntfToPortCache.set( intf, *port );
-         scsd.strataPortToIntf.set( *port, intf );
-      }
-      break;
-    case ActionKind::intfRemove: {
-       const Port * cached = scsd.strataIntfToPortCache.find( intf );
-       const std::optional< Port > port = cached ? std::optional( *cached ) : std::nullopt;
-       scsd.intf.erase( intf );
-       scsd.unusedIntf.erase( intf );
-       scsd.strataIntfToPortCache.erase( intf );
-       if( port ) {
-          scsd.strataPortToIntf.erase( *port );
-       }
-       break;
-    }
-    case ActionKind::lagSet:
-    case ActionKind::lagRemove: {
-       // The member set first, then each member's entry in the order given,
-       // then the entries of the ports that left; a removal drops the set last.
-       const StrataTypes::StrataPortList * current = scsd.strataLagToPort.find( intf );
-       const StrataTypes::StrataPortList before = current ? *current : StrataTypes::StrataPortList();
-       const StrataTypes::StrataPortList after( action.members.begin(), action.members.end() );
-       if( action.kind == ActionKind::lagSet ) {
-          scsd.strataLagToPort.set( intf, after );
-       }
-       for( const Port & port : action.members ) {
-          scsd.strataPortToLag.set( port, intf );
-       }
-       for( const Port & port : before ) {
-          if( !after.count( port ) ) {
-             scsd.strataPortToLag.erase( port );
-          }
-       }
-       if( action.kind == ActionKind::lagRemove ) {
-          scsd.strataLagToPort.erase( intf );
-       }
-       break;
-    }
-    case ActionKind::cfmAdd: {
-       const CfmSw::IntfVlanTuple key( intf, action.vlan );
-       cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
-       break;
-    }
-    case ActionKind::cfmRemove: cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( intf, action.vlan ) ); break;
-    case ActionKind::tracer:
-      // As the packet tracer posts: the attributes, then the version change.
-      request_->requestIdIs( PacketTracer::RequestId{ "r", action.requestNumber } );
-      request_->intfIdIs( intf );
-      request_->enableIs( action.enable );
-      request_->cpuPktProfileEnableIs( action.cpu );
-      request_->versionIs( request_->version() + 1 );
-      break;
-    case ActionKind::timeout:
-      for( const auto & [ modId, slice ] : mounter_->strataPacketTracerSliceRootSm()->strataPacketTracerSliceSms() ) {
-         Quill::Value result;
-         if( Quill::genericAttrOp( Vela::Ptr< Quill::PtrInterface >( slice.ptr() ),
-                                   Strata::StrataPacketTracerSliceSm::timeoutId, Quill::AttrOp::write,
-                                   { Quill::Value( action.seconds ) }, result ) != Quill::AttrAnswer::done ) {
-            throw std::runtime_error( "the generic write of timeout was not done" );
-         }
-      }
-      break;
-    case ActionKind::advance: Quill::System::advanceBy( action.seconds ); break;
-    case ActionKind::restart: {
-       std::vector< std::string > leftovers = stop();
-       start();
-       return leftovers;
-    }
-   }
-   return {};
-}
-
 Observation
 AgentHarness::observe() {
    Observation o;
-   for( const auto & posted : requestDir_->requests() ) {
-      sourceTrunkMap_[ { posted.key.modId.value(), posted.key.port.value() } ] = posted.value;
-   }
-   requestDir_->requestsClear(); // the table above is what the agent keeps
-   for( const auto & [ key, profile ] : sourceTrunkMap_ ) {
-      o[ stmKey( key.first, key.second ) ] = std::to_string( profile );
+   for( const auto & [ key, last ] : session_.host.tableManager().entries() ) {
+      o[ stmKey( key.first, key.second ) ] = std::to_string( last.value );
    }
    Shim::SimChip & chip = Shim::simChip();
    const auto lportTab = chip.LPORT_TABm();
@@ -263,9 +213,10 @@ AgentHarness::observe() {
          o[ "CPU_PKT_PROFILE_2 " + std::to_string( unit ) ] = std::to_string( chip.cpuPktProfile2( unit ) );
       }
    }
+   const auto status = session_.host.statusEntity();
    std::ostringstream id;
-   id << status_->requestId();
-   o[ "status" ] = statusText( unsigned( status_->state() ), id.str(), status_->version() );
+   id << status->requestId();
+   o[ "status" ] = statusText( unsigned( status->state() ), id.str(), status->version() );
    o[ "completions" ] = timesText( std::exchange( completions_, {} ) );
    auto claims = []( const Vela::Ptr< Ferro::Bitmap > & bitmap ) {
       std::set< U32 > set;
@@ -276,31 +227,13 @@ AgentHarness::observe() {
       }
       return set;
    };
-   for( const auto & [ modId, slice ] : mounter_->strataPacketTracerSliceRootSm()->strataPacketTracerSliceSms() ) {
+   for( const auto & [ modId, slice ] : root()->strataPacketTracerSliceSms() ) {
       const auto notifiee = slice->clockNotifiee();
       o[ "slice " + std::to_string( modId.value() ) ] =
          sliceText( slice->timeout(), slice->handleClockCalled(), notifiee ? numberText( notifiee->timeMin() ) : "none",
                     claims( slice->srcTrunkBitmap() ), claims( slice->srcTrunkBitmapCfm() ) );
    }
    return o;
-}
-
-std::vector< std::string >
-AgentHarness::audit() const {
-   // The world's ports all live on the one chip unit.
-   Sim::SourceTrunkMapView sourceTrunkMap;
-   sourceTrunkMap.units[ chipUnit ] = sourceTrunkMap_;
-   sourceTrunkMap.notCarriedOut = requestDir_->requests();
-   Sim::WorldView world;
-   world.scsd = scsd_.ptr();
-   world.request = request_.ptr();
-   world.status = status_.ptr();
-   world.cfmConfig = cfm_.ptr();
-   world.cfmSwitchedOn = true;
-   world.agentRunning = bool( mounter_ );
-   world.chip = &Shim::simChip();
-   world.sourceTrunkMap = &sourceTrunkMap;
-   return Sim::Audit( world ).lines();
 }
 
 } // namespace
@@ -334,6 +267,28 @@ runSequence( const Sequence & sequence, bool checkIntent ) {
       return Failure{ "exception", step, { e.what() } };
    }
    return std::nullopt;
+}
+
+std::map< int, std::set< std::string > >
+traceSites( const Sequence & sequence ) {
+   static const char * const handles[] = { "StrataPacketTracerSliceMounter", "ApiStrata" };
+   for( const char * handle : handles ) {
+      Quill::traceLevelsIs( handle, 0xFFFF );
+   }
+   std::map< int, std::set< std::string > > functionsByLine;
+   {
+      AgentHarness harness;
+      for( const std::string & line : sequence ) {
+         harness.apply( parseAction( line ) );
+         harness.tracedLines( [ & ]( const Quill::TraceRecord & record ) {
+            functionsByLine[ record.line ].insert( record.function );
+         } );
+      }
+   }
+   for( const char * handle : handles ) {
+      Quill::traceLevelsIs( handle, 0 );
+   }
+   return functionsByLine;
 }
 
 } // namespace ModelTest

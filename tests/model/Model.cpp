@@ -476,8 +476,14 @@ ReferenceModel::portToLagChanged( const Port & port ) {
 
 void
 ReferenceModel::lagMembersIs( const std::string & lag, const std::vector< Port > & members ) {
-   // As the host keeps its maps: the member set first, then each member's
+   // As the host keeps its maps: a port joining leaves the port-channel it
+   // was in (that one's member set), then the member set, then each member's
    // entry in the order given, then the entries of the ports that left.
+   for( const Port & port : members ) {
+      if( auto other = world_.portToLag.find( port ); other != world_.portToLag.end() && other->second != lag ) {
+         world_.lagToPort[ other->second ].erase( port );
+      }
+   }
    const std::set< Port > before = world_.lagToPort[ lag ];
    const std::set< Port > after( members.begin(), members.end() );
    world_.lagToPort[ lag ] = after;

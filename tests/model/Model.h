@@ -119,6 +119,9 @@ struct Failure {
 };
 
 std::optional< Failure > runSequence( const Sequence & sequence, bool checkIntent = false );
+// The functions whose trace lines carry each line number, over a run of
+// `sequence` with every level of the plug-in's two handles on.
+std::map< int, std::set< std::string > > traceSites( const Sequence & sequence );
 
 // The reference model: an independent account of what the plug-in should do,
 // written from the design's rules and nothing else. It replays each host

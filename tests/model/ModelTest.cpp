@@ -8,8 +8,6 @@
 //    STRATA_MODEL_SEED=12345 STRATA_MODEL_STEPS=2000 model_tests
 #include "Model.h"
 
-#include "Quill/Trace.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -213,19 +211,7 @@ TEST( ModelRun, PluginFollowsTheRulesOnAnySequence ) {
 // function, and none is a precondition check's (89, 113), which only the
 // stopping assertion reports.
 TEST( TraceLines, EachNumberNamesOneCallSite ) {
-   std::map< int, std::set< std::string > > functionsByLine;
-   Quill::traceSinkIs( [ & ]( const Quill::TraceRecord & record ) {
-      functionsByLine[ record.line ].insert( record.function );
-   } );
-   for( const char * handle : { "StrataPacketTracerSliceMounter", "ApiStrata" } ) {
-      Quill::traceLevelsIs( handle, 0xFFFF );
-   }
-   const std::optional< Failure > failure = runSequence( generateSequence( 7, 3000 ) );
-   for( const char * handle : { "StrataPacketTracerSliceMounter", "ApiStrata" } ) {
-      Quill::traceLevelsIs( handle, 0 );
-   }
-   Quill::traceSinkIs( nullptr );
-   ASSERT_FALSE( failure ) << failure->details.front();
+   const std::map< int, std::set< std::string > > functionsByLine = traceSites( generateSequence( 7, 3000 ) );
    EXPECT_GE( functionsByLine.size(), 40u ) << "too few call sites met for the check to mean much";
    for( const auto & [ line, functions ] : functionsByLine ) {
       EXPECT_EQ( functions.size(), 1u ) << "line " << line << " is written by " << *functions.begin() << " and "

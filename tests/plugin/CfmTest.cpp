@@ -23,7 +23,6 @@ class CfmTest : public PluginFixture {
       slice = makeSlice( 1 );
       chip().callCountsClear();
    }
-   std::size_t memWrites() { return chip().callCount( Shim::SimChip::Op::memWrite ); }
    bool profileWritten() { return chip().entryField( 0, chip().LPORT_TABm(), 1, "cfmOnly" ) == 1; }
    void configIs( const std::string & intf, U16 vlan ) {
       const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
@@ -32,32 +31,6 @@ class CfmTest : public PluginFixture {
    bool claimed( U32 port ) { return slice->isAllocatedSrcTrunkCfmIdx( port ); }
    Vela::Ptr< Slice > slice;
 };
-
-// Written at the first set-up (count 0), cleared at the take-down of the port
-// that holds the one claim left, else untouched.
-TEST_F( CfmTest, TheProfileFollowsTheClaimCount ) {
-   sliceIs();
-   const auto p3 = port( 1, 0, 3 ), p4 = port( 1, 0, 4 );
-   EXPECT_EQ( slice->programLPortTableCfm( true, p3 ), 1u ); // count 0
-   EXPECT_EQ( memWrites(), 1u );
-   EXPECT_TRUE( profileWritten() );
-   EXPECT_EQ( traceCount( "programLPortTableCfm lportIdx: 1 setup: true for port: 1/0/3 allocated: 0" ), 1u );
-   slice->allocateSrcTrunkCfmIdx( 3 );
-   EXPECT_EQ( slice->programLPortTableCfm( true, p4 ), 1u );  // count 1
-   slice->allocateSrcTrunkCfmIdx( 4 );
-   EXPECT_EQ( slice->programLPortTableCfm( false, p3 ), 1u ); // count 2
-   EXPECT_EQ( memWrites(), 1u );
-   slice->freeSrcTrunkCfmIdx( 3 );
-   EXPECT_EQ( slice->programLPortTableCfm( false, p3 ), 1u ); // count 1, but the claim is port 4's
-   EXPECT_EQ( memWrites(), 1u );
-   EXPECT_TRUE( profileWritten() );
-   EXPECT_EQ( slice->programLPortTableCfm( false, p4 ), 1u ); // count 1, port 4's own
-   EXPECT_EQ( memWrites(), 2u );
-   EXPECT_TRUE( chip().entryIsZero( 0, chip().LPORT_TABm(), 1 ) );
-   slice->freeSrcTrunkCfmIdx( 4 );
-   slice->programLPortTableCfm( false, p4 );                  // count 0
-   EXPECT_EQ( memWrites(), 2u );
-}
 
 TEST_F( CfmTest, ANotInitialisedSliceDoesNothingUntilItsNextInitialisation ) {
    interfaceIs( "Ethernet3", port( 1, 0, 3 ) );

@@ -1,6 +1,7 @@
-// The slice's completion clock: the timeout written generically, the clock
-// notifiee's re-pointing, pausing and destruction. (The completion protocol
-// itself is shown end to end by scenarios/tracer_timeout.scn.)
+// The slice's completion clock: the notifiee's re-pointing, removal, pausing
+// and destruction. (Arming with the timeout, written generically too, is
+// followed step by step by the model runs, the completion protocol end to
+// end by examples/default.scn.)
 #include "PluginFixture.h"
 
 namespace PluginTest {
@@ -21,22 +22,6 @@ class SliceClockTest : public PluginFixture {
    std::size_t handleClockRuns() const { return tracesOf( "handleClock" ).size(); }
    Vela::Ptr< Slice > slice;
 };
-
-TEST_F( SliceClockTest, TimeoutWrittenGenericallyShortensOnlyTheNextArming ) {
-   requestIs( "Ethernet1", true );
-   const Quill::Seconds armedAt = slice->clockNotifiee()->timeMin();
-   done( slice, Slice::timeoutId, Quill::AttrOp::write, { 0.5 } );
-   EXPECT_EQ( done( slice, Slice::timeoutId, Quill::AttrOp::read ).asDouble(), 0.5 );
-   EXPECT_EQ( slice->clockNotifiee()->timeMin(), armedAt ) << "an armed wake-up must not move";
-   Quill::System::advanceBy( 2.0 );
-   EXPECT_EQ( status_->version(), 1u );
-   requestIs( "Ethernet1", true );
-   Quill::System::advanceBy( 0.4 );
-   EXPECT_EQ( status_->version(), 1u );
-   Quill::System::advanceBy( 0.1 );
-   EXPECT_EQ( status_->version(), 2u );
-   EXPECT_THROW( generic( slice, Slice::timeoutId, Quill::AttrOp::write, { "soon" } ), Quill::RangeException );
-}
 
 TEST_F( SliceClockTest, SameClockChangesNothingAnotherClockCompletesAtOnce ) {
    requestIs( "Ethernet1", true );
