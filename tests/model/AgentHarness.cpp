@@ -5,8 +5,8 @@
 // every port, the LPORT_TAB presets, CPU_PKT_PROFILE_2), the chip unit's
 // module information and both CFM toggles on, given as scenario commands,
 // virtual time 0, then `agent start` with the context "model". Every action
-// is its line of the simulator's language, but for a timeout, which is
-// `set slice M timeout S` on every slice, and a restart, which is
+// is its line of the simulator's language, run as it is, but for a timeout,
+// which is `set slice M timeout S` on every slice, and a restart, which is
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
 #include "Audit.h"
@@ -30,40 +30,6 @@
 namespace ModelTest {
 
 namespace {
-
-// The action as the simulator's command that carries it out, with what a
-// sequence may leave out (an interface's port, a request's id) filled in.
-std::string
-commandOf( const Action & a ) {
-   switch( a.kind ) {
-    case ActionKind::moduleAdd: return "module " + std::to_string( a.module ) + " unit " + std::to_string( chipUnit );
-    case ActionKind::moduleRemove: return "module " + std::to_string( a.module ) + " remove";
-    case ActionKind::intfAdd: {
-       const std::optional< Port > port = portOf( a.intf );
-       return "intf " + a.intf + ( a.unused ? " unused" : "" ) + ( port ? " port " + portText( *port ) : "" );
-    }
-    case ActionKind::intfRemove: return "intf " + a.intf + " remove";
-    case ActionKind::lagSet: {
-       std::string line = "lag " + a.intf + " members";
-       for( const Port & member : a.members ) {
-          line += " " + portText( member );
-       }
-       return line;
-    }
-    case ActionKind::lagRemove: return "lag " + a.intf + " remove";
-    case ActionKind::cfmAdd:
-    case ActionKind::cfmRemove:
-      return std::string( "cfm " ) + ( a.kind == ActionKind::cfmAdd ? "add " : "remove " ) + a.intf + " vlan " +
-             std::to_string( a.vlan );
-    case ActionKind::tracer:
-      return std::string( "tracer " ) + ( a.enable ? "apply " : "withdraw " ) + a.intf + ( a.cpu ? " cpu" : "" ) +
-             " id r:" + std::to_string( a.requestNumber );
-    case ActionKind::advance: return "clock advance " + numberText( a.seconds );
-    case ActionKind::timeout:
-    case ActionKind::restart: break;
-   }
-   throw std::logic_error( "no single command for this action" );
-}
 
 class AgentHarness {
  public:
@@ -100,7 +66,8 @@ class AgentHarness {
 
    // Carries an action out on the host side; the plug-in reacts inside.
    // After a restart, what the stop left behind: see stop().
-   std::vector< std::string > apply( const Action & action ) {
+   std::vector< std::string > apply( const std::string & line ) {
+      const Action action = parseAction( line );
       if( action.kind == ActionKind::timeout ) {
          for( const auto & [ modId, slice ] : root()->strataPacketTracerSliceSms() ) {
             run( "set slice " + std::to_string( modId.value() ) + " timeout " + numberText( action.seconds ) );
@@ -110,7 +77,7 @@ class AgentHarness {
          start();
          return leftovers;
       } else {
-         run( commandOf( action ) );
+         run( line );
       }
       return {};
    }
@@ -245,11 +212,10 @@ runSequence( const Sequence & sequence, bool checkIntent ) {
       AgentHarness harness;
       ReferenceModel model;
       for( ; step < sequence.size(); ++step ) {
-         const Action action = parseAction( sequence[ step ] );
-         if( std::vector< std::string > leftovers = harness.apply( action ); !leftovers.empty() ) {
+         if( std::vector< std::string > leftovers = harness.apply( sequence[ step ] ); !leftovers.empty() ) {
             return Failure{ "leftover", step, leftovers };
          }
-         model.apply( action );
+         model.apply( parseAction( sequence[ step ] ) );
          const Observation seen = harness.observe();
          if( std::vector< std::string > diffs = differences( model.expected(), seen ); !diffs.empty() ) {
             return Failure{ "mismatch", step, diffs };
@@ -279,7 +245,7 @@ traceSites( const Sequence & sequence ) {
    {
       AgentHarness harness;
       for( const std::string & line : sequence ) {
-         harness.apply( parseAction( line ) );
+         harness.apply( line );
          harness.tracedLines( [ & ]( const Quill::TraceRecord & record ) {
             functionsByLine[ record.line ].insert( record.function );
          } );

@@ -86,7 +86,6 @@ struct Action {
    U32 requestNumber = 0;      // tracer: the request id is "r:N"
    double seconds = 0;         // timeout value (written through the generic interface), or clock step
 };
-// The port of "intf NAME port P" and the id of a request may be left out.
 Action parseAction( const std::string & line );
 using Sequence = std::vector< std::string >;
 Sequence parseSequence( const std::string & text ); // lines separated by ';'

@@ -218,6 +218,16 @@ TEST( TraceLines, EachNumberNamesOneCallSite ) {
                                         << *functions.rbegin();
    }
    EXPECT_FALSE( functionsByLine.count( 89 ) || functionsByLine.count( 113 ) );
+   // The numbers trace readers know.
+   const std::map< int, std::string > fixed{ { 21, "handleInitialized" },      { 33, "handleInitialized" },
+                                             { 42, "handleClock" },            { 58, "intfOnSlice" },
+                                             { 64, "isAllocatedSrcTrunkIdx" }, { 74, "allocatedLportCfmIdx" },
+                                             { 82, "allocateSrcTrunkIdx" },    { 88, "freeSrcTrunkIdx" },
+                                             { 96, "isAllocatedSrcTrunkCfmIdx" }, { 106, "allocateSrcTrunkCfmIdx" },
+                                             { 112, "freeSrcTrunkCfmIdx" } };
+   for( const auto & [ line, function ] : fixed ) {
+      EXPECT_EQ( functionsByLine.count( line ) ? *functionsByLine.at( line ).begin() : "none", function ) << line;
+   }
 }
 
 // Each divergence: a sequence whose every step but the last leaves the audit
@@ -241,11 +251,11 @@ const Divergence divergences[] = {
    // tracer's port at the CFM profile. An agent restart does the same.
    { "ModuleAppearingHandsTheTracersPortToCfm",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 5 (packet tracer)" },
-     "module 1 unit 0; intf Ethernet1; cfm add Ethernet1 vlan 10; tracer apply Ethernet1; clock advance 2; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:1; clock advance 2; "
      "module 2 unit 0" },
    { "RestartHandsTheTracersPortToCfm",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 5 (packet tracer)" },
-     "module 1 unit 0; intf Ethernet1; cfm add Ethernet1 vlan 10; tracer apply Ethernet1; clock advance 2; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:2; clock advance 2; "
      "agent restart" },
    // A new slice's start walks the CFM keys but not the LAG memberships: after
    // a restart the tracer's withdrawal hands a LAG member to profile 0; with
@@ -253,42 +263,42 @@ const Divergence divergences[] = {
    // same port and the slice made last wins.
    { "RestartedSlicesKnowNothingOfLagMembers",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; agent restart; tracer withdraw Ethernet1" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; tracer withdraw Ethernet1 id r:3" },
    { "NewSlicesKnowNothingOfLagMembers",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; module 2 unit 0; tracer withdraw Ethernet1" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; tracer withdraw Ethernet1 id r:4" },
    // Each slice counts its own CFM claims, but the profile entry is one per
    // chip unit: the younger slice's last take-down clears the entry that the
    // older slice's ports still point at.
    { "PerSliceCountsClearTheSharedCfmProfile",
      { cfmProfileLost },
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; module 2 unit 0; intf Ethernet3; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; intf Ethernet3 port 1/0/4; "
      "cfm add Ethernet3 vlan 10; cfm remove Ethernet3 vlan 10" },
    // While no module is listed there is no slice, and changes go unseen; the
    // next slice sets up the keys present but never takes down what went.
    { "ChangesWhileNoSliceExistsAreLost",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)", cfmProfileLeft },
-     "module 1 unit 0; intf Ethernet1; cfm add Ethernet1 vlan 10; module 1 remove; cfm remove Ethernet1 vlan 10; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; module 1 remove; cfm remove Ethernet1 vlan 10; "
      "module 1 unit 0" },
    // With two slices every request is answered twice, so request and status
    // versions never meet again and a new slice handles the old request once
    // more: here a withdrawal that hands a LAG member back to profile 0.
    { "AnsweredRequestIsHandledAgainByANewSlice",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; module 2 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; tracer withdraw Ethernet1; "
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; tracer withdraw Ethernet1 id r:5; "
      "clock advance 0; module 3 unit 0" },
    // CFM's claims are per port, not per reason: the LAG membership of a port
    // whose interface has a key takes the port down on leaving while the key
    // remains.
    { "LeavingTheLagTakesAKeyedPortDown",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
      "lag Port-Channel1 remove" },
    // Claims are kept by port number: the tracer's hold on 1/0/3 makes CFM
    // give way on 2/0/3, whose entry nobody holds.
    { "PortsSharingANumberShareTheirClaims",
      { "unit 0 SOURCE_TRUNK_MAP 2/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1; intf Ethernet2; tracer apply Ethernet1; cfm add Ethernet2 vlan 10" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet2 port 2/0/3; tracer apply Ethernet1 id r:6; cfm add Ethernet2 vlan 10" },
    // A port numbered beyond the claims' 160 indices cannot be kept for either
    // client, so both refuse it (an ERROR line, nothing programmed): CFM's
    // configuration on it goes unserved. (The tracer's request is never
@@ -296,26 +306,26 @@ const Divergence divergences[] = {
    { "PortsBeyondTheClaimsAreRefused",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/200: holds 0, should hold 1 (CFM: the agent cannot program it: "
        "port number 200 is beyond the 160 ports the source-trunk claims hold)" },
-     "module 1 unit 0; intf Ethernet5; tracer apply Ethernet5; clock advance 2; cfm add Ethernet5 vlan 10" },
+     "module 1 unit 0; intf Ethernet5 port 1/0/200; tracer apply Ethernet5 id r:7; clock advance 2; cfm add Ethernet5 vlan 10" },
    // The tracer asks for one port at a time, but an apply does not take back
    // the port an earlier apply steered: that port stays on the tracer's
    // profile, which now carries the new port's settings.
    { "ApplyToAnotherPortLeavesTheFirstOnTheProfile",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 5, should hold 0 (packet tracer: no current request applies it)" },
-     "module 1 unit 0; intf Ethernet1; intf Ethernet3; tracer apply Ethernet1 id r:1; clock advance 2; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; tracer apply Ethernet1 id r:1; clock advance 2; "
      "tracer apply Ethernet3 id r:2" },
    // Interfaces are not watched: a key whose interface gets its port later,
    // or a LAG member whose interface comes after it joined, is never set up;
    // a port whose interface goes stays set up.
    { "KeyBeforeItsInterfaceIsNeverSetUp",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1" },
+     "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1 port 1/0/3" },
    { "MemberBeforeItsInterfaceIsNeverSetUp",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1" },
+     "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1 port 1/0/3" },
    { "PortOfARemovedInterfaceStaysSetUp",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)", cfmProfileLeft },
-     "module 1 unit 0; intf Ethernet1; cfm add Ethernet1 vlan 10; intf Ethernet1 remove" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; intf Ethernet1 remove" },
    // A port-channel's key is expanded to its members when the key changes;
    // membership changes reach only ports with an interface of their own, so
    // a member without one is neither set up on joining nor taken down on
@@ -339,16 +349,16 @@ const Mended mended[] = {
    // A removed key takes a port down only when no other present key covers
    // it: another VLAN of its interface, or a key of its port-channel.
    { "TheOtherVlanKeepsThePortUp",
-     "module 1 unit 0; intf Ethernet1; cfm add Ethernet1 vlan 10; cfm add Ethernet1 vlan 20; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; cfm add Ethernet1 vlan 20; "
      "cfm remove Ethernet1 vlan 10" },
    { "ThePortChannelsKeyKeepsItsMemberUp",
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
      "cfm add Port-Channel1 vlan 10; cfm remove Ethernet1 vlan 10" },
    // Only the port holding the last claim clears the profile: after a
    // restart the new slice never claimed the LAG member that leaves, while
    // Ethernet3 holds the one claim left.
    { "AnUnclaimedPortLeavesTheProfileAlone",
-     "module 1 unit 0; intf Ethernet1; lag Port-Channel1 members 1/0/3; agent restart; intf Ethernet3; "
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; intf Ethernet3 port 1/0/4; "
      "cfm add Ethernet3 vlan 10; lag Port-Channel1 remove" },
 };
 

@@ -85,7 +85,8 @@ TEST_F( CfmWalkTest, WalkOfASliceThatDoesNotListenLooksEveryKeyUp ) {
    removeEthernet4AtFirstAccess();
    tracesClear();
 
-   slice_->handleLPortTableWriteForCfm();
+   // The walk on request, through the generic interface: no argument.
+   done( slice_, Strata::StrataPacketTracerSliceSm::handleLPortTableWriteForCfmId, Quill::AttrOp::call );
    EXPECT_TRUE( claimed( 3 ) );
    EXPECT_FALSE( claimed( 4 ) );
    EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: false" ), 1u );

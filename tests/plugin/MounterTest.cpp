@@ -31,55 +31,45 @@ TEST_F( MounterTest, AnEmptyContextNameLeavesTheNamesEndingInTheDash ) {
    EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().sourceTrunkMapRequestDir, requestDir_ );
 }
 
-TEST_F( MounterTest, TheStatusEntityIsReusedOrMadeWhenMissingOrMistyped ) {
-   auto mounter = makeMounter();
-   mountAll( mounter );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().lPortTableWriteRequestStatus, status_ );
-   EXPECT_EQ( statusDir_->entities().size(), 1u );
+// A status entity of another type under the name is replaced by one of the
+// right type. (Reused when it exists, made when missing: mounter_start.scn.)
+TEST_F( MounterTest, AMistypedStatusEntityIsReplaced ) {
    statusDir_->entityDel( "Strata-agent" );
    statusDir_->createEntity( "Strata-agent", Quill::Dir::quillTypeName );
-   mounter->doMountsComplete( Cairn::MountStatus::mountSuccess, em_ );
+   auto mounter = makeMounter();
+   mountAll( mounter );
    auto made = Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestStatus >(
       statusDir_->entityPtr( "Strata-agent" ) );
    ASSERT_TRUE( made );
    EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().lPortTableWriteRequestStatus, made );
 }
 
-TEST_F( MounterTest, ASecondMountsCompleteKeepsTheRootUnlessAnInputChanged ) {
+// A second doMountsComplete collects the inputs again: a new CFM entity makes
+// a new root, the old one goes; a root held past its mounter is switched off
+// with it. (The same entities keep the root: mounter_start.scn.)
+TEST_F( MounterTest, ANewInputMakesANewRootAndTheMounterSwitchesItsRootOff ) {
    moduleIs( 2, 0 );
    auto mounter = makeMounter();
    EXPECT_EQ( mountAll( mounter ), Cairn::MountStatus::mountSuccess );
    EXPECT_EQ( traceCount( "StrataPacketTracerSliceMounter::doMountsComplete status: mountSuccess em: " +
                           Quill::Value( em_ ).toString() + " CfmHwConfig" ),
               1u );
-   Vela::Ptr< Root > first = mounter->strataPacketTracerSliceRootSm();
-   auto firstSlice = first->strataPacketTracerSliceSm( mod( 2 ) );
-   mounter->doMountsComplete( Cairn::MountStatus::mountSuccess, em_ );
-   EXPECT_EQ( mounter->strataPacketTracerSliceRootSm(), first );
-   EXPECT_EQ( first->strataPacketTracerSliceSm( mod( 2 ) ), firstSlice );
-
+   const std::size_t roots = Pallet::liveObjects( Root::quillTypeName );
    em_->entityDel( cfmHwConfigPath );
    auto newCfm = em_->entityIs( cfmHwConfigPath, CfmSw::CfmHwConfig::quillTypeName );
-   const std::size_t roots = Pallet::liveObjects( Root::quillTypeName );
    mounter->doMountsComplete( Cairn::MountStatus::mountSuccess, em_ );
    EXPECT_EQ( mounter->strataPacketTracerSliceRootSm()->inputs().cfmHwConfig, newCfm );
    EXPECT_EQ( mounter->cfmHwConfig(), newCfm );
-   firstSlice = nullptr;
-   first = nullptr;
    EXPECT_EQ( Pallet::liveObjects( Root::quillTypeName ), roots ) << "the old root is gone, the new one made";
-   EXPECT_EQ( scsd_->publisher().subscribers(), 2u ) << "the new root and its one slice";
-   // A root held past its mounter is switched off with it.
    Vela::Ptr< Root > held = mounter->strataPacketTracerSliceRootSm();
    mounter = nullptr;
    EXPECT_FALSE( held->hasNotificationActive() );
-   EXPECT_EQ( scsd_->publisher().subscribers(), 0u );
-   held = nullptr;
-   EXPECT_EQ( newCfm->publisher().subscribers(), 0u );
+   EXPECT_EQ( scsd_->publisher().subscribers() + newCfm->publisher().subscribers(), 0u );
 }
 
 TEST_F( MounterTest, GenericAttributes ) {
    auto mounter = makeMounter();
-   ASSERT_EQ( generic( mounter, Mounter::cfmHwConfigId, Quill::AttrOp::write, { cfm_ } ), Quill::AttrAnswer::done );
+   done( mounter, Mounter::cfmHwConfigId, Quill::AttrOp::write, { cfm_ } );
    EXPECT_EQ( done( mounter, 642, Quill::AttrOp::read ).asPtr< CfmSw::CfmHwConfig >(), cfm_ );
    EXPECT_THROW( generic( mounter, 642, Quill::AttrOp::write, { scsd_ } ), Quill::RangeException );
    EXPECT_FALSE( done( mounter, 643, Quill::AttrOp::read ).asObject() );

@@ -48,10 +48,24 @@ TEST_F( RootSmTest, SwitchedOffTheRootAndItsSlicesHearNothingAndOnAgainSubscribe
    EXPECT_FALSE( slice->hasNotificationActive() );
    slice->hasNotificationActiveIs( true );
 
+   // A change of another attribute of the scsd, or of a module's unit, is no
+   // module change; handleModule makes one module agree on request.
+   tracesClear();
+   scsd_->strataPortToLag.set( port( 1, 0, 1 ), Lumo::IntfId( "Port-Channel1" ) );
+   moduleIs( 1, 4 );
+   EXPECT_EQ( root->strataPacketTracerSliceSm( mod( 1 ) ), slice );
+   EXPECT_EQ( traceCount( "handleModule" ), 1u ) << "the unit change alone";
+   root->hasNotificationActiveIs( false );
+   scsd_->strataModIdToUnit.erase( mod( 3 ) );
+   done( root, Root::handleModuleId, Quill::AttrOp::call, { 3 } );
+   EXPECT_EQ( moduleKeys( root ), std::vector< unsigned >{ 1 } );
+   root->hasNotificationActiveIs( true );
+   scsd_->strataPortToLag.erase( port( 1, 0, 1 ) );
+
    // Marked for deletion, it ignores module changes.
    root->quillDoZombieReactors( true );
    moduleIs( 4, 0 );
-   EXPECT_EQ( moduleKeys( root ), ( std::vector< unsigned >{ 1, 3 } ) );
+   EXPECT_EQ( moduleKeys( root ), std::vector< unsigned >{ 1 } );
 }
 
 TEST_F( RootSmTest, ReinstantiatingWithAnotherInputFailsNamingItAndKeepsTheSlice ) {
