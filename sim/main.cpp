@@ -19,6 +19,7 @@
 #include "Runner.h"
 #include "ScenarioError.h"
 #include "Session.h"
+#include "Simulator.h"
 #include "Style.h"
 #include "TraceCapture.h"
 #include "Version.h"
@@ -286,34 +287,23 @@ runInputs( const Options & options, std::vector< Input > & inputs, Sim::Runner &
    }
 }
 
-// The agent shuts down with the session, on the activity thread.
-void
-stopAgent( Sim::Session & session ) {
-   std::lock_guard activity( Quill::activityLock() );
-   if( session.host.started() ) {
-      session.host.stop();
-   }
-}
-
 // The session of this process: runs the inputs, prints the tally and stops
 // the agent. Returns the exit status.
 int
 run( const Options & options, std::vector< Input > & inputs, Sim::Recorder * recorder ) {
-   Sim::PluginLoader loader( options.plugin.value_or( "" ) );
-   Sim::Session session( std::cout, std::cerr, options.quiet, loader,
-                         Sim::Style( Sim::colourWanted( STDOUT_FILENO ) ) );
-   const Sim::CommandTable table = Sim::standardCommands();
-   Sim::Runner runner( session, table );
+   Sim::Simulator simulator( std::cout, std::cerr, options.quiet, options.plugin.value_or( "" ),
+                             Sim::Style( Sim::colourWanted( STDOUT_FILENO ) ) );
+   Sim::Runner & runner = simulator.runner();
    runner.recorderIs( recorder );
    int status = 2;
    try {
-      runInputs( options, inputs, runner, table );
+      runInputs( options, inputs, runner, simulator.table() );
       runner.finish();
       status = runner.exitStatus();
    } catch( const Sim::OutputError & e ) {
       std::cerr << "strata-agent-sim: " << e.what() << "\n";
    }
-   stopAgent( session );
+   simulator.stopAgent();
    return status;
 }
 

@@ -1,16 +1,12 @@
 #include "ScenarioInput.h"
 
-#include "CommandTable.h"
 #include "Flagpole/Toggle.h"
-#include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
-#include "Runner.h"
-#include "Session.h"
+#include "Simulator.h"
 #include "Shim/SimChip.h"
 #include "TraceCapture.h"
 
 #include <algorithm>
-#include <mutex>
 #include <optional>
 #include <sstream>
 
@@ -81,19 +77,11 @@ runScenarioText( std::string_view text ) {
    std::ostringstream out;
    std::ostringstream err;
    ScenarioOutcome outcome;
-   Sim::PluginLoader loader( unloadablePlugin );
    {
-      Sim::Session session( out, err, true, loader );
-      const Sim::CommandTable table = Sim::standardCommands();
-      Sim::Runner runner( session, table );
-      std::istringstream in{ std::string( text ) };
-      runner.runFile( in, scenarioName );
-      runner.finish();
-      outcome.exitStatus = runner.exitStatus();
-      std::lock_guard activity( Quill::activityLock() );
-      if( session.host.started() ) {
-         session.host.stop();
-      }
+      Sim::Simulator simulator( out, err, true, unloadablePlugin );
+      simulator.runText( std::string( text ), scenarioName );
+      simulator.runner().finish();
+      outcome.exitStatus = simulator.runner().exitStatus();
    }
    outcome.out = out.str();
    outcome.err = err.str();

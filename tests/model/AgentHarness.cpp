@@ -10,11 +10,9 @@
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
 #include "Audit.h"
-#include "CommandTable.h"
 #include "HostWorld.h"
 #include "Model.h"
-#include "Runner.h"
-#include "Session.h"
+#include "Simulator.h"
 #include "StrataPacketTracerSliceMounter.h"
 
 #include "Pallet/Pallet.h"
@@ -108,7 +106,7 @@ class AgentHarness {
    // the harness's failure.
    void run( const std::string & line ) {
       const std::size_t failedBefore = session_.checks.failed();
-      if( !runner_.runLine( line, { "model", ++lines_ } ) || session_.checks.failed() != failedBefore ) {
+      if( !simulator_.runner().runLine( line, { "model", ++lines_ } ) || session_.checks.failed() != failedBefore ) {
          throw std::runtime_error( "'" + line + "' failed: " + err_.str() );
       }
    }
@@ -131,10 +129,8 @@ class AgentHarness {
    }
 
    std::ostringstream out_, err_;
-   Sim::PluginLoader loader_;
-   Sim::Session session_{ out_, err_, true, loader_ };
-   const Sim::CommandTable table_ = Sim::standardCommands();
-   Sim::Runner runner_{ session_, table_ };
+   Sim::Simulator simulator_{ out_, err_, true };
+   Sim::Session & session_ = simulator_.session();
    std::size_t lines_ = 0;
    Vela::Subscriber statusWatch_{ &statusDispatch, this }; // notes each completion's time
    std::vector< double > completions_;

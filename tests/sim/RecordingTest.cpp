@@ -2,14 +2,12 @@
 // written as a scenario; replaying that scenario in a fresh agent reaches the
 // same chip tables, source-trunk-map requests, status and time: however late
 // the time, and whatever a file's name holds.
-#include "CommandTable.h"
 #include "Flagpole/Toggle.h"
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
 #include "Quill/Trace.h"
 #include "Recorder.h"
-#include "Runner.h"
-#include "Session.h"
+#include "Simulator.h"
 #include "Shim/SimChip.h"
 
 #include <gtest/gtest.h>
@@ -28,32 +26,25 @@ class Agent {
       Flagpole::togglesClear();
       Quill::traceDefaultLevelsIs( 0xFFFF );
    }
-   ~Agent() {
-      std::lock_guard activity( Quill::activityLock() ); // the host stops on the activity thread
-      if( session_.host.started() ) {
-         session_.host.stop();
-      }
-   }
    // What the replay must reproduce, in words.
    std::string state() {
       std::lock_guard activity( Quill::activityLock() );
       Shim::SimChip & chip = Shim::simChip();
+      Sim::Host & host = simulator_.session().host;
       std::ostringstream s;
       s << "portVid " << chip.entryField( 0, chip.LPORT_TABm(), 5, "portVid" ) << " vfpEnable "
         << chip.entryField( 0, chip.LPORT_TABm(), 5, "vfpEnable" ) << " register " << chip.cpuPktProfile2( 0 )
-        << " request " << session_.host.tableManager().entry( 1, 7 ).value_or( 99 ) << " posted "
-        << session_.host.tableManager().log().size() << " request version " << session_.host.requestConfig().version()
+        << " request " << host.tableManager().entry( 1, 7 ).value_or( 99 ) << " posted "
+        << host.tableManager().log().size() << " request version " << host.requestConfig().version()
         << " time " << Quill::System::currentTime();
-      if( auto status = session_.host.statusEntity() ) {
+      if( auto status = host.statusEntity() ) {
          s << " status " << unsigned( status->state() ) << " version " << status->version();
       }
       return s.str();
    }
    std::ostringstream out_, err_;
-   Sim::PluginLoader loader_; // the plug-in built with the simulator
-   Sim::Session session_{ out_, err_, true, loader_ };
-   Sim::CommandTable table_ = Sim::standardCommands();
-   Sim::Runner runner_{ session_, table_ };
+   Sim::Simulator simulator_{ out_, err_, true }; // the plug-in built with the simulator
+   Sim::Runner & runner_ = simulator_.runner();
 };
 
 TEST( Recording, ATypedSessionReplaysToTheSameState ) {

@@ -2,18 +2,14 @@
 // does not know, input that is no scenario text. Each stops a file's run at
 // its line with exit status 2 and "FILE:LINE: what is wrong" (the end-to-end
 // run of such a file is scenarios/sim_malformed_quote.scn).
-#include "CommandTable.h"
 #include "Flagpole/Toggle.h"
-#include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
-#include "Runner.h"
-#include "Session.h"
+#include "Simulator.h"
 #include "Shim/SimChip.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <sstream>
 #include <string>
 
@@ -34,18 +30,11 @@ runScenario( const std::string & text, const std::string & plugin = "" ) {
    Quill::System::currentTimeIs( 0 );
    Sim::traceAllLevelsOn();
    std::ostringstream out, err;
-   Sim::PluginLoader loader( plugin );
-   Sim::Session session( out, err, true, loader );
-   const Sim::CommandTable table = Sim::standardCommands();
-   Sim::Runner runner( session, table );
-   std::istringstream in( text );
-   runner.runFile( in, "t.scn" );
-   runner.finish();
-   std::lock_guard activity( Quill::activityLock() );
-   if( session.host.started() ) {
-      session.host.stop();
-   }
-   return { runner.exitStatus(), out.str(), err.str() };
+   Sim::Simulator simulator( out, err, true, plugin );
+   simulator.runText( text, "t.scn" );
+   simulator.runner().finish();
+   simulator.stopAgent();
+   return { simulator.runner().exitStatus(), out.str(), err.str() };
 }
 
 constexpr const char * agentWithSlice = "unit 0 modinfo 0x100\nmodule 1 unit 0\nagent start\n";

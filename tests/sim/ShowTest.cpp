@@ -1,11 +1,9 @@
 // What `show ... json` prints, without the plug-in: one document per show,
 // whose keys do not move with the data.
-#include "CommandTable.h"
 #include "Flagpole/Toggle.h"
 #include "Printable.h"
 #include "Quill/Trace.h"
-#include "Runner.h"
-#include "Session.h"
+#include "Simulator.h"
 #include "Shim/SimChip.h"
 
 #include <gtest/gtest.h>
@@ -52,15 +50,11 @@ class ShowTest : public ::testing::Test {
    // Runs `text` as a file; returns what it printed on standard output.
    std::string run( const std::string & text ) {
       out_.str( "" );
-      std::istringstream in( text );
-      EXPECT_TRUE( runner_.runFile( in, "t.scn" ) ) << err_.str();
+      EXPECT_TRUE( simulator_.runText( text, "t.scn" ) ) << err_.str();
       return out_.str();
    }
    std::ostringstream out_, err_;
-   Sim::PluginLoader loader_{ "/nonexistent/libStrataPacketTracerSlice.so" };
-   Sim::Session session_{ out_, err_, true, loader_ };
-   Sim::CommandTable table_ = Sim::standardCommands();
-   Sim::Runner runner_{ session_, table_ };
+   Sim::Simulator simulator_{ out_, err_, true, "/nonexistent/libStrataPacketTracerSlice.so" };
 };
 
 TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
@@ -96,10 +90,8 @@ TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
 // is said, and no expectation holds on what it can no longer see.
 TEST( TraceCapture, KeepsTheLastLinesOfEachHandleAndLevelAndSaysWhatWentBeforeThem ) {
    std::ostringstream out, err;
-   Sim::PluginLoader loader( "/nonexistent/libStrataPacketTracerSlice.so" );
-   Sim::Session session( out, err, true, loader, Sim::Style(), 2 );
-   const Sim::CommandTable table = Sim::standardCommands();
-   Sim::Runner runner( session, table );
+   Sim::Simulator simulator( out, err, true, "/nonexistent/libStrataPacketTracerSlice.so", Sim::Style(), 2 );
+   Sim::Runner & runner = simulator.runner();
    const Quill::TraceHandle handle( "CapTest", false );
    Quill::traceLevelsIs( "CapTest", 0xFFFF );
    QTRACE( handle, 1, 1, "f" ) << "busy one";
@@ -115,7 +107,7 @@ TEST( TraceCapture, KeepsTheLastLinesOfEachHandleAndLevelAndSaysWhatWentBeforeTh
               std::string::npos )
       << out.str();
    EXPECT_NE( out.str().find( "f: quiet\n  [0.000000] CapTest/1 " ), std::string::npos ) << out.str();
-   EXPECT_EQ( session.checks.passed(), 3u ) << out.str();
+   EXPECT_EQ( simulator.session().checks.passed(), 3u ) << out.str();
    for( const char * failed : { "t.scn:4: expected trace-count \"busy\" 2, got 2; 1 older", "t.scn:5: expected no-trace "
                                 "\"never\", got no such line among those kept; 1 older" } ) {
       EXPECT_NE( out.str().find( failed ), std::string::npos ) << failed << " not in " << out.str();
