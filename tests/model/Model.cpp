@@ -2,6 +2,8 @@
 // model's rules (see Model.h).
 #include "Model.h"
 
+#include "ClientIntent.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iomanip>
@@ -66,19 +68,12 @@ lportTabPresets() {
 
 const std::vector< std::string > &
 tracerFieldNames() {
-   static const std::vector< std::string > names{
-      "vfpEnable",    "v4L3Enable",          "v6L3Enable",       "v6IpmcEnable", "v4IpmcEnable",
-      "usePortTableGroupId", "trustIncomingVid", "trustDscpV4", "trustDscpV6", "parity",
-      "mplsEnable",   "ipmcDoVlan",          "filterEnable",     "enIfilter",    "disableStaticMoveDrop",
-      "portVid",      "outerTpidEnable" };
-   return names;
+   return Sim::ClientIntent::tracerSettings();
 }
 
 FieldValues
 cfmProfile() {
-   return { { "vfpEnable", 1 },    { "cfmOnly", 1 },         { "usePortTableGroupId", 1 },
-            { "trustIncomingVid", 1 }, { "parity", 1 },       { "outerTpidEnable", 1 },
-            { "filterEnable", 1 }, { "enIfilter", 1 },       { "disableStaticMoveDrop", 1 } };
+   return Sim::ClientIntent::cfmProfile();
 }
 
 std::string

@@ -46,6 +46,19 @@ class GenericAccessTest : public PluginFixture {
    }
 };
 
+TEST_F( GenericAccessTest, ANewSliceStartsFromItsInitialValues ) {
+   auto slice = makeSlice();
+   EXPECT_EQ( values( slice ), ( std::map< std::string, std::string >{
+                                  { "timeout", "2" }, { "handleClockCalled", "false" }, { "sizeSrcTrunkTbl", "160" },
+                                  { "lPortRsvdProfileIdx", "0" }, { "lPortCfmProfileIdx", "1" }, { "lPortProfileIdx", "5" },
+                                  { "lportProfileIdxRefCount", "0" }, { "initialized", "true" } } ) );
+   EXPECT_EQ( done( slice, Slice::clockId, AttrOp::read ).asPtr< Quill::Clock >(), activityClock() );
+   for( const auto & bitmap : { slice->srcTrunkBitmap(), slice->srcTrunkBitmapCfm() } ) {
+      EXPECT_EQ( bitmap->size(), 160u );
+      EXPECT_EQ( bitmap->numBitsInSetState(), 0u );
+   }
+}
+
 TEST_F( GenericAccessTest, EveryValueAttributeOfASliceIsWrittenAndReadBackAlone ) {
    auto slice = makeSlice();
    unsigned distinct = 0;
