@@ -14,6 +14,7 @@
 #pragma once
 
 #include "Agent/StrataTypes.h"
+#include "ClientIntent.h"
 
 #include <functional>
 #include <limits>
@@ -28,16 +29,18 @@ namespace ModelTest {
 
 using Port = StrataTypes::StrataPort;
 // Chip fields by their host-side names; fields that are 0 are left out.
-using FieldValues = std::map< std::string, U32 >;
+using Sim::FieldValues;
+// The profile indices and the claims' size are the world's: the same for
+// the clients' intent.
+using Sim::cfmProfileIdx;
+using Sim::tracerProfileIdx;
+inline constexpr U32 claimTableSize = Sim::claimablePorts;
 
 inline constexpr U16 chipUnit = 0;
 inline constexpr U16 chipUnitModInfo = 0x100;
 // Bits around the tracer's bit 2, inside and outside the register's field,
 // that the plug-in's read-modify-write must keep.
 inline constexpr U32 cpuPktProfilePreset = 0x1A3;
-inline constexpr U32 cfmProfileIdx = 1;
-inline constexpr U32 tracerProfileIdx = 5;
-inline constexpr U32 claimTableSize = 160;
 
 struct InterfaceDef {
    std::string name;
