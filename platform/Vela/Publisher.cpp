@@ -22,7 +22,8 @@ Publisher::~Publisher() {
 }
 
 void
-Publisher::subscriberAdd( Subscriber * subscriber, bool ) {
+Publisher::subscriberAdd( Subscriber * subscriber, bool replay ) {
+   replaysAsked_ += replay;
    if( subscriber->publisher_ == this ) {
       return;
    }

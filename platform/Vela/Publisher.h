@@ -59,9 +59,10 @@ class Publisher {
    // Registers a subscriber. A subscriber belongs to at most one publisher: one
    // registered elsewhere is moved here, one registered here stays once.
    // `replay` asks for the current state to be delivered at once; the objects
-   // here publish changes only, so there is nothing to replay and it is
-   // accepted for the callers' sake.
+   // here publish changes only, so there is nothing to replay: the request is
+   // only counted (replaysAsked), so that a test can hold a caller to it.
    void subscriberAdd( Subscriber * subscriber, bool replay = false );
+   std::size_t replaysAsked() const noexcept { return replaysAsked_; }
    // Withdraws a subscriber; one that is not registered here is ignored.
    void subscriberRemove( Subscriber * subscriber ) noexcept;
    std::size_t subscribers() const noexcept;
@@ -77,6 +78,7 @@ class Publisher {
    void compact() noexcept;
 
    std::vector< Subscriber * > subscribers_; // null: removed during a delivery
+   std::size_t replaysAsked_ = 0;
    Delivery * deliveries_ = nullptr;         // innermost delivery in progress
    std::size_t removedDuringDelivery_ = 0;
 };

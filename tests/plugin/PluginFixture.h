@@ -102,6 +102,11 @@ class PluginFixture : public ::testing::Test {
                     cfm_->publisher().subscribers(),
                  0u )
          << "a subscriber is left on an input";
+      // The plug-in follows changes; a replay of an input's whole state would
+      // program everything once more.
+      EXPECT_EQ( scsd_->publisher().replaysAsked() + request_->publisher().replaysAsked() +
+                    cfm_->publisher().replaysAsked(),
+                 0u );
       EXPECT_EQ( activityClock()->notifiees(), clockNotifieesBefore_ ) << "a notifiee is left on the clock";
       hostContext_ = nullptr;
       scsd_ = nullptr;
