@@ -38,7 +38,8 @@ slicesAttribute() {
             std::move( params ),
             { { AttrOp::read,
                 []( Root & root, const Quill::ValueList & args ) {
-                   return Quill::Value( root.strataPacketTracerSliceSm( keyArg( args, "strataPacketTracerSliceSm lookup" ) ) );
+                   return Quill::Value(
+                      root.strataPacketTracerSliceSm( keyArg( args, "strataPacketTracerSliceSm lookup" ) ) );
                 } },
               { AttrOp::write,
                 []( Root & root, const Quill::ValueList & args ) {
@@ -51,7 +52,8 @@ slicesAttribute() {
                 } },
               { AttrOp::del,
                 []( Root & root, const Quill::ValueList & args ) {
-                   return Quill::Value( root.strataPacketTracerSliceSmDel( keyArg( args, "strataPacketTracerSliceSmDel" ) ) );
+                   return Quill::Value(
+                      root.strataPacketTracerSliceSmDel( keyArg( args, "strataPacketTracerSliceSmDel" ) ) );
                 } },
               { AttrOp::count,
                 []( Root & root, const Quill::ValueList & args ) {
@@ -60,15 +62,16 @@ slicesAttribute() {
                 } },
               { AttrOp::member,
                 []( Root & root, const Quill::ValueList & args ) {
-                   return Quill::Value(
-                      bool( root.strataPacketTracerSliceSm( keyArg( args, "strataPacketTracerSliceSm membership" ) ) ) );
+                   const auto key = keyArg( args, "strataPacketTracerSliceSm membership" );
+                   return Quill::Value( bool( root.strataPacketTracerSliceSm( key ) ) );
                 } },
               { AttrOp::iterate, []( Root & root, const Quill::ValueList & args ) {
                   // From the first member, or from the given key: that member,
                   // or the next one after it when the key has no member.
                   const Root::SliceMap & slices = root.strataPacketTracerSliceSms();
-                  auto from = args.empty() ? slices.begin()
-                                           : slices.lower_bound( keyArg( args, "strataPacketTracerSliceSm iteration" ) );
+                  auto from = args.empty()
+                                 ? slices.begin()
+                                 : slices.lower_bound( keyArg( args, "strataPacketTracerSliceSm iteration" ) );
                   Quill::ValueList members;
                   for( auto at = from; at != slices.end(); ++at ) {
                      members.push_back( member( at->first, at->second ) );

@@ -193,7 +193,8 @@ StrataPacketTracerSliceSm::coveredByAnotherKey( const Lumo::IntfId & keyIntf, co
    if( cfmKeyIndex_.anyPresent( keyIntf, config ) ) {
       return true;
    }
-   for( const Lumo::IntfId * other : { inputs_.scsd->strataPortToIntf.find( sp ), inputs_.scsd->strataPortToLag.find( sp ) } ) {
+   const Strata::StrataCommonSmData & scsd = *inputs_.scsd;
+   for( const Lumo::IntfId * other : { scsd.strataPortToIntf.find( sp ), scsd.strataPortToLag.find( sp ) } ) {
       if( other && *other != keyIntf && cfmKeyIndex_.anyPresent( *other, config ) ) {
          return true;
       }

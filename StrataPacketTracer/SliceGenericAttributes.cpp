@@ -31,9 +31,9 @@ bitmapAttribute( Quill::AttributeId id, const char * name ) {
 // handleLPortTableWriteForCfm: with a key, that key; without, every key.
 Generic::Attribute< Slice >
 cfmHandlerAttribute() {
-   Generic::Attribute< Slice > row =
-      operation< static_cast< void ( Slice::* )( const CfmSw::IntfVlanTuple & ) >( &Slice::handleLPortTableWriteForCfm ),
-                 Slice >( Slice::handleLPortTableWriteForCfmId, "handleLPortTableWriteForCfm", "intfVlanTuple" );
+   using WithKey = void ( Slice::* )( const CfmSw::IntfVlanTuple & );
+   Generic::Attribute< Slice > row = operation< static_cast< WithKey >( &Slice::handleLPortTableWriteForCfm ), Slice >(
+      Slice::handleLPortTableWriteForCfmId, "handleLPortTableWriteForCfm", "intfVlanTuple" );
    Generic::Handler< Slice > withKey = row.handlers.front().second;
    row.handlers.front().second = [ withKey ]( Slice & slice, const Quill::ValueList & args ) {
       if( args.empty() ) {

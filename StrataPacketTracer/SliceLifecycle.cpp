@@ -11,7 +11,8 @@ Vela::Ptr< StrataPacketTracerSliceSm >
 StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId ) {
    // Pallet::make returns the block and undoes the tracking when the
    // constructor throws.
-   Vela::Ptr< StrataPacketTracerSliceSm > slice = Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId );
+   Vela::Ptr< StrataPacketTracerSliceSm > slice =
+      Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId );
    slice->hasNotificationActiveIs( true );
    return slice;
 }

@@ -36,13 +36,15 @@ StrataPacketTracerSliceSm::programLPortTable( const StrataTypes::StrataPort & sp
    // Read-modify-write, so that every field this slice does not manage keeps
    // what the chip holds.
    Shim::checkedMemRead( PT_SDK_SITE( TraceLine::programLPortTableRead, "programLPortTable",
-                                      "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, lPortProfileIdx(), &lPortEntry )" ),
+                                      "soc_mem_read( sp.unit(), LPORT_TABm, MEM_BLOCK_ANY, "
+                                      "lPortProfileIdx(), &lPortEntry )" ),
                          sp.unit, lportTab, lportIdx, lPortEntry.data() );
    PT_TRACE( 0, TraceLine::programLPortTableFields, "programLPortTable" )
       << "Set Lport_tab entryfields for lPortProfileIdx";
    lportTableFields.toEntry( sdk, sp.unit, lportTab, lPortEntry.data() );
    Shim::checkedMemWrite( PT_SDK_SITE( TraceLine::programLPortTableWrite, "programLPortTable",
-                                       "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lPortProfileIdx(), &lPortEntry )" ),
+                                       "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, "
+                                       "lPortProfileIdx(), &lPortEntry )" ),
                           sp.unit, lportTab, lportIdx, lPortEntry.data() );
 }
 
@@ -168,7 +170,8 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
       const Shim::soc_mem_t portTab = sdk.PORT_TABm();
       const int portId = int( sp.port );
       std::vector< U32 > entry = entryBuffer();
-      Shim::checkedMemRead( PT_SDK_SITE( TraceLine::handleLPortTableWriteRequestPortTabRead, "handleLPortTableWriteRequest",
+      Shim::checkedMemRead( PT_SDK_SITE( TraceLine::handleLPortTableWriteRequestPortTabRead,
+                                         "handleLPortTableWriteRequest",
                                          "soc_mem_read( sp.unit(), PORT_TABm, MEM_BLOCK_ANY, portId, &entry )" ),
                             sp.unit, portTab, portId, entry.data() );
       lportTableFields = LportTableFields::fromEntry( sdk, sp.unit, portTab, entry.data() );

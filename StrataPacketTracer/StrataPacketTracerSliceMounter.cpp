@@ -86,7 +86,8 @@ StrataPacketTracerSliceMounter::~StrataPacketTracerSliceMounter() {
 Quill::TypeInfo &
 StrataPacketTracerSliceMounter::typeInfo() {
    static Quill::TypeInfo & type = [] () -> Quill::TypeInfo & {
-      Quill::TypeInfo & made = Generic::typeInfoOf< StrataPacketTracerSliceMounter, &attributes >( quillTypeName, Quill::TypeKind::entity );
+      Quill::TypeInfo & made =
+         Generic::typeInfoOf< StrataPacketTracerSliceMounter, &attributes >( quillTypeName, Quill::TypeKind::entity );
       made.newEntityForDir = &newEntityForDir;
       return made;
    }();
@@ -164,7 +165,8 @@ StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmIs( const SliceInpu
    if( strataPacketTracerSliceRootSm_ && strataPacketTracerSliceRootSm_->inputs() == inputs ) {
       return strataPacketTracerSliceRootSm_;
    }
-   Vela::Ptr< StrataPacketTracerSliceRootSm > root = StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( inputs );
+   Vela::Ptr< StrataPacketTracerSliceRootSm > root =
+      StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( inputs );
    strataPacketTracerSliceRootSm_ = root;
    root->hasNotificationActiveIs( true );
    return root;

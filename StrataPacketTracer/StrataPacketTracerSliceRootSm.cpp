@@ -17,7 +17,8 @@ namespace Strata {
 
 Vela::Ptr< StrataPacketTracerSliceRootSm >
 StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( const SliceInputs & inputs ) {
-   Vela::Ptr< StrataPacketTracerSliceRootSm > root = Pallet::make< StrataPacketTracerSliceRootSm >( CreationKey{}, inputs );
+   Vela::Ptr< StrataPacketTracerSliceRootSm > root =
+      Pallet::make< StrataPacketTracerSliceRootSm >( CreationKey{}, inputs );
    root->hasNotificationActiveIs( true );
    return root;
 }
@@ -96,7 +97,8 @@ StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmIs( const SliceInputs & 
       }
       return existing;
    }
-   Vela::Ptr< StrataPacketTracerSliceSm > slice = StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( inputs, modId );
+   Vela::Ptr< StrataPacketTracerSliceSm > slice =
+      StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( inputs, modId );
    slices_[ slice->modId() ] = slice;
    // An inactive root keeps all its slices inactive, also one made while it
    // is off (through the generic interface or a direct handleModule call).

@@ -75,7 +75,8 @@ expectAudit( Session & s, Args & args ) {
       got += "\n    " + line;
    }
    s.checks.check( args.line().where, audit.differences().size() == wanted,
-                   "audit " + ( wanted == 0 ? std::string( "clean" ) : countText( wanted, "difference", "differences" ) ),
+                   "audit " + ( wanted == 0 ? std::string( "clean" )
+                                            : countText( wanted, "difference", "differences" ) ),
                    got );
 }
 
