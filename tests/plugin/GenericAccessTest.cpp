@@ -53,10 +53,13 @@ TEST_F( GenericAccessTest, ANewSliceStartsFromItsInitialValues ) {
                                   { "lPortRsvdProfileIdx", "0" }, { "lPortCfmProfileIdx", "1" }, { "lPortProfileIdx", "5" },
                                   { "lportProfileIdxRefCount", "0" }, { "initialized", "true" } } ) );
    EXPECT_EQ( done( slice, Slice::clockId, AttrOp::read ).asPtr< Quill::Clock >(), activityClock() );
-   for( const auto & bitmap : { slice->srcTrunkBitmap(), slice->srcTrunkBitmapCfm() } ) {
+   for( Quill::AttributeId id : { Slice::srcTrunkBitmapId, Slice::srcTrunkBitmapCfmId } ) {
+      const auto bitmap = done( slice, id, AttrOp::read ).asPtr< Ferro::Bitmap >();
+      ASSERT_TRUE( bitmap );
       EXPECT_EQ( bitmap->size(), 160u );
       EXPECT_EQ( bitmap->numBitsInSetState(), 0u );
    }
+   EXPECT_NE( slice->srcTrunkBitmap(), slice->srcTrunkBitmapCfm() );
 }
 
 TEST_F( GenericAccessTest, EveryValueAttributeOfASliceIsWrittenAndReadBackAlone ) {
