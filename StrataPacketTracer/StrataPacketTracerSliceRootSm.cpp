@@ -42,10 +42,10 @@ StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSm( CreationKey, const
 
 StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {
    // Switched off, the root holds no subscription: it only ever has one
-   // while on (and while it is being made). The members then drop the slices
-   // and let the inputs go, from the last to the first.
+   // while on (and while it is being made), so nothing reaches it from here
+   // on. The members then drop the slices and let the inputs go, from the
+   // last to the first.
    hasNotificationActiveIs( false );
-   quillDoZombieReactors( true );
 }
 
 void

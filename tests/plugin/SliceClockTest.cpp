@@ -74,6 +74,16 @@ TEST_F( SliceClockTest, ARemovedNotifieeIsDetachedAndAWaitingRequestCompletesOnT
    }
 }
 
+// Made with a clock, a notifiee watches it at once, without calling its owner.
+TEST_F( SliceClockTest, ANotifieeMadeWithAClockWatchesIt ) {
+   Vela::Ptr< Quill::Clock > other = Pallet::make< Quill::Clock >();
+   auto notifiee = Pallet::make< Slice::QuillClock >( other, slice.ptr() );
+   EXPECT_EQ( notifiee->clock(), other.ptr() );
+   EXPECT_EQ( other->notifiees(), 1u );
+   EXPECT_EQ( tracesOf( "handleClock" ).size(), 1u ) << "only the slice's own attaching";
+   notifiee->ownerIs( nullptr );
+}
+
 TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    requestIs( "Ethernet1", true );
    Vela::Ptr< Slice::QuillClock > notifiee = slice->clockNotifiee();
@@ -85,6 +95,7 @@ TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    EXPECT_EQ( status_->version(), 0u );
    slice = nullptr;
    EXPECT_EQ( notifiee->owner(), nullptr ) << "someone still holding the notifiee gets no slice to call";
+   EXPECT_TRUE( notifiee->quillMarkedForDeletion() );
    notifiee->onAttribute( Quill::Clock::wakeUpAttr );
    notifiee = nullptr;
    Quill::System::advanceBy( 3 );
