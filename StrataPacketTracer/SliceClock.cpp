@@ -101,11 +101,6 @@ StrataPacketTracerSliceSm::QuillClock::QuillClock( const Vela::Ptr< const Quill:
    isRegisteredNotifieeIs( true );
 }
 
-StrataPacketTracerSliceSm::QuillClock::~QuillClock() {
-   Quill::PtrInterface::hasNotificationActiveIs( false );
-   quillMarkedForDeletionIs( true );
-}
-
 void
 StrataPacketTracerSliceSm::QuillClock::notifierIs( const Vela::Ptr< const Quill::PtrInterface > & notifier ) {
    const auto * wanted = dynamic_cast< const Quill::Clock * >( notifier.ptr() );

@@ -299,7 +299,9 @@ class StrataPacketTracerSliceSm::QuillClock : public Quill::Clock::NotifieeConst
    static constexpr const char * quillTypeName = "Strata::StrataPacketTracerSliceSm::QuillClock";
 
    QuillClock( const Vela::Ptr< const Quill::Clock > & clock, StrataPacketTracerSliceSm * owner );
-   ~QuillClock() override;
+   // The base detaches the notifiee from its clock: nothing can reach it
+   // after that, so there is nothing to switch off or mark.
+   ~QuillClock() override = default;
 
    StrataPacketTracerSliceSm * owner() const noexcept { return owner_; }
    void ownerIs( StrataPacketTracerSliceSm * owner ) noexcept { owner_ = owner; }
