@@ -108,10 +108,10 @@ StrataPacketTracerSliceSm::QuillClock::notifierIs( const Vela::Ptr< const Quill:
       return;
    }
    Quill::Clock::NotifieeConst::notifierIs( wanted ? notifier : Vela::Ptr< const Quill::PtrInterface >() );
+   // (Registered since it was made.)
    if( wanted && !quillMarkedForDeletion() && owner_ ) {
       owner_->handleClock();
    }
-   isRegisteredNotifieeIs( true );
 }
 
 void

@@ -165,11 +165,9 @@ StrataPacketTracerSliceMounter::strataPacketTracerSliceRootSmIs( const SliceInpu
    if( strataPacketTracerSliceRootSm_ && strataPacketTracerSliceRootSm_->inputs() == inputs ) {
       return strataPacketTracerSliceRootSm_;
    }
-   Vela::Ptr< StrataPacketTracerSliceRootSm > root =
-      StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( inputs );
-   strataPacketTracerSliceRootSm_ = root;
-   root->hasNotificationActiveIs( true );
-   return root;
+   // The root comes switched on, its slices with it.
+   strataPacketTracerSliceRootSm_ = StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( inputs );
+   return strataPacketTracerSliceRootSm_;
 }
 
 Vela::Ptr< StrataPacketTracerSliceRootSm >

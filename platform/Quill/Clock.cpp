@@ -136,13 +136,14 @@ System::advanceBy( Seconds delta ) {
       const Clock * dueClock = nullptr;
       Clock::Entry due{ never, 0, nullptr };
       for( const Clock * c : liveClocks() ) {
-         // A notifiee whose notifications are off is paused: its wake-up
-         // waits until it is switched on again.
+         // A notifiee whose notifications are off, or that is not
+         // registered, is paused: its wake-up waits until it is switched on
+         // (registered) again.
          for( const Clock::Entry & entry : c->armed_ ) {
             if( !( entry < due ) ) {
                break;
             }
-            if( std::get< 2 >( entry )->hasNotificationActive() ) {
+            if( std::get< 2 >( entry )->hasNotificationActive() && std::get< 2 >( entry )->isRegisteredNotifiee() ) {
                due = entry;
                dueClock = c;
                break;

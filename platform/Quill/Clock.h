@@ -28,7 +28,8 @@ class PtrInterface::NotifieeConst : public PtrInterface {
    const Vela::Ptr< const PtrInterface > & notifier() const noexcept { return notifier_; }
    // Watches another object; a notifiee watches at most one.
    virtual void notifierIs( const Vela::Ptr< const PtrInterface > & notifier );
-   bool isRegisteredNotifee() const noexcept { return registered_; }
+   // Only a registered notifiee is notified.
+   bool isRegisteredNotifiee() const noexcept { return registered_; }
    void isRegisteredNotifieeIs( bool registered ) noexcept { registered_ = registered; }
    // A change of the notifier's attribute `id`.
    virtual void onAttribute( AttributeId id ) = 0;

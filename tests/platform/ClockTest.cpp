@@ -18,6 +18,7 @@ class Alarm : public Quill::Clock::NotifieeConst {
    static constexpr const char * quillTypeName = "Test::Alarm";
    Alarm( std::string name, std::vector< std::string > & log ) : name_( std::move( name ) ), log_( log ) {
       hasNotificationActiveIs( true );
+      isRegisteredNotifieeIs( true );
    }
    void onAttribute( Quill::AttributeId id ) override {
       EXPECT_EQ( id, Quill::Clock::wakeUpAttr );
@@ -52,13 +53,16 @@ class ClockTest : public ::testing::Test {
 TEST_F( ClockTest, EarliestFirstTiesInArmingOrderAcrossClocksWithTheWakeUpTimeAsNow ) {
    auto other = Pallet::make< Quill::Clock >();
    auto late = alarm( "late", 3 ), early = alarm( "early", 1 ), tiedOther = alarm( "tiedOther", 3, other );
-   auto tied = alarm( "tied", 3 ), never = alarm( "never", Quill::never );
-   EXPECT_EQ( clock->armedNotifiees(), 3u );
+   auto tied = alarm( "tied", 3 ), never = alarm( "never", Quill::never ), unregistered = alarm( "unregistered", 2 );
+   unregistered->isRegisteredNotifieeIs( false ); // waits: not registered
+   EXPECT_EQ( clock->armedNotifiees(), 4u );
    EXPECT_EQ( clock->nextWakeUp(), 1 );
    EXPECT_EQ( System::advanceBy( 5 ), 4u );
    EXPECT_EQ( log, ( std::vector< std::string >{ "early@1", "late@3", "tiedOther@3", "tied@3" } ) );
    EXPECT_EQ( System::currentTime(), 5 );
-   EXPECT_EQ( System::advanceBy( 1e9 ), 0u ) << "positive infinity never fires";
+   EXPECT_EQ( System::advanceBy( 1e9 ), 0u ) << "positive infinity never fires, nor an unregistered notifiee";
+   unregistered->isRegisteredNotifieeIs( true );
+   EXPECT_EQ( System::advanceBy( 0 ), 1u ) << "registered, its wake-up is long due";
    // Due now: advanceBy( 0 ) is enough, and a nested advance is never undone.
    late->timeMinIs( System::currentTime() );
    late->reaction = [] { System::advanceBy( 10 ); };

@@ -57,9 +57,14 @@ TEST_F( RootSmTest, SwitchedOffTheRootAndItsSlicesHearNothingAndOnAgainSubscribe
    EXPECT_EQ( traceCount( "handleModule" ), 1u ) << "the unit change alone";
    root->hasNotificationActiveIs( false );
    scsd_->strataModIdToUnit.erase( mod( 3 ) );
+   moduleIs( 5, 0 );
    done( root, Root::handleModuleId, Quill::AttrOp::call, { 3 } );
-   EXPECT_EQ( moduleKeys( root ), std::vector< unsigned >{ 1 } );
+   done( root, Root::handleModuleId, Quill::AttrOp::call, { 5 } );
+   EXPECT_EQ( moduleKeys( root ), ( std::vector< unsigned >{ 1, 5 } ) );
+   EXPECT_FALSE( root->strataPacketTracerSliceSm( mod( 5 ) )->hasNotificationActive() ) << "made while the root is off";
    root->hasNotificationActiveIs( true );
+   EXPECT_TRUE( root->strataPacketTracerSliceSm( mod( 5 ) )->hasNotificationActive() );
+   scsd_->strataModIdToUnit.erase( mod( 5 ) );
    scsd_->strataPortToLag.erase( port( 1, 0, 1 ) );
 
    // Marked for deletion, it ignores module changes.

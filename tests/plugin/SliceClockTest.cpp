@@ -93,6 +93,7 @@ TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    slice->quillDoZombieReactors( true );
    notifiee->onAttribute( Quill::Clock::wakeUpAttr );
    EXPECT_EQ( status_->version(), 0u );
+   slice->quillDoZombieReactors( false );
    slice = nullptr;
    EXPECT_EQ( notifiee->owner(), nullptr ) << "someone still holding the notifiee gets no slice to call";
    EXPECT_TRUE( notifiee->quillMarkedForDeletion() );
