@@ -87,12 +87,14 @@ TEST_F( SliceClockTest, ANotifieeMadeWithAClockWatchesIt ) {
 TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    requestIs( "Ethernet1", true );
    Vela::Ptr< Slice::QuillClock > notifiee = slice->clockNotifiee();
-   // Neither another attribute of the clock nor a wake-up reaching a slice
-   // marked for deletion completes anything.
+   // Neither another attribute of the clock nor, on a slice marked for
+   // deletion, a wake-up or another clock completes anything.
    notifiee->onAttribute( Quill::Clock::wakeUpAttr + 1 );
    slice->quillDoZombieReactors( true );
    notifiee->onAttribute( Quill::Clock::wakeUpAttr );
+   slice->clockIs( Pallet::make< Quill::Clock >() );
    EXPECT_EQ( status_->version(), 0u );
+   slice->clockIs( activityClock() );
    slice->quillDoZombieReactors( false );
    slice = nullptr;
    EXPECT_EQ( notifiee->owner(), nullptr ) << "someone still holding the notifiee gets no slice to call";
