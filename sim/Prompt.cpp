@@ -364,9 +364,12 @@ void
 Prompt::readLines( const Take & take ) {
    PromptSignals signals;
    Reading state( words_, take, newest_, signals, display_ );
-   reading = &state;
+   // The callbacks reach `state` only while this call runs, however it ends.
+   struct Current {
+      explicit Current( Reading & state ) { reading = &state; }
+      ~Current() { reading = nullptr; }
+   } const current( state );
    readAll( state );
-   reading = nullptr;
    if( state.error ) {
       std::rethrow_exception( state.error );
    }
