@@ -27,10 +27,9 @@ StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceIn
       subscriptionsIs( true );
       handleInitialized();
    } catch( ... ) {
-      // The members release their references on the way out (the notifiee
-      // goes with its last one); the subscriptions, and a back reference
-      // from a notifiee someone else may hold, must not outlive this object.
-      subscriptionsIs( false );
+      // The members let everything go on the way out (the subscribers
+      // unsubscribe, the notifiee goes with its last reference); only a back
+      // reference from a notifiee someone else may hold is left to clear.
       if( clock_ ) {
          clock_->ownerIs( nullptr );
       }

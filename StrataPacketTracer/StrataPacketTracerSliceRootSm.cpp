@@ -25,19 +25,13 @@ StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSmIs( const SliceInput
 
 StrataPacketTracerSliceRootSm::StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs )
       : inputs_( inputs ) {
-   try {
-      // Subscribed before the sweep, although notifications are still off,
-      // so that no module change between the sweep and switching on is lost.
-      if( inputs_.scsd ) {
-         inputs_.scsd->publisher().subscriberAdd( &scsdSubscriber_, false );
-      }
-      handleModule();
-   } catch( ... ) {
-      if( scsdSubscriber_.isSubscribed() ) {
-         inputs_.scsd->publisher().subscriberRemove( &scsdSubscriber_ );
-      }
-      throw;
+   // Subscribed before the sweep, although notifications are still off, so
+   // that no module change between the sweep and switching on is lost. Should
+   // the sweep throw, the subscriber unsubscribes as it goes with the rest.
+   if( inputs_.scsd ) {
+      inputs_.scsd->publisher().subscriberAdd( &scsdSubscriber_, false );
    }
+   handleModule();
 }
 
 StrataPacketTracerSliceRootSm::~StrataPacketTracerSliceRootSm() {

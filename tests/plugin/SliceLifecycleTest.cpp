@@ -97,6 +97,7 @@ TEST_F( SliceLifecycleTest, EachHandlerNamesTheOneInputItLacks ) {
    }
 }
 
+// A slice made by hand, or by a root for its module.
 TEST_F( SliceLifecycleTest, AFailedConstructionLeavesNothingBehind ) {
    unitInfoIs( 0, 0x21 );
    interfaceIs( "Ethernet1", port( 1, 0, 1 ) );
@@ -105,6 +106,8 @@ TEST_F( SliceLifecycleTest, AFailedConstructionLeavesNothingBehind ) {
    ThrowingSubscriber refusal;
    requestDir_->publisher().subscriberAdd( &refusal.subscriber );
    EXPECT_THROW( makeSlice(), std::runtime_error ); // the fixture checks what is left
+   moduleIs( 1, 0 );
+   EXPECT_THROW( makeRoot(), std::runtime_error );
    requestDir_->publisher().subscriberRemove( &refusal.subscriber );
 }
 
