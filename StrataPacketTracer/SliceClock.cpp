@@ -42,9 +42,11 @@ StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & cloc
    // paused slice never hears its clock (during construction the slice is
    // still off; switching it on switches the notifiee on with it).
    notifiee->Quill::PtrInterface::hasNotificationActiveIs( hasNotificationActive() );
+   // A slice marked for deletion completes nothing, not even on attaching:
+   // the mark goes first.
+   notifiee->quillDoZombieReactors( quillMarkedForDeletion() );
    clock_ = notifiee;
    notifiee->notifierIs( clock );
-   notifiee->quillDoZombieReactors( quillMarkedForDeletion() );
 }
 
 Vela::Ptr< const Quill::Clock >

@@ -117,11 +117,11 @@ StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmDel( StrataCentral::ModI
 
 void
 StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmDelAll() {
-   // Emptied before the slices go, so that nothing a slice's destructor
-   // does can meet a half-cleared collection.
+   // Emptied before the slices go (they go with `removed`, at the end of
+   // this scope), so that nothing a slice's destructor does can meet a
+   // half-cleared collection.
    SliceMap removed;
    removed.swap( slices_ );
-   removed.clear();
 }
 
 Vela::Ptr< StrataPacketTracerSliceSm >

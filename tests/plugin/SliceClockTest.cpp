@@ -94,7 +94,13 @@ TEST_F( SliceClockTest, ADestroyedSliceIsNeverCalledByItsClock ) {
    notifiee->onAttribute( Quill::Clock::wakeUpAttr );
    slice->clockIs( Pallet::make< Quill::Clock >() );
    EXPECT_EQ( status_->version(), 0u );
+   // Nor does a new notifiee, made for a clock given after the old one went.
+   slice->clockDel();
    slice->clockIs( activityClock() );
+   Quill::System::advanceBy( 3 );
+   EXPECT_EQ( status_->version(), 0u );
+   EXPECT_TRUE( slice->clockNotifiee()->quillMarkedForDeletion() );
+   notifiee = slice->clockNotifiee();
    slice->quillDoZombieReactors( false );
    slice = nullptr;
    EXPECT_EQ( notifiee->owner(), nullptr ) << "someone still holding the notifiee gets no slice to call";
