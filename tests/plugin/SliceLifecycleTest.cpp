@@ -1,8 +1,8 @@
 // The slice's lifecycle: subscriptions and their switching, null inputs and
-// failed construction. (Its initial values, the pending-request check and
-// its allocators at work are shown end to end by scenarios/slice_lifecycle.scn
-// and scenarios/slice_pending_request.scn; destruction is checked after every
-// test by the fixture, and by the model runs' restarts.)
+// failed construction. (Its initial values are read in GenericAccessTest; a
+// request pending when a slice starts, and its claims at work, are followed
+// step by step by the model runs; destruction is checked after every test by
+// the fixture, and by the model runs' restarts.)
 #include "PluginFixture.h"
 
 namespace PluginTest {
