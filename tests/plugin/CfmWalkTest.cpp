@@ -93,12 +93,4 @@ TEST_F( CfmWalkTest, WalkOfASliceThatDoesNotListenLooksEveryKeyUp ) {
    slice_->hasNotificationActiveIs( true );
 }
 
-TEST_F( CfmWalkTest, UndisturbedWalkSetsUpEveryKey ) {
-   slice_ = makeSlice( 1 );
-   EXPECT_TRUE( claimed( 3 ) && claimed( 4 ) );
-   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet3, 10) setup: true" ), 1u );
-   EXPECT_EQ( traceCount( "handleLPortTableWriteForCfm => intfVlan: (Ethernet4, 10) setup: true" ), 1u );
-   EXPECT_EQ( requestDir_->requests().size(), 2u );
-}
-
 } // namespace
