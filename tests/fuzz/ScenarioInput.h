@@ -1,7 +1,7 @@
 // Runs scenario text through the simulator's reader and commands the way a
 // file given on its command line runs, and states what must hold for any
-// text: shared by the fuzz target and the regression test that replays its
-// corpus.
+// text: shared by the fuzz target (which also replays the kept inputs in
+// every test build) and the test of these checks.
 //
 // The plug-in is never loaded here (the loader is pointed at a path that
 // cannot exist), so `agent start` is refused as a scenario error. That keeps
