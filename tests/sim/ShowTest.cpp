@@ -31,33 +31,25 @@ topLevelKeys( const std::string & json ) {
          if( depth == 1 && json.compare( i + 1, 1, ":" ) == 0 ) {
             keys.insert( text );
          }
-      } else if( json[ i ] == '{' || json[ i ] == '[' ) {
-         ++depth;
-      } else if( json[ i ] == '}' || json[ i ] == ']' ) {
-         --depth;
+      } else {
+         depth += ( json[ i ] == '{' || json[ i ] == '[' ) - ( json[ i ] == '}' || json[ i ] == ']' );
       }
    }
    return keys;
 }
 
-class ShowTest : public ::testing::Test {
- protected:
-   void SetUp() override {
-      Shim::simChip().reset();
-      Flagpole::togglesClear();
-      Quill::traceDefaultLevelsIs( 0xFFFF );
-   }
+TEST( Show, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
+   std::ostringstream out, err;
+   Sim::Simulator simulator( out, err, true, "/nonexistent/libStrataPacketTracerSlice.so" );
+   Shim::simChip().reset();
+   Flagpole::togglesClear();
+   Quill::traceDefaultLevelsIs( 0xFFFF );
    // Runs `text` as a file; returns what it printed on standard output.
-   std::string run( const std::string & text ) {
-      out_.str( "" );
-      EXPECT_TRUE( simulator_.runText( text, "t.scn" ) ) << err_.str();
-      return out_.str();
-   }
-   std::ostringstream out_, err_;
-   Sim::Simulator simulator_{ out_, err_, true, "/nonexistent/libStrataPacketTracerSlice.so" };
-};
-
-TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
+   const auto run = [ & ]( const std::string & text ) {
+      out.str( "" );
+      EXPECT_TRUE( simulator.runText( text, "t.scn" ) ) << err.str();
+      return out.str();
+   };
    const char * shows[] = { "agent", "toggles", "trace", "objects", "requests", "request", "status", "sdk", "slices",
                             "slice 1", "mounter", "root", "cpu-pkt-profile-2 0", "lport-tab 0", "lport-tab 0 5",
                             "port-tab 0", "port-tab 0 7", "source-trunk-map 0", "audit", "audit 0" };
@@ -91,17 +83,17 @@ TEST_F( ShowTest, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
 TEST( TraceCapture, KeepsTheLastLinesOfEachHandleAndLevelAndSaysWhatWentBeforeThem ) {
    std::ostringstream out, err;
    Sim::Simulator simulator( out, err, true, "/nonexistent/libStrataPacketTracerSlice.so", Sim::Style(), 2 );
-   Sim::Runner & runner = simulator.runner();
    const Quill::TraceHandle handle( "CapTest", false );
    Quill::traceLevelsIs( "CapTest", 0xFFFF );
    QTRACE( handle, 1, 1, "f" ) << "busy one";
    QTRACE( handle, 2, 2, "f" ) << "quiet";
    QTRACE( handle, 1, 1, "f" ) << "busy two";
    QTRACE( handle, 1, 1, "f" ) << "busy three";
-   std::istringstream in( "show trace handle CapTest level 1,2\nexpect trace \"busy three\"\n"
-                          "expect trace \"quiet\"\nexpect trace-count \"busy\" 2\nexpect no-trace \"never\"\n"
-                          "clear\nexpect no-trace \"never\"\n" );
-   EXPECT_TRUE( runner.runFile( in, "t.scn" ) ) << err.str();
+   EXPECT_TRUE( simulator.runText( "show trace handle CapTest level 1,2\nexpect trace \"busy three\"\n"
+                                   "expect trace \"quiet\"\nexpect trace-count \"busy\" 2\nexpect no-trace \"never\"\n"
+                                   "clear\nexpect no-trace \"never\"\n",
+                                   "t.scn" ) )
+      << err.str();
    EXPECT_NE( out.str().find( "lines:   3\ndropped: 1 older line(s) were dropped since clear (the last 2 of each "
                               "handle and level are kept: CapTest/1 lost 1)\n" ),
               std::string::npos )
