@@ -19,6 +19,10 @@ main( int argc, char ** argv ) {
       for( const auto & entry : std::filesystem::directory_iterator( argv[ i ] ) ) {
          std::fprintf( stderr, "%s\n", entry.path().c_str() ); // unbuffered: shown before a stop
          std::ifstream file( entry.path(), std::ios::binary );
+         if( !file ) {
+            std::fprintf( stderr, "cannot read %s\n", entry.path().c_str() );
+            return 1;
+         }
          const std::string text( ( std::istreambuf_iterator< char >( file ) ), std::istreambuf_iterator< char >() );
          LLVMFuzzerTestOneInput( reinterpret_cast< const std::uint8_t * >( text.data() ), text.size() );
          ++inputs;
