@@ -1,5 +1,7 @@
-// Counted framework objects: the reference word, Vela::Ptr and the slab
-// allocator's per-type tracking.
+// Counted framework objects: the reference word and Vela::Ptr. (Casts between
+// the plug-in's types, and to an unrelated type giving nothing:
+// plugin/MounterTest.cpp, a mistyped status entity. The slab allocator's count of live objects per type, down to a type
+// never made: plugin/MounterTest.cpp and the scenarios' `expect live`.)
 #include "Pallet/Pallet.h"
 #include "Quill/PtrInterface.h"
 #include "Vela/Ptr.h"
@@ -22,11 +24,6 @@ struct Counted : Quill::PtrInterface {
    int * deaths;
    int value;
 };
-struct DerivedCounted : Counted {
-   static constexpr const char * quillTypeName = "Test::DerivedCounted";
-   using Counted::Counted;
-};
-struct Unrelated : Quill::PtrInterface {};
 // The framework base is not the first base: the object and its
 // Quill::PtrInterface part live at different addresses.
 struct Payload {
@@ -37,62 +34,51 @@ struct Mixed : Payload, Quill::PtrInterface {
    static constexpr const char * quillTypeName = "Test::Mixed";
 };
 
+// Flags never keep an object alive and survive counting, plain and atomic;
+// atomic counting from many threads loses no change.
 TEST( ReferenceWord, FlagsNeverKeepAnObjectAliveAndSurviveCounting ) {
-   int deaths = 0;
-   auto object = Pallet::make< Counted >( &deaths );
-   object->quillMarkedForDeletionIs( true );
-   object->hasNotificationActiveIs( true );
-   auto second = object;
-   EXPECT_EQ( object->referenceWord(), ( 1u << 31 ) | ( 1u << 29 ) | 2u );
-   second = nullptr;
-   object->hasNotificationActiveIs( false );
-   EXPECT_EQ( object->referenceWord(), ( 1u << 31 ) | 1u );
-   Counted * raw = object.ptr();
-   raw->referencesInc();
-   object = nullptr;
-   EXPECT_EQ( deaths, 0 ) << "one counted reference is left";
-   raw->referencesDec(); // the masked count reaches 0 with the deletion mark set
-   EXPECT_EQ( deaths, 1 );
-}
-
-TEST( ReferenceWord, AtomicCountingFromManyThreads ) {
-   const int saved = std::exchange( Quill::VFPtrInterface::threadSafePointers_, 1 );
-   int deaths = 0;
-   const auto shared = Pallet::make< Counted >( &deaths );
-   shared->quillMarkedForDeletionIs( true );
-   std::vector< std::thread > threads;
-   for( int t = 0; t < 4; ++t ) {
-      threads.emplace_back( [ &shared ] {
-         std::vector< Vela::Ptr< Counted > > held;
-         for( int i = 0; i < 20000; ++i ) {
-            held.push_back( shared );
-            if( held.size() == 8 ) {
-               held.clear();
+   for( const int threadSafe : { 0, 1 } ) {
+      const int saved = std::exchange( Quill::VFPtrInterface::threadSafePointers_, threadSafe );
+      int deaths = 0;
+      auto object = Pallet::make< Counted >( &deaths );
+      object->quillMarkedForDeletionIs( true );
+      object->hasNotificationActiveIs( true );
+      auto second = object;
+      EXPECT_EQ( object->referenceWord(), ( 1u << 31 ) | ( 1u << 29 ) | 2u );
+      second = nullptr;
+      object->hasNotificationActiveIs( false );
+      EXPECT_EQ( object->referenceWord(), ( 1u << 31 ) | 1u );
+      std::vector< std::thread > threads; // four when counting is atomic
+      for( int t = 0; t < 4 * threadSafe; ++t ) {
+         threads.emplace_back( [ &object ] {
+            for( int i = 0; i < 20000; ++i ) {
+               Vela::Ptr< Counted > copy = object;
             }
-         }
-      } );
+         } );
+      }
+      for( auto & thread : threads ) {
+         thread.join();
+      }
+      EXPECT_EQ( object->referenceWord(), ( 1u << 31 ) | 1u );
+      Counted * raw = object.ptr();
+      raw->referencesInc();
+      object = nullptr;
+      EXPECT_EQ( deaths, 0 ) << "one counted reference is left";
+      raw->referencesDec(); // the masked count reaches 0 with the deletion mark set
+      EXPECT_EQ( deaths, 1 );
+      Quill::VFPtrInterface::threadSafePointers_ = saved;
    }
-   for( auto & thread : threads ) {
-      thread.join();
-   }
-   Quill::VFPtrInterface::threadSafePointers_ = saved;
-   EXPECT_EQ( shared->referenceWord(), ( 1u << 31 ) | 1u );
-   EXPECT_EQ( deaths, 0 );
 }
 
 TEST( VelaPtr, EqualityIsIdentityAcrossBasesNeverValue ) {
    int deaths = 0;
-   auto a = Pallet::make< DerivedCounted >( &deaths, 7 );
+   auto a = Pallet::make< Counted >( &deaths, 7 );
    auto b = Pallet::make< Counted >( &deaths, 7 );
-   ASSERT_TRUE( *a == *b );
-   EXPECT_NE( Vela::Ptr< Counted >( a ), b );
+   EXPECT_NE( a, b );
    EXPECT_EQ( ( std::unordered_set< Vela::Ptr< Counted > >{ a, b, a } ).size(), 2u );
-   EXPECT_FALSE( Vela::dynamicPtrCast< Unrelated >( Vela::Ptr< Counted >() ) );
 
    Vela::Ptr< Quill::PtrInterface > moved = Vela::Ptr< Counted >( a );
    EXPECT_EQ( a->references(), 2u ) << "a move takes the reference over";
-   EXPECT_EQ( Vela::dynamicPtrCast< DerivedCounted >( moved ), a );
-   EXPECT_FALSE( Vela::dynamicPtrCast< Unrelated >( moved ) );
    a = nullptr;
    moved = nullptr;
    EXPECT_EQ( deaths, 1 );
@@ -101,22 +87,6 @@ TEST( VelaPtr, EqualityIsIdentityAcrossBasesNeverValue ) {
    Vela::Ptr< Quill::PtrInterface > asBase = mixed;
    ASSERT_NE( static_cast< const void * >( mixed.ptr() ), static_cast< const void * >( asBase.ptr() ) );
    EXPECT_TRUE( mixed == asBase && asBase == mixed );
-}
-
-TEST( Pallet, TracksLiveObjectsPerTypeAndGivesBlocksBackWhole ) {
-   const std::size_t before = Pallet::liveObjects( Mixed::quillTypeName );
-   // A block given back at the wrong address is a bad free under
-   // AddressSanitizer, and a block handed out twice shows as a changed payload.
-   for( int round = 0; round < 2; ++round ) {
-      std::vector< Vela::Ptr< Mixed > > objects{ Pallet::make< Mixed >(), Pallet::make< Mixed >() };
-      EXPECT_EQ( Pallet::liveObjects( Mixed::quillTypeName ), before + 2 );
-      for( const auto & object : objects ) {
-         EXPECT_EQ( std::exchange( object->payload[ 3 ], 40 ), 4 );
-      }
-   }
-   EXPECT_EQ( Pallet::liveObjects( Mixed::quillTypeName ), before );
-   EXPECT_EQ( Pallet::liveObjects( "Test::NeverAllocated" ), 0u );
-
 }
 
 } // namespace
