@@ -1,7 +1,7 @@
 // The type registry and the state database's directories. (The generic
-// attribute interface, entities made by type name and mounting are tested on
-// the plug-in's own types: plugin/MounterTest.cpp, scenarios/mounter_start.scn.)
-#include "Agent/CfmHwConfig.h"
+// attribute interface, entities made by type name, mounting and a module's
+// types listed by index are tested on the plug-in's own types:
+// plugin/MounterTest.cpp, plugin/GenericAccessTest.cpp, scenarios/mounter_start.scn.)
 #include "Pallet/Pallet.h"
 #include "Quill/Entity.h"
 #include "Quill/Exceptions.h"
@@ -20,16 +20,18 @@ TEST( TypeRegistry, ModulesListTheirTypesAndRegisteringAgainReplacesThem ) {
    oldDropped.name = "Test::Dropped";
    static Quill::Module first( "TestReloaded", { &oldKept, &oldDropped } ), second( "TestReloaded", { &newKept } );
    Quill::quillModuleIs( first );
-   EXPECT_EQ( Quill::typeNamed( "Test::Dropped" ), &oldDropped );
-   EXPECT_EQ( Quill::moduleNamed( "TestReloaded" )->type( 1 ), &oldDropped );
    EXPECT_EQ( oldDropped.module, &first );
    Quill::quillModuleIs( second );
    EXPECT_EQ( Quill::typeNamed( "Test::Kept" ), &newKept );
    EXPECT_EQ( Quill::typeNamed( "Test::Dropped" ), nullptr );
    EXPECT_EQ( Quill::moduleNamed( "TestReloaded" )->type( 1 ), nullptr );
+   // A name the module gave up is another module's to take, and stays so
+   // when the first module registers again.
+   static Quill::Module other( "TestOther", { &oldDropped } );
+   Quill::quillModuleIs( other );
+   Quill::quillModuleIs( second );
+   EXPECT_EQ( Quill::typeNamed( "Test::Dropped" ), &oldDropped );
 }
-
-const std::string cfmType = CfmSw::CfmHwConfig::quillTypeName;
 
 // Records the directory's child notifications.
 struct ChildLog {
@@ -47,13 +49,13 @@ TEST( StateDatabase, DirectoryPublishesChildrenAddedAndRemoved ) {
    dir->publisher().subscriberAdd( &log.subscriber );
    auto first = dir->createEntity( "a", Quill::Dir::quillTypeName );
    EXPECT_EQ( first->parent(), dir.ptr() );
-   dir->createEntity( "a", cfmType ); // replaces the child of that name
+   dir->createEntity( "a", Quill::Dir::quillTypeName ); // replaces the child of that name
    dir->entityDel( "a" );
    dir->entityDel( "a" ); // nothing there: nothing published
    EXPECT_FALSE( first->parent() );
    // Re-adopting a child through the directory's own slot, and removing one
    // by the directory's own key.
-   dir->createEntity( "b", cfmType );
+   dir->createEntity( "b", Quill::Dir::quillTypeName );
    dir->entityIs( dir->entities().at( "b" ) );
    ASSERT_TRUE( dir->entityPtr( "b" ) );
    EXPECT_EQ( dir->entityPtr( "b" )->parent(), dir.ptr() );
