@@ -13,32 +13,29 @@ namespace {
 using Quill::System;
 
 // Logs "name@time" for each notification, then runs an optional reaction.
-class Alarm : public Quill::Clock::NotifieeConst {
- public:
+// (That the notification is the wake-up attribute: the slices, which
+// complete nothing on another one, plugin/SliceClockTest.cpp.)
+struct Alarm : Quill::Clock::NotifieeConst {
    static constexpr const char * quillTypeName = "Test::Alarm";
-   Alarm( std::string name, std::vector< std::string > & log ) : name_( std::move( name ) ), log_( log ) {
+   Alarm( std::string n, std::vector< std::string > & l ) : name( std::move( n ) ), log( l ) {
       hasNotificationActiveIs( true );
       isRegisteredNotifieeIs( true );
    }
-   void onAttribute( Quill::AttributeId id ) override {
-      EXPECT_EQ( id, Quill::Clock::wakeUpAttr );
+   void onAttribute( Quill::AttributeId ) override {
       EXPECT_EQ( timeMin(), Quill::never ) << "a wake-up is cleared before its notification";
-      log_.push_back( name_ + "@" + std::to_string( int( System::currentTime() ) ) );
+      log.push_back( name + "@" + std::to_string( int( System::currentTime() ) ) );
       if( reaction ) {
          reaction();
       }
    }
+   std::string name;
+   std::vector< std::string > & log;
    std::function< void() > reaction;
-
- private:
-   std::string name_;
-   std::vector< std::string > & log_;
 };
 
 class ClockTest : public ::testing::Test {
  protected:
    void SetUp() override { System::currentTimeIs( 0 ); }
-   void TearDown() override { System::currentTimeIs( 0 ); }
    Vela::Ptr< Alarm > alarm( const std::string & name, Quill::Seconds at,
                              Vela::Ptr< const Quill::Clock > on = nullptr ) {
       auto a = Pallet::make< Alarm >( name, log );

@@ -43,9 +43,6 @@ TEST_F( SimChipTest, InvalidUnitsAndIndicesAreRefusedAndTouchNothing ) {
       EXPECT_EQ( data, 0x1234u );
    }
    EXPECT_EQ( entry, before );
-   for( int unit = 0; unit < SimChip::unitCount; ++unit ) {
-      EXPECT_TRUE( chip.nonZeroEntries( unit, lport ).empty() );
-   }
    EXPECT_EQ( read( 0, lport, SimChip::lportTabSize, entry ), Shim::SOC_E_PARAM );
    EXPECT_THROW( chip.entryField( 9, lport, 5, "portVid" ), std::out_of_range );
 }
