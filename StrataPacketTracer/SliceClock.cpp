@@ -21,8 +21,9 @@ StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & cloc
          return;
       }
       if( clock ) {
+         // (The notifiee has carried the slice's deletion mark since it was
+         // made, so a slice marked for deletion completes nothing here.)
          clock_->notifierIs( clock );
-         clock_->quillDoZombieReactors( quillMarkedForDeletion() );
          return;
       }
       Vela::Ptr< QuillClock > detached = std::move( clock_ ); // moving leaves it null
