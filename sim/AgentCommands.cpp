@@ -121,6 +121,26 @@ expectToggleReads( Session & s, Args & args ) {
                    "toggle-reads " + name + " " + std::to_string( count ), std::to_string( reads ) );
 }
 
+// The file the last question named and its fallback, as `show toggles` and
+// `expect toggle-asked` put them: "FILE on|off", or "never asked".
+std::string
+lastQuestionText( const std::string & name ) {
+   const std::optional< Flagpole::Question > asked = Flagpole::lastQuestion( name );
+   return asked ? asked->file + ( asked->fallback ? " on" : " off" ) : "never asked";
+}
+
+void
+expectToggleAsked( Session & s, Args & args ) {
+   const std::string name = args.next( "toggle name" );
+   const std::string file = args.next( "file" );
+   const bool fallback = parseOnOff( args.nextToken( "fallback" ), "toggle-asked " + name + " fallback" );
+   args.end();
+   requireKnownToggle( name );
+   const std::string wanted = file + ( fallback ? " on" : " off" );
+   const std::string asked = lastQuestionText( name );
+   s.checks.check( args.line().where, asked == wanted, "toggle-asked " + name + " " + wanted, asked );
+}
+
 // expect trace "TEXT" | no-trace "TEXT" | trace-count "TEXT" N. Only a line
 // found among the kept ones decides a check for sure: once older lines were
 // dropped, a line looked for in vain may have been among them.
@@ -217,9 +237,9 @@ showToggles( Session &, Args & args ) {
       states.emplace( name, false );
    }
    Report report( "toggles" );
-   Table & table = report.table( "toggles", { "toggle", "state", "reads" } );
+   Table & table = report.table( "toggles", { "toggle", "state", "reads", "last asked (file, fallback)" } );
    for( const auto & [ name, on ] : states ) {
-      table.row( { name, on ? "on" : "off", Cell::number( Flagpole::toggleReads( name ) ) } );
+      table.row( { name, on ? "on" : "off", Cell::number( Flagpole::toggleReads( name ) ), lastQuestionText( name ) } );
    }
    return report;
 }
@@ -303,6 +323,11 @@ addAgentCommands( CommandTable & table ) {
    table.expectation( "toggle-reads",
                       { "toggle-reads NAME N", "The plug-in asked for toggle NAME N times." },
                       expectToggleReads );
+   table.expectation( "toggle-asked",
+                      { "toggle-asked NAME FILE on|off",
+                        "The plug-in's last question for toggle NAME named FILE, with on or off as "
+                        "the answer should the file be unreadable." },
+                      expectToggleAsked );
    table.expectation( "trace",
                       { "trace [handle H] [level LEVELS] \"TEXT\"",
                         "A trace line captured since clear, of that handle and those levels when "
@@ -323,7 +348,8 @@ addAgentCommands( CommandTable & table ) {
                           "time." },
                showAgent );
    table.show( "toggles",
-               { "toggles", "Each feature toggle's answer and how often the plug-in asked." },
+               { "toggles", "Each feature toggle's answer, how often the plug-in asked and how it "
+                            "asked last." },
                showToggles );
    table.show( "trace",
                { "trace [handle H] [level LEVELS] [text \"T\"]",

@@ -182,13 +182,10 @@ lagCommand( Session & s, Args & args ) {
 void
 toggleCommand( Session &, Args & args ) {
    const std::string name = args.next( "toggle name" );
-   const Token & state = args.nextToken( "on or off" );
-   if( !state.is( "on" ) && !state.is( "off" ) ) {
-      throw ScenarioError( "toggle " + name + ": '" + state.text + "' is not on or off" );
-   }
+   const bool on = parseOnOff( args.nextToken( "on or off" ), "toggle " + name );
    args.end();
    requireKnownToggle( name );
-   Flagpole::toggleStateIs( name, state.is( "on" ) );
+   Flagpole::toggleStateIs( name, on );
 }
 
 } // namespace

@@ -116,6 +116,14 @@ parseBool( std::string_view text, const std::string & what ) {
 }
 
 bool
+parseOnOff( const Token & token, const std::string & what ) {
+   if( !token.is( "on" ) && !token.is( "off" ) ) {
+      throw ScenarioError( what + ": " + quote( token.text ) + " is not on or off" );
+   }
+   return token.is( "on" );
+}
+
+bool
 looksLikePort( std::string_view text ) noexcept {
    const std::vector< std::string_view > parts = split( text, '/' );
    if( parts.size() != 3 ) {

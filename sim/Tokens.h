@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Agent/PacketTracerTypes.h"
+#include "Lexer.h"
 #include "Agent/StrataTypes.h"
 #include "Quill/Types.h"
 #include "Quill/Value.h"
@@ -26,6 +27,8 @@ std::int64_t parseSigned( std::string_view text, const std::string & what );
 double parseSeconds( std::string_view text, const std::string & what );
 // "true" or "false".
 bool parseBool( std::string_view text, const std::string & what );
+// The keyword on or off (unquoted, as every keyword).
+bool parseOnOff( const Token & token, const std::string & what );
 
 // MOD/UNIT/PORT: module id and unit 16 bits each, port number 0 to 0x3ff.
 StrataTypes::StrataPort parsePort( std::string_view text, const std::string & what );

@@ -17,17 +17,13 @@ class CfmWalkTest : public PluginTest::PluginFixture {
       unitInfoIs( 0, 0x21 );
       interfaceIs( "Ethernet3", port( 1, 0, 3 ) );
       interfaceIs( "Ethernet4", port( 1, 0, 4 ) );
-      configIs( "Ethernet3", 10 );
-      configIs( "Ethernet4", 10 );
+      cfmKeyIs( "Ethernet3", 10 );
+      cfmKeyIs( "Ethernet4", 10 );
    }
    void TearDown() override {
       chip().accessHookIs( nullptr );
       slice_ = nullptr;
       PluginFixture::TearDown();
-   }
-   void configIs( const std::string & intf, U16 vlan ) {
-      const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
-      cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
    }
    // At the walk's first chip access (the profile write for Ethernet3),
    // `change` happens; later accesses change nothing.
@@ -65,7 +61,7 @@ TEST_F( CfmWalkTest, KeyRemovedDuringTheWalkIsTakenDownNotSetUp ) {
 // build catches a touch of the freed object).
 TEST_F( CfmWalkTest, ConfigurationReplacedDuringTheWalkIsSetUpWithTheNewOne ) {
    const std::size_t configsBefore = Pallet::liveObjects( CfmSw::CfmForwardingConfig::quillTypeName );
-   atFirstAccess( [ this ] { configIs( "Ethernet4", 10 ); } );
+   atFirstAccess( [ this ] { cfmKeyIs( "Ethernet4", 10 ); } );
    slice_ = makeSlice( 1 );
    EXPECT_TRUE( claimed( 3 ) && claimed( 4 ) );
    EXPECT_EQ( Pallet::liveObjects( CfmSw::CfmForwardingConfig::quillTypeName ), configsBefore );

@@ -169,6 +169,11 @@ class PluginFixture : public ::testing::Test {
       scsd_->strataIntfToPortCache.set( Lumo::IntfId( name ), sp );
       scsd_->strataPortToIntf.set( sp, Lumo::IntfId( name ) );
    }
+   // CFM configures a VLAN on an interface or port-channel.
+   void cfmKeyIs( const std::string & intf, U16 vlan ) {
+      const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
+      cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
+   }
    // The packet tracer posts a request: the attributes, then the version.
    void requestIs( const std::string & intf, bool enable, bool cpu = false ) {
       request_->intfIdIs( Lumo::IntfId( intf ) );
