@@ -3,17 +3,17 @@
 // Every test starts from the same world:
 // - a state database holding the four mounted entities at their mount paths:
 //   the CFM configuration, the packet tracer's request, the status directory
-//   with the status entity "Strata-<context>" in it, and the source-trunk-map
-//   request directory "StrataPacketTracer-<context>";
+//   with the status entity "Strata-agent" in it, and the source-trunk-map
+//   request directory "StrataPacketTracer-agent";
 // - the shared Strata state (scsd), shared by the host as "strataCommon" and
 //   not mounted; it starts empty (no module, no interface);
 // - a host context for mounters with the entity manager, the context name
-//   and the shared "strataCommon";
+//   "agent" and the shared "strataCommon";
 // - the simulated chip reset to all zero, virtual time at 0;
 // - every trace level of both plug-in handles on, every line captured;
 // - both CFM feature toggles on. The plug-in reads each toggle once per
-//   process and keeps the answer, so the whole program runs with CFM on; a
-//   test that needs CFM off runs in a process of its own (a death test);
+//   process and keeps the answer, so the whole program runs with CFM on (CFM
+//   off is shown by scenarios, each a process of its own);
 // - the activity lock held by the test thread, as the host holds it around
 //   every callback.
 //
@@ -91,7 +91,12 @@ class PluginFixture : public ::testing::Test {
       request_ = entityAt< StrataPacketTracer::LPortTableWriteRequestConfig >( requestConfigPath );
       statusDir_ = entityAt< Quill::Dir >( statusDirPath );
       scsd_ = Pallet::make< Strata::StrataCommonSmData >( "strataCommon" );
-      contextNameIs( "agent" );
+      requestDir_ = entityAt< StrataCentral::PortTabWriteRequestDir >(
+         "hardware/strata/globalStatus/stratalag/tableMgrDir/sourceTrunkMap/StrataPacketTracer-agent" );
+      status_ = entityAt< StrataPacketTracer::LPortTableWriteRequestStatus >( std::string( statusDirPath ) +
+                                                                               "/Strata-agent" );
+      hostContext_ = Pallet::make< StrataLib::HostContext >( em_, "agent" );
+      hostContext_->sharedEntityIs( "strataCommon", scsd_ );
       ASSERT_TRUE( cfm_ && request_ && statusDir_ && status_ && requestDir_ );
       Quill::activityLock().lock();
    }
@@ -129,21 +134,6 @@ class PluginFixture : public ::testing::Test {
       Quill::traceLevelsIs( "StrataPacketTracerSliceMounter", 0 );
       Quill::traceLevelsIs( "ApiStrata", 0 );
       Quill::System::currentTimeIs( 0 );
-   }
-
-   // (Re)makes the host context, the request directory and the status
-   // entity under a context name; the old ones go.
-   void contextNameIs( const std::string & name ) {
-      if( requestDir_ ) {
-         em_->entityDel( requestDir_->fullPath() );
-         statusDir_->entityDel( status_->name() );
-      }
-      requestDir_ = entityAt< StrataCentral::PortTabWriteRequestDir >(
-         "hardware/strata/globalStatus/stratalag/tableMgrDir/sourceTrunkMap/StrataPacketTracer-" + name );
-      status_ = entityAt< StrataPacketTracer::LPortTableWriteRequestStatus >( std::string( statusDirPath ) +
-                                                                               "/Strata-" + name );
-      hostContext_ = Pallet::make< StrataLib::HostContext >( em_, name );
-      hostContext_->sharedEntityIs( "strataCommon", scsd_ );
    }
 
    template< typename T >
