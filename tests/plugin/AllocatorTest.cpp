@@ -1,6 +1,7 @@
 // The slice's source-trunk claims at their edges: the bitmaps' re-creation
-// rules, the allocators' trace lines, the profile counter and the null index.
-// (Claims at work are followed step by step by the model runs.)
+// rules, the profile counter and the null index. (Claims at work are followed
+// step by step by the model runs, the allocators' trace lines by
+// scenarios/sim_objects.scn.)
 #include "PluginFixture.h"
 
 namespace PluginTest {
@@ -31,32 +32,6 @@ TEST_F( AllocatorTest, BitmapIsKeptForTheSameValuesAndReplacedForOthers ) {
    EXPECT_FALSE( slice->isAllocatedSrcTrunkCfmIdx( 5 ) );
    EXPECT_EQ( slice->allocatedLportCfmIdx(), 0u );
    slice->freeSrcTrunkCfmIdx( 5 );
-}
-
-// Each allocator says what it did, in its own words; an index one past the
-// end of the bitmap is never recorded.
-TEST_F( AllocatorTest, EachAllocatorSaysWhatItDid ) {
-   auto slice = makeSlice();
-   tracesClear();
-   slice->allocateSrcTrunkIdx( 159 );
-   slice->isAllocatedSrcTrunkIdx( 159 );
-   slice->freeSrcTrunkIdx( 4 );
-   slice->allocateSrcTrunkCfmIdx( 3 );
-   slice->isAllocatedSrcTrunkCfmIdx( 3 );
-   slice->allocatedLportCfmIdx();
-   slice->freeSrcTrunkCfmIdx( 3 );
-   std::vector< std::string > texts;
-   for( const Quill::TraceRecord & r : traces_ ) {
-      texts.push_back( r.text );
-   }
-   EXPECT_EQ( texts, ( std::vector< std::string >{
-                        "allocateSrcTrunkIdx allocated srcTrunkIdx: 159", "isAllocatedSrcTrunkIdx 159 is set: true",
-                        "freeSrcTrunkIdx free srcTrunkIdx: 4", "allocateSrcTrunkCfmIdx allocated srcTrunkCfmIdx: 3",
-                        "isAllocatedSrcTrunkCfmIdx", "allocatedLportCfmIdx num references for lport: 1",
-                        "freeSrcTrunkCfmIdx free srcTrunkCfmIdx: 3" } ) );
-   EXPECT_EQ( slice->allocateSrcTrunkCfmIdx( 160 ), 160u );
-   EXPECT_FALSE( slice->isAllocatedSrcTrunkCfmIdx( 160 ) );
-   EXPECT_EQ( slice->allocatedLportCfmIdx(), 0u );
 }
 
 TEST_F( AllocatorTest, ProfileCounterWrapsAtEightBits ) {

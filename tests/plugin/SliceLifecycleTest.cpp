@@ -1,8 +1,9 @@
-// The slice's lifecycle: subscriptions and their switching, null inputs and
-// failed construction. (Its initial values are read in GenericAccessTest; a
-// request pending when a slice starts, and its claims at work, are followed
-// step by step by the model runs; destruction is checked after every test by
-// the fixture, and by the model runs' restarts.)
+// The slice's lifecycle: subscriptions and their switching, null inputs, the
+// not-initialised state and failed construction. (Its initial values are read
+// in GenericAccessTest; a request pending when a slice starts, and its claims
+// at work, are followed step by step by the model runs; CFM at work by
+// scenarios/cfm_*.scn and the examples; destruction is checked after every
+// test by the fixture, and by the model runs' restarts.)
 #include "PluginFixture.h"
 
 namespace PluginTest {
@@ -95,6 +96,29 @@ TEST_F( SliceLifecycleTest, EachHandlerNamesTheOneInputItLacks ) {
       }
       EXPECT_EQ( errors, c.errors );
    }
+}
+
+// Not initialised, a slice programs nothing for CFM, and catches up at its
+// next initialisation.
+TEST_F( SliceLifecycleTest, ANotInitialisedSliceDoesNothingUntilItsNextInitialisation ) {
+   unitInfoIs( 0, 0x21 );
+   interfaceIs( "Ethernet3", port( 1, 0, 3 ) );
+   auto slice = makeSlice();
+   slice->initializedIs( false );
+   slice->lPortRsvdProfileIdxIs( 9 );
+   chip().callCountsClear();
+   tracesClear();
+   EXPECT_EQ( slice->programLPortTableCfm( true, port( 1, 0, 3 ) ), 9u );
+   EXPECT_EQ( traceCount( "programLPortTableCfm not initialized" ), 1u );
+   slice->programSourceTrunkMapCfm( true, 1, port( 1, 0, 3 ) );
+   cfmKeyIs( "Ethernet3", 10 );
+   EXPECT_EQ( traces_.size(), 1u );
+   EXPECT_EQ( chip().callCountAll(), 0u );
+   EXPECT_TRUE( requestDir_->requests().empty() );
+   EXPECT_FALSE( slice->isAllocatedSrcTrunkCfmIdx( 3 ) );
+   slice->handleInitialized();
+   EXPECT_TRUE( slice->isAllocatedSrcTrunkCfmIdx( 3 ) );
+   EXPECT_EQ( chip().entryField( 0, chip().LPORT_TABm(), 1, "cfmOnly" ), 1u ) << "the CFM profile is written";
 }
 
 // A slice made by hand, or by a root for its module.
