@@ -176,29 +176,26 @@ TEST_F( GenericAccessTest, TheRootIteratesFromTheFirstMemberOrFromAKey ) {
 // root: a root kept for a moved request directory would post to the old one.
 TEST_F( GenericAccessTest, TheMounterKeepsItsRootOnlyForTheVerySameFiveInputs ) {
    auto mounter = makeMounter();
-   const Strata::SliceInputs same = inputs();
-   Strata::SliceInputs others{ Pallet::make< StrataCentral::PortTabWriteRequestDir >( "otherDir" ),
-                               Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "otherConfig" ),
-                               Pallet::make< StrataPacketTracer::LPortTableWriteRequestStatus >( "otherStatus" ),
-                               Pallet::make< Strata::StrataCommonSmData >( "otherScsd" ),
-                               Pallet::make< CfmSw::CfmHwConfig >( "otherCfm" ) };
+   const auto inputValues = inputs().values();
+   const Quill::ValueList same( inputValues.begin(), inputValues.end() );
+   const auto others = Strata::SliceInputs{ Pallet::make< StrataCentral::PortTabWriteRequestDir >( "otherDir" ),
+                                            Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "otherConfig" ),
+                                            Pallet::make< StrataPacketTracer::LPortTableWriteRequestStatus >( "otherStatus" ),
+                                            Pallet::make< Strata::StrataCommonSmData >( "otherScsd" ),
+                                            Pallet::make< CfmSw::CfmHwConfig >( "otherCfm" ) }
+                          .values();
+   auto rootFor = [ & ]( const Quill::ValueList & args ) {
+      return done( mounter, Mounter::strataPacketTracerSliceRootSmId, AttrOp::write, args ).asPtr< Root >();
+   };
    for( std::size_t changed = 0; changed < Strata::SliceInputs::count; ++changed ) {
-      Strata::SliceInputs changedOne = same;
-      switch( changed ) {
-       case 0: changedOne.sourceTrunkMapRequestDir = others.sourceTrunkMapRequestDir; break;
-       case 1: changedOne.lPortTableWriteRequestConfig = others.lPortTableWriteRequestConfig; break;
-       case 2: changedOne.lPortTableWriteRequestStatus = others.lPortTableWriteRequestStatus; break;
-       case 3: changedOne.scsd = others.scsd; break;
-       case 4: changedOne.cfmHwConfig = others.cfmHwConfig; break;
-      }
-      const Vela::Ptr< Root > first = mounter->strataPacketTracerSliceRootSmIs( same );
-      EXPECT_EQ( mounter->strataPacketTracerSliceRootSmIs( same ), first ) << "the same inputs";
-      const Vela::Ptr< Root > second = mounter->strataPacketTracerSliceRootSmIs( changedOne );
+      Quill::ValueList changedOne = same;
+      changedOne[ changed ] = others[ changed ];
+      const Vela::Ptr< Root > first = rootFor( same );
+      EXPECT_EQ( rootFor( same ), first ) << "the same inputs";
+      const Vela::Ptr< Root > second = rootFor( changedOne );
       EXPECT_NE( second, first ) << "input " << changed << " changed";
-      EXPECT_EQ( second->inputs(), changedOne );
+      EXPECT_TRUE( second->inputs().values()[ changed ].equals( others[ changed ] ) ) << "input " << changed;
    }
-   mounter = nullptr;
-   others = {};
 }
 
 } // namespace
