@@ -4,6 +4,7 @@
 
 #include "Quill/Exceptions.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -49,14 +50,10 @@ TEST( LportTableFields, PrintsAndParsesBackAndRefusesEveryOtherText ) {
       EXPECT_THROW( LportTableFields::strepToValue( text ), Quill::ParseException ) << text;
       EXPECT_THROW( fieldsType().fromStrep( text ), Quill::ParseException ) << text;
    }
-   try { // the error names where the text went wrong, and how
-      LportTableFields::strepToValue( with( good, "'vfpEnable': true", "'vfpEnable': True" ) );
-   } catch( const Quill::ParseException & e ) {
-      EXPECT_EQ( std::string( e.what() ).rfind( "parse error at offset 51: expected true or false for 'vfpEnable', "
-                                                "found \"True, ", 0 ),
-                 0u )
-         << e.what();
-   }
+   // The error names where the text went wrong, and how.
+   EXPECT_THAT( [ & ] { LportTableFields::strepToValue( with( good, "'vfpEnable': true", "'vfpEnable': True" ) ); },
+                ::testing::ThrowsMessage< Quill::ParseException >( ::testing::StartsWith(
+                   "parse error at offset 51: expected true or false for 'vfpEnable', found \"True, " ) ) );
 }
 
 // Each member on its own: set through the generic interface, it makes the

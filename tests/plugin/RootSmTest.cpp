@@ -4,6 +4,8 @@
 // examples/modules.scn and scenarios/sim_objects.scn.)
 #include "PluginFixture.h"
 
+#include <gmock/gmock.h>
+
 namespace PluginTest {
 namespace {
 
@@ -78,26 +80,21 @@ TEST_F( RootSmTest, ReinstantiatingWithAnotherInputFailsNamingItAndKeepsTheSlice
    auto root = makeRoot();
    Vela::Ptr< Slice > slice = root->strataPacketTracerSliceSm( mod( 2 ) );
    auto otherConfig = Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "other" );
-   try {
-      generic( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
-               { requestDir_, otherConfig, status_, scsd_, boxedMod( 2 ), cfm_ } );
-      ADD_FAILURE() << "another configuration entity was accepted";
-   } catch( const Quill::MutatorReinstantiatingException & e ) {
-      EXPECT_EQ( e.attributeId(), 131 );
-      EXPECT_EQ( e.typeName(), "Strata::StrataPacketTracerSliceSm" );
-      const std::string text = e.what();
-      EXPECT_NE( text.find( Quill::Value( request_ ).toString() ), std::string::npos ) << text;
-      EXPECT_NE( text.find( Quill::Value( otherConfig ).toString() ), std::string::npos ) << text;
-   }
+   using Reinstantiating = Quill::MutatorReinstantiatingException;
+   using namespace ::testing;
+   EXPECT_THAT( [ & ] { generic( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
+                                 { requestDir_, otherConfig, status_, scsd_, boxedMod( 2 ), cfm_ } ); },
+                Throws< Reinstantiating >( AllOf(
+                   Property( &Reinstantiating::attributeId, 131 ),
+                   Property( &Reinstantiating::typeName, "Strata::StrataPacketTracerSliceSm" ),
+                   Property( &Reinstantiating::what, AllOf( HasSubstr( Quill::Value( request_ ).toString() ),
+                                                            HasSubstr( Quill::Value( otherConfig ).toString() ) ) ) ) ) );
    EXPECT_EQ( root->strataPacketTracerSliceSm( mod( 2 ) ), slice );
    EXPECT_EQ( slice->inputs().lPortTableWriteRequestConfig, request_ );
    EXPECT_EQ( otherConfig->publisher().subscribers(), 0u );
-   try { // the CFM configuration is compared last, as attribute 135
-      root->strataPacketTracerSliceSmIs( { requestDir_, request_, status_, scsd_, nullptr }, mod( 2 ) );
-      ADD_FAILURE() << "another CFM configuration was accepted";
-   } catch( const Quill::MutatorReinstantiatingException & e ) {
-      EXPECT_EQ( e.attributeId(), 135 );
-   }
+   // The CFM configuration is compared last, as attribute 135.
+   EXPECT_THAT( [ & ] { root->strataPacketTracerSliceSmIs( { requestDir_, request_, status_, scsd_, nullptr }, mod( 2 ) ); },
+                Throws< Reinstantiating >( Property( &Reinstantiating::attributeId, 135 ) ) );
    EXPECT_EQ( done( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
                     { requestDir_, request_, status_, scsd_, 2, cfm_ } )
                  .asPtr< Slice >(),
