@@ -21,15 +21,16 @@ class PacketTracerTest : public PluginFixture {
 TEST_F( PacketTracerTest, PortsOutOfRangeAreRefusedModuleFirstBeforeAnyPostOrClaim ) {
    auto slice = makeSlice();
    slice->allocateSrcTrunkIdx( 7 );
-   auto refusal = [ & ]( bool setup, const StrataTypes::StrataPort & sp ) {
-      return rangeError( [ & ] { slice->programSourceTrunkMap( setup, sp ); } );
+   auto post = [ & ]( bool setup, const StrataTypes::StrataPort & sp ) {
+      return [ &slice, setup, sp ] { slice->programSourceTrunkMap( setup, sp ); };
    };
-   const std::string badModId =
-      "StrataCentral::ModId::value < StrataCentral::ModId::min or > StrataCentral::ModId::null not allowed";
-   EXPECT_EQ( refusal( true, port( 65, 0, 0x400 ) ), badModId );
-   EXPECT_EQ( refusal( true, port( 65, 3, 8 ) ), badModId ) << "even on a unit without module information";
-   EXPECT_EQ( refusal( false, port( 65, 0, 7 ) ), badModId );
-   EXPECT_EQ( refusal( true, port( 1, 0, 0x400 ) ), "U10::value < 0 or > 0x03ff not allowed" );
+   const auto badModId = ::testing::ThrowsMessage< Quill::RangeException >(
+      "StrataCentral::ModId::value < StrataCentral::ModId::min or > StrataCentral::ModId::null not allowed" );
+   EXPECT_THAT( post( true, port( 65, 0, 0x400 ) ), badModId );
+   EXPECT_THAT( post( true, port( 65, 3, 8 ) ), badModId ) << "even on a unit without module information";
+   EXPECT_THAT( post( false, port( 65, 0, 7 ) ), badModId );
+   EXPECT_THAT( post( true, port( 1, 0, 0x400 ) ),
+                ::testing::ThrowsMessage< Quill::RangeException >( "U10::value < 0 or > 0x03ff not allowed" ) );
    EXPECT_TRUE( requestDir_->requests().empty() );
    EXPECT_TRUE( slice->isAllocatedSrcTrunkIdx( 7 ) );
    EXPECT_FALSE( slice->isAllocatedSrcTrunkIdx( 8 ) );

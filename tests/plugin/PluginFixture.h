@@ -39,6 +39,7 @@
 #include "StrataPacketTracerSliceRootSm.h"
 #include "StrataPacketTracerSliceSm.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -210,16 +211,6 @@ class PluginFixture : public ::testing::Test {
       Quill::Value value;
       EXPECT_EQ( generic( object, id, op, args, &value ), Quill::AttrAnswer::done ) << "attribute " << id;
       return value;
-   }
-
-   // The text of the range error `action` raises, or "accepted".
-   static std::string rangeError( const std::function< void() > & action ) {
-      try {
-         action();
-      } catch( const Quill::RangeException & e ) {
-         return e.what();
-      }
-      return "accepted";
    }
 
    // The captured trace lines of one function, and how many lines (of any

@@ -4,8 +4,6 @@
 // examples/modules.scn and scenarios/sim_objects.scn.)
 #include "PluginFixture.h"
 
-#include <gmock/gmock.h>
-
 namespace PluginTest {
 namespace {
 
