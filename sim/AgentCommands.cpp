@@ -121,8 +121,8 @@ expectToggleReads( Session & s, Args & args ) {
                    "toggle-reads " + name + " " + std::to_string( count ), std::to_string( reads ) );
 }
 
-// The file the last question named and its fallback, as `show toggles` and
-// `expect toggle-asked` put them: "FILE on|off", or "never asked".
+// The file the last question named and its fallback, as `expect
+// toggle-asked` spells them: "FILE on|off", or "never asked".
 std::string
 lastQuestionText( const std::string & name ) {
    const std::optional< Flagpole::Question > asked = Flagpole::lastQuestion( name );
@@ -237,9 +237,13 @@ showToggles( Session &, Args & args ) {
       states.emplace( name, false );
    }
    Report report( "toggles" );
-   Table & table = report.table( "toggles", { "toggle", "state", "reads", "last asked (file, fallback)" } );
+   // How the plug-in asked last: the file it named and the answer it falls
+   // back on should the file be unreadable ("-" while it never asked).
+   Table & table = report.table( "toggles", { "toggle", "state", "reads", "file", "fallback" } );
    for( const auto & [ name, on ] : states ) {
-      table.row( { name, on ? "on" : "off", Cell::number( Flagpole::toggleReads( name ) ), lastQuestionText( name ) } );
+      const std::optional< Flagpole::Question > asked = Flagpole::lastQuestion( name );
+      table.row( { name, on ? "on" : "off", Cell::number( Flagpole::toggleReads( name ) ), asked ? asked->file : "-",
+                   asked ? ( asked->fallback ? "on" : "off" ) : "-" } );
    }
    return report;
 }

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "Agent/PacketTracerTypes.h"
-#include "Lexer.h"
 #include "Agent/StrataTypes.h"
+#include "Lexer.h"
 #include "Quill/Types.h"
 #include "Quill/Value.h"
 
