@@ -43,7 +43,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
