@@ -105,9 +105,8 @@ Difference::line() const {
 Audit::Audit( const WorldView & world, std::optional< U16 > unit ) : unit_( unit ) {
    const ClientIntent intent( world );
    pending_ = intent.pending();
-   if( !intent.served() ) {
-      return;
-   }
+   pending_.insert( pending_.end(), world.notes.begin(), world.notes.end() );
+   // Served or not: what the chip holds is held to account either way.
    sourceTrunkMapIs( world, intent );
    lportTabIs( *world.chip, intent );
    cpuPktProfileIs( *world.chip, intent );
@@ -127,9 +126,13 @@ Audit::lines() const {
 void
 Audit::sourceTrunkMapIs( const WorldView & world, const ClientIntent & intent ) {
    if( !world.sourceTrunkMap ) {
-      pending_.push_back( "the agent has no source-trunk-map request directory for the plug-in: no "
-                          "SOURCE_TRUNK_MAP entry can be written" );
       return;
+   }
+   // Why no entry can be written now, if none can.
+   std::string noneWritten = intent.served() ? "" : "nothing serves the clients now";
+   if( intent.served() && !world.sourceTrunkMapWritable ) {
+      noneWritten = "the agent has no source-trunk-map request directory for the plug-in";
+      pending_.push_back( noneWritten + ": no SOURCE_TRUNK_MAP entry can be written" );
    }
    const SourceTrunkMapView & table = *world.sourceTrunkMap;
    // An entry with a request on its way is in transition: not audited.
@@ -154,14 +157,33 @@ Audit::sourceTrunkMapIs( const WorldView & world, const ClientIntent & intent ) 
       }
    }
    for( const auto & [ port, wanted ] : entries ) {
+      // A unit the chip does not have holds no entry: such a port can only
+      // be a reason, given where a client's wish cannot be carried out.
       if( !audits( port.unit ) || inFlight.count( { port.modId, port.port } ) ) {
          continue;
       }
-      const U32 held = table.holds( port.unit, port.modId, port.port );
+      const bool onChip = world.chip->soc_unit_valid( port.unit );
+      const U32 held = onChip ? table.holds( port.unit, port.modId, port.port ) : 0;
+      if( held == cfmProfileIdx ) {
+         cfmPointedAt_[ port.unit ] = portText( port );
+      }
       if( held == wanted->profile || ( wanted->tracerPending && held == tracerProfileIdx ) ) {
          continue;
       }
       const auto [ client, note ] = sourceTrunkMapBlame( *wanted, held );
+      std::string cannot = wanted->unservable;
+      if( cannot.empty() && wanted == &noWish && world.scsd ) {
+         cannot = whyNotServed( world, port );
+      }
+      if( !cannot.empty() || !noneWritten.empty() ) {
+         const std::string who = client == Client::none ? "no client" : clientName( client );
+         const std::string entry = onChip ? "holds profile " + std::to_string( held ) + ", should hold " +
+                                               std::to_string( wanted->profile ) + "; "
+                                          : "";
+         pending_.push_back( "port " + portText( port ) + " for " + who + ": " + entry +
+                             ( cannot.empty() ? noneWritten : "it cannot be carried out: " + cannot ) );
+         continue;
+      }
       differences_.push_back( Difference{ port.unit, "SOURCE_TRUNK_MAP", portText( port ), std::to_string( held ),
                                           std::to_string( wanted->profile ), client, note } );
    }
@@ -190,7 +212,14 @@ Audit::lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent ) {
                                                 differ->second, Client::packetTracer, "" } );
          }
       }
-      const std::optional< bool > inUse = intent.cfmProfileWanted( unit );
+      // A port that points at the CFM profile needs it, whatever CFM wants.
+      const auto pointedAt = cfmPointedAt_.find( unit );
+      std::optional< bool > inUse = intent.cfmProfileWanted( unit );
+      std::string note = inUse && !*inUse ? "no port on the unit is covered" : "";
+      if( pointedAt != cfmPointedAt_.end() && !inUse.value_or( false ) ) {
+         inUse = true;
+         note = "port " + pointedAt->second + " points at it";
+      }
       if( !inUse || ( !*inUse && chip.entryIsZero( unit, chip.LPORT_TABm(), int( cfmProfileIdx ) ) ) ) {
          continue;
       }
@@ -203,7 +232,7 @@ Audit::lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent ) {
          differences_.push_back( Difference{ unit, "LPORT_TAB", std::to_string( cfmProfileIdx ),
                                              held ? *held : differ->first,
                                              held ? *cfmEntryName( wanted, cfmProfile, zero ) : differ->second,
-                                             Client::cfm, *inUse ? "" : "no port on the unit is covered" } );
+                                             Client::cfm, note } );
       }
    }
 }

@@ -7,13 +7,30 @@
 // Audited: the SOURCE_TRUNK_MAP entry of every port a client wants something
 // of or that the agent has written; on each chip unit, the tracer's LPORT_TAB
 // entry (its copied settings) where a completed request says what it should
-// hold, the CFM LPORT_TAB entry (all of it) while CFM is switched on, and the
-// tracer's CPU_PKT_PROFILE_2 bit where a completed request asked for it.
+// hold, the CFM LPORT_TAB entry (all of it) while CFM is switched on and
+// served, and the tracer's CPU_PKT_PROFILE_2 bit where a completed request
+// asked for it.
+//
+// A difference is what the chip holds against what should be there now: the
+// agent has done the work, or should have, and the chip is wrong for a client.
+// Pending is work the agent has not done and is not expected to have done yet:
+// a request not yet completed, a SOURCE_TRUNK_MAP request posted but not yet
+// carried out, an entry the agent cannot program (with why: a unit the chip
+// does not have, a module id or port number out of range, a unit without
+// module information, a key on an interface without a chip port), and every
+// entry while nothing serves the clients. What the chip already holds is
+// never pending: a port that points at a profile needs that profile, so the
+// CFM entry of a unit where a port points at it is held to the CFM profile,
+// and a completed request's entry and CPU bit stay held, whatever the agent
+// could program now. Toggles set otherwise since the plug-in read them are
+// listed with the pending work: they take effect at the next start of the
+// agent's process.
 #pragma once
 
 #include "ClientIntent.h"
 #include "WorldView.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +71,8 @@ class Audit {
    void cpuPktProfileIs( const Shim::SimChip & chip, const ClientIntent & intent );
 
    std::optional< U16 > unit_;
+   // Per unit, a port whose SOURCE_TRUNK_MAP entry holds the CFM profile.
+   std::map< U16, std::string > cfmPointedAt_;
    std::vector< Difference > differences_;
    std::vector< std::string > pending_;
 };

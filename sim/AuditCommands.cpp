@@ -70,14 +70,10 @@ expectAudit( Session & s, Args & args ) {
    args.end();
    const HostWorld world( s.host );
    const Audit audit( world.view() );
-   std::string got = countText( audit.differences().size(), "difference", "differences" );
-   for( const std::string & line : audit.lines() ) {
-      got += "\n    " + line;
-   }
    s.checks.check( args.line().where, audit.differences().size() == wanted,
                    "audit " + ( wanted == 0 ? std::string( "clean" )
                                             : countText( wanted, "difference", "differences" ) ),
-                   got );
+                   countText( audit.differences().size(), "difference", "differences" ), audit.lines() );
 }
 
 } // namespace

@@ -33,19 +33,6 @@ whyNotProgrammable( const Shim::SimChip & chip, const StrataTypes::StrataPort & 
    return std::nullopt;
 }
 
-// Why the agent cannot program the port's SOURCE_TRUNK_MAP entry; empty when
-// it can.
-std::string
-whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port ) {
-   if( const std::optional< std::string > why = whyNotProgrammable( *world.chip, port ) ) {
-      return *why;
-   }
-   if( !world.scsd->strataModId.contains( port.unit ) ) {
-      return "unit " + std::to_string( port.unit ) + " has no module information in strataModId";
-   }
-   return {};
-}
-
 // The port's PORT_TAB settings as the tracer's profile carries them: a flag
 // is on where the port's field is not 0, a value is copied as far as the
 // profile's field holds it.
@@ -72,6 +59,17 @@ noSettings() {
 }
 
 } // namespace
+
+std::string
+whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port ) {
+   if( const std::optional< std::string > why = whyNotProgrammable( *world.chip, port ) ) {
+      return *why;
+   }
+   if( !world.scsd->strataModId.contains( port.unit ) ) {
+      return "unit " + std::to_string( port.unit ) + " has no module information in strataModId";
+   }
+   return {};
+}
 
 const char *
 clientName( Client client ) noexcept {
@@ -104,17 +102,18 @@ ClientIntent::tracerSettings() {
 ClientIntent::ClientIntent( const WorldView & world ) {
    if( !world.agentRunning ) {
       pending_.push_back( "the agent is not running: nothing the clients ask is carried out" );
-      return;
-   }
-   if( !world.scsd ) {
+   } else if( !world.scsd ) {
       pending_.push_back( "the agent gives the plug-in no shared Strata state: no port can be programmed" );
-      return;
-   }
-   if( world.scsd->strataModIdToUnit.empty() ) {
+   } else if( world.scsd->strataModIdToUnit.empty() ) {
       pending_.push_back( "no chip module is listed in strataModIdToUnit: nothing serves the clients" );
+   } else {
+      served_ = true;
+   }
+   // Without the shared state no request names a port; otherwise what the
+   // clients want is worked out served or not, for what the chip already holds.
+   if( !world.scsd ) {
       return;
    }
-   served_ = true;
    cfmIs( world );
    // After CFM's: where both want a port, the tracer's wins.
    tracerIs( world );
@@ -155,15 +154,7 @@ ClientIntent::cfmIs( const WorldView & world ) {
          if( !seen.insert( intf.name() ).second ) {
             continue;
          }
-         if( Lumo::PortChannelIntfId::isPortChannelIntfId( intf ) ) {
-            if( const StrataTypes::StrataPortList * members = scsd.strataLagToPort.find( intf ) ) {
-               for( const StrataTypes::StrataPort & member : *members ) {
-                  cfmCovers( world, member );
-               }
-            }
-         } else if( const StrataTypes::StrataPort * port = scsd.strataIntfToPortCache.find( intf ) ) {
-            cfmCovers( world, *port );
-         }
+         cfmKeyCovers( world, intf );
       }
    }
    for( const auto & membership : scsd.strataPortToLag ) {
@@ -171,6 +162,24 @@ ClientIntent::cfmIs( const WorldView & world ) {
       if( own && !own->empty() ) {
          cfmCovers( world, membership.first );
       }
+   }
+}
+
+void
+ClientIntent::cfmKeyCovers( const WorldView & world, const Lumo::IntfId & intf ) {
+   const Strata::StrataCommonSmData & scsd = *world.scsd;
+   if( Lumo::PortChannelIntfId::isPortChannelIntfId( intf ) ) {
+      // A port-channel without members has nothing to cover yet.
+      if( const StrataTypes::StrataPortList * members = scsd.strataLagToPort.find( intf ) ) {
+         for( const StrataTypes::StrataPort & member : *members ) {
+            cfmCovers( world, member );
+         }
+      }
+   } else if( const StrataTypes::StrataPort * port = scsd.strataIntfToPortCache.find( intf ) ) {
+      cfmCovers( world, *port );
+   } else {
+      pending_.push_back( "CFM key on " + intf.name() + ": it cannot be carried out: " + intf.name() +
+                          " has no chip port in strataIntfToPortCache" );
    }
 }
 
@@ -205,9 +214,12 @@ ClientIntent::tracerIs( const WorldView & world ) {
       cannot = whyNotServed( world, *found );
    }
 
+   // Each completion moves the status's version on by one: a request whose
+   // version the status has not reached is not answered yet, even where an
+   // earlier request with the same id was.
    const StrataPacketTracer::LPortTableWriteRequestStatus * status = world.status;
    const bool completed = status && status->state() == PacketTracer::State::stateHandled &&
-                          status->requestId() == request->requestId();
+                          status->requestId() == request->requestId() && status->version() >= request->version();
    if( !completed ) {
       std::ostringstream line;
       line << "packet tracer request " << request->requestId() << " ("
@@ -232,8 +244,11 @@ ClientIntent::tracerIs( const WorldView & world ) {
       intent.client = Client::packetTracer;
       intent.unservable = cannot;
    }
-   // What the agent cannot program it cannot have left in the chip either.
-   if( !cannot.empty() ) {
+   // What the agent could not program when it carried the request out it
+   // cannot have left in the chip either; what it could, it did, and the chip
+   // keeps it when the port's unit loses its module information or nothing
+   // serves the clients any more.
+   if( whyNotProgrammable( *world.chip, port ) ) {
       return;
    }
    tracerEntries_[ port.unit ] = request->enable() ? settingsOf( *world.chip, port ) : noSettings();

@@ -7,8 +7,9 @@
 // The packet tracer. Its request entity holds one request (once its version
 // has moved): an interface, apply or withdraw, and whether the CPU
 // packet-profile bit goes with it. The request is completed when the status
-// reports state 4 with the request's id; until then it is pending, which is
-// not a fault. A completed
+// reports state 4 with the request's id and has caught up with the request's
+// version; while the request's version is ahead of the status's it is
+// pending, whatever the ids say, which is not a fault. A completed
 //  - apply wants the interface's port on the tracer's profile, the tracer's
 //    LPORT_TAB entry on the port's unit holding the port's PORT_TAB settings
 //    (the fifteen flags on where the port's field is not 0, portVid and
@@ -17,6 +18,10 @@
 //  - withdraw wants the port where it would be without the tracer, every
 //    setting of the tracer's entry on the port's unit 0 and, with the CPU bit
 //    asked for, bit 2 clear.
+// What a completed request left in the chip stays there whatever happens to
+// the agent since (its unit losing module information, its module going, the
+// agent stopping): the entry and the bit are held for any port on a unit of
+// the chip that the agent could program when it carried the request out.
 // Only the current request is in the state database: a port that an earlier
 // request applied and no withdrawal took back is named by no request, so it
 // should be where it would be without the tracer. While the request is
@@ -25,17 +30,20 @@
 // against it. A request the agent cannot carry out (see below) is pending for
 // ever, and says why.
 //
-// CFM, while both its feature toggles are on, covers the port of every plain
-// interface with a forwarding configuration, every member of a port-channel
-// with one, and every port-channel member that has an interface of its own. A
-// covered port wants the CFM profile, unless the packet tracer wants it: the
-// tracer's wins. On a chip unit where CFM covers a port it can program, the
-// CFM LPORT_TAB entry holds exactly the CFM profile; on any other unit it is
-// all zero.
+// CFM, while both its feature toggles are on as the running plug-in read them,
+// covers the port of every plain interface with a forwarding configuration,
+// every member of a port-channel with one, and every port-channel member that
+// has an interface of its own. A covered port wants the CFM profile, unless
+// the packet tracer wants it: the tracer's wins. On a chip unit where CFM
+// covers a port it can program, the CFM LPORT_TAB entry holds exactly the CFM
+// profile; on any other unit it is all zero. A key on a plain interface
+// without a chip port covers nothing: it cannot be carried out, and says why.
 //
 // Every other port wants no profile (0). Where the agent does not run, gives
 // the plug-in no shared state, or the shared state lists no chip module (so
-// no slice serves the clients), nothing can be carried out: all is pending.
+// no slice serves the clients), no new work can be carried out: it is all
+// pending, but what the chip already holds is still held to account (see
+// Audit.h).
 //
 // What the agent can program: a port on a unit of the chip, with a module id
 // a request key can hold (at most 64) and a port number below the 160 ports
@@ -72,6 +80,10 @@ const char * clientName( Client client ) noexcept;
 // Chip fields by the names the simulated chip gives them.
 using FieldValues = std::map< std::string, U32 >;
 
+// Why the agent cannot program the port's SOURCE_TRUNK_MAP entry now (see
+// above); empty when it can. `world.scsd` and `world.chip` must not be null.
+std::string whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port );
+
 // What one port's SOURCE_TRUNK_MAP entry should hold.
 struct PortIntent {
    U32 profile = noProfileIdx;   // once every request is carried out
@@ -87,7 +99,7 @@ class ClientIntent {
    // The intent in `world` as it is now. `world.chip` must not be null.
    explicit ClientIntent( const WorldView & world );
 
-   // False when nothing can be carried out now; pending() says why.
+   // False when no new work can be carried out now; pending() says why.
    bool served() const noexcept { return served_; }
    // Work the clients asked for that is not yet done, one line each.
    const std::vector< std::string > & pending() const noexcept { return pending_; }
@@ -98,7 +110,7 @@ class ClientIntent {
    // where the clients want nothing of it.
    const FieldValues * tracerEntry( U16 unit ) const;
    // Whether the CFM entry on `unit` should hold the CFM profile (else be
-   // zero), or nothing while CFM is switched off.
+   // zero), or nothing while CFM is switched off or nothing serves it.
    std::optional< bool > cfmProfileWanted( U16 unit ) const;
    // Whether the tracer's bit of `unit`'s CPU_PKT_PROFILE_2 should be set, or
    // nothing where no completed request asks.
@@ -111,6 +123,7 @@ class ClientIntent {
 
  private:
    void cfmIs( const WorldView & world );
+   void cfmKeyCovers( const WorldView & world, const Lumo::IntfId & intf );
    void cfmCovers( const WorldView & world, const StrataTypes::StrataPort & port );
    void tracerIs( const WorldView & world );
 

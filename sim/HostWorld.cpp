@@ -22,19 +22,25 @@ HostWorld::HostWorld( Host & host ) {
    view_.cfmSwitchedOn = true;
    for( const char * toggle : cfmToggles ) {
       const auto found = toggles.find( toggle );
-      view_.cfmSwitchedOn = view_.cfmSwitchedOn && found != toggles.end() && found->second;
+      const bool setting = found != toggles.end() && found->second;
+      const std::optional< Flagpole::Question > asked = Flagpole::lastQuestion( toggle );
+      if( asked && asked->answer != setting ) {
+         view_.notes.push_back( std::string( "toggle " ) + toggle + " is " + ( setting ? "on" : "off" ) +
+                                " now, but the plug-in read " + ( asked->answer ? "on" : "off" ) +
+                                ": the change takes effect when the agent's process starts again" );
+      }
+      view_.cfmSwitchedOn = view_.cfmSwitchedOn && ( asked ? asked->answer : setting );
    }
    view_.chip = &Shim::simChip();
    // The table manager carries every request out as it is posted: none is
-   // ever on its way.
-   if( host.tableManager().watched() ) {
-      for( U16 unit = 0; unit < Shim::SimChip::unitCount; ++unit ) {
-         for( const auto & [ key, written ] : host.tableManager().chipTable( unit ) ) {
-            sourceTrunkMap_.units[ unit ][ key ] = written.profile;
-         }
+   // ever on its way. Its table is hardware state: it outlives the agent.
+   for( U16 unit = 0; unit < Shim::SimChip::unitCount; ++unit ) {
+      for( const auto & [ key, written ] : host.tableManager().chipTable( unit ) ) {
+         sourceTrunkMap_.units[ unit ][ key ] = written.profile;
       }
-      view_.sourceTrunkMap = &sourceTrunkMap_;
    }
+   view_.sourceTrunkMap = &sourceTrunkMap_;
+   view_.sourceTrunkMapWritable = host.tableManager().watched() != nullptr;
 }
 
 } // namespace Sim

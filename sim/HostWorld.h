@@ -1,9 +1,10 @@
 // The host's world as the audit sees it: the host's entities as the agent
 // gives them to the plug-in (a withheld input is not there), the CFM toggles
-// as the toggle library answers now, the chip and the table manager's
-// SOURCE_TRUNK_MAP; never the plug-in's objects. (The plug-in reads each
-// toggle once per process: a toggle turned on after that shows as CFM's
-// differences until the process starts again.)
+// as the toggle library answered the plug-in, the chip and the table
+// manager's SOURCE_TRUNK_MAP; never the plug-in's objects. The plug-in reads
+// each toggle once per process and keeps the answer: a toggle set otherwise
+// after that is a note for the next start of the process, not CFM's intent
+// now. A toggle never asked is asked at first use, and answered as it is set.
 #pragma once
 
 #include "Host.h"

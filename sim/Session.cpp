@@ -6,7 +6,7 @@ namespace Sim {
 
 bool
 Checks::check( const Location & where, bool holds, const std::string & expected,
-               const std::string & got ) {
+               const std::string & got, const std::vector< std::string > & details ) {
    if( holds ) {
       ++passed_;
       return true;
@@ -15,6 +15,9 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
    out_ << style_.paint( where.text() + ": expected " + printable( expected ) + ", got " + printable( got ),
                          Tone::bad )
         << "\n";
+   for( const std::string & detail : details ) {
+      out_ << style_.paint( "    " + printable( detail ), Tone::bad ) << "\n";
+   }
    return false;
 }
 

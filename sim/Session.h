@@ -12,6 +12,7 @@
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Sim {
 
@@ -21,9 +22,10 @@ class Checks {
  public:
    Checks( std::ostream & out, Style style ) : out_( out ), style_( style ) {}
 
-   // Records one check and returns whether it held.
+   // Records one check and returns whether it held. A failed check's
+   // `details` follow its line, one per line, indented.
    bool check( const Location & where, bool holds, const std::string & expected,
-               const std::string & got );
+               const std::string & got, const std::vector< std::string > & details = {} );
    // A framework error thrown during a command: "FILE:LINE: COMMAND raised:
    // WHAT" on `err`; it counts as a failed check.
    void raised( const Location & where, const std::string & command, const std::string & what,

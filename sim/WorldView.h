@@ -14,6 +14,7 @@
 #include "Shim/SimChip.h"
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -47,14 +48,21 @@ struct WorldView {
    const StrataPacketTracer::LPortTableWriteRequestConfig * request = nullptr;
    const StrataPacketTracer::LPortTableWriteRequestStatus * status = nullptr;
    const CfmSw::CfmHwConfig * cfmConfig = nullptr;
-   // Whether both CFM feature toggles are on.
+   // Whether the running plug-in serves CFM: both feature toggles on as the
+   // plug-in read them (it keeps each answer for the life of its process).
    bool cfmSwitchedOn = false;
    // Whether the agent runs the plug-in at all.
    bool agentRunning = false;
-   // The hardware. The chip is required; a null table means the agent has no
-   // source-trunk-map request directory for the plug-in.
+   // The hardware. The chip is required; a null table means the audit cannot
+   // see SOURCE_TRUNK_MAP.
    const Shim::SimChip * chip = nullptr;
    const SourceTrunkMapView * sourceTrunkMap = nullptr;
+   // Whether the plug-in has a source-trunk-map request directory to post to.
+   bool sourceTrunkMapWritable = true;
+   // What the audit shows without counting it: toggles set otherwise since
+   // the plug-in read them, which take effect only when its process starts
+   // again.
+   std::vector< std::string > notes;
 };
 
 } // namespace Sim

@@ -12,6 +12,8 @@
 #    # expect-stdout: TEXT   standard output must contain TEXT literally
 #                            (repeatable; failed checks and the final
 #                            "N passed, N failed" are printed there)
+#    # expect-line-end: TEXT a line of standard output ends with TEXT: what
+#                            follows TEXT on its line is checked too (repeatable)
 # The simulator runs as `SIM --quiet FILE` with standard input from /dev/null.
 # On a mismatch the simulator's output is printed and the script fails.
 set -u
@@ -26,6 +28,7 @@ scenario=$2
 expect_exit=0
 stderr_texts=()
 stdout_texts=()
+stdout_lines=()
 while IFS= read -r line || [ -n "$line" ]; do
    trimmed="${line#"${line%%[![:space:]]*}"}"
    [ -z "$trimmed" ] && continue
@@ -44,6 +47,11 @@ while IFS= read -r line || [ -n "$line" ]; do
          value="${body#expect-stderr:}"
          value="${value#"${value%%[![:space:]]*}"}"
          stderr_texts+=("$value")
+         ;;
+      expect-line-end:*)
+         value="${body#expect-line-end:}"
+         value="${value#"${value%%[![:space:]]*}"}"
+         stdout_lines+=("$value")
          ;;
       expect-stdout:*)
          value="${body#expect-stdout:}"
@@ -79,6 +87,12 @@ done
 for text in "${stdout_texts[@]+"${stdout_texts[@]}"}"; do
    if ! grep -qF -- "$text" "$out"; then
       problems+=("standard output lacks: $text")
+   fi
+done
+for text in "${stdout_lines[@]+"${stdout_lines[@]}"}"; do
+   if ! awk -v t="$text" 'length($0) >= length(t) && substr($0, length($0) - length(t) + 1) == t { found = 1 }
+                          END { exit !found }' "$out"; then
+      problems+=("standard output has no line ending with: $text")
    fi
 done
 

@@ -23,9 +23,10 @@ getToggleState( const std::string & name, const std::string & file, bool fallbac
    Toggles & t = toggles();
    std::lock_guard lock( t.mutex );
    ++t.reads[ name ];
-   t.questions[ name ] = Question{ file, fallback };
    auto found = t.states.find( name );
-   return found != t.states.end() && found->second ? 1 : 0;
+   const bool on = found != t.states.end() && found->second;
+   t.questions[ name ] = Question{ file, fallback, on };
+   return on ? 1 : 0;
 }
 
 void

@@ -21,10 +21,13 @@ int getToggleState( const std::string & name, const std::string & file, bool fal
 // Host side.
 void toggleStateIs( const std::string & name, bool on );
 std::size_t toggleReads( const std::string & name );
-// The file and the fallback the last question about `name` gave, if any.
+// The last question about `name`, if any: the file and the fallback it gave,
+// and what the library answered. A plug-in that keeps its answer acts on
+// `answer`, whatever the toggle is set to since.
 struct Question {
    std::string file;
    bool fallback = false;
+   bool answer = false;
 };
 std::optional< Question > lastQuestion( const std::string & name );
 std::map< std::string, bool > toggleStates();

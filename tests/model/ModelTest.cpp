@@ -240,11 +240,9 @@ struct Divergence {
 };
 
 // The CFM profile entry of the one chip unit, cleared while CFM covers a port
-// there, or left while it covers none.
+// there. (One left behind while a port still points at it is that port's
+// difference alone.)
 const std::string cfmProfileLost = "unit 0 LPORT_TAB 1: holds zero, should hold the CFM profile (CFM)";
-const std::string cfmProfileLeft =
-   "unit 0 LPORT_TAB 1: holds the CFM profile, should hold zero (CFM: no port on the unit is covered)";
-
 const Divergence divergences[] = {
    // A module that appears while the packet tracer holds a port: the new
    // slice starts with no claims, and its walk over the CFM keys points the
@@ -277,7 +275,7 @@ const Divergence divergences[] = {
    // While no module is listed there is no slice, and changes go unseen; the
    // next slice sets up the keys present but never takes down what went.
    { "ChangesWhileNoSliceExistsAreLost",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)", cfmProfileLeft },
+     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)"},
      "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; module 1 remove; cfm remove Ethernet1 vlan 10; "
      "module 1 unit 0" },
    // With two slices every request is answered twice, so request and status
@@ -299,14 +297,6 @@ const Divergence divergences[] = {
    { "PortsSharingANumberShareTheirClaims",
      { "unit 0 SOURCE_TRUNK_MAP 2/0/3: holds 0, should hold 1 (CFM)" },
      "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet2 port 2/0/3; tracer apply Ethernet1 id r:6; cfm add Ethernet2 vlan 10" },
-   // A port numbered beyond the claims' 160 indices cannot be kept for either
-   // client, so both refuse it (an ERROR line, nothing programmed): CFM's
-   // configuration on it goes unserved. (The tracer's request is never
-   // answered: the audit lists it as pending, and why.)
-   { "PortsBeyondTheClaimsAreRefused",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/200: holds 0, should hold 1 (CFM: the agent cannot program it: "
-       "port number 200 is beyond the 160 ports the source-trunk claims hold)" },
-     "module 1 unit 0; intf Ethernet5 port 1/0/200; tracer apply Ethernet5 id r:7; clock advance 2; cfm add Ethernet5 vlan 10" },
    // The tracer asks for one port at a time, but an apply does not take back
    // the port an earlier apply steered: that port stays on the tracer's
    // profile, which now carries the new port's settings.
@@ -324,7 +314,7 @@ const Divergence divergences[] = {
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
      "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1 port 1/0/3" },
    { "PortOfARemovedInterfaceStaysSetUp",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)", cfmProfileLeft },
+     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)"},
      "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; intf Ethernet1 remove" },
    // A port-channel's key is expanded to its members when the key changes;
    // membership changes reach only ports with an interface of their own, so
@@ -334,7 +324,7 @@ const Divergence divergences[] = {
      { "unit 0 SOURCE_TRUNK_MAP 1/0/9: holds 0, should hold 1 (CFM)", cfmProfileLost },
      "cfm add Port-Channel1 vlan 10; module 1 unit 0; lag Port-Channel1 members 1/0/9" },
    { "BareMemberLeavingIsNotTakenDown",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/9: holds 1, should hold 0 (CFM: the port is not covered)", cfmProfileLeft },
+     { "unit 0 SOURCE_TRUNK_MAP 1/0/9: holds 1, should hold 0 (CFM: the port is not covered)"},
      "module 1 unit 0; lag Port-Channel1 members 1/0/9; cfm add Port-Channel1 vlan 10; lag Port-Channel1 remove" },
 };
 
