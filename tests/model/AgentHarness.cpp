@@ -10,6 +10,7 @@
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
 #include "Audit.h"
+#include "CfmToggles.h"
 #include "HostWorld.h"
 #include "Model.h"
 #include "Simulator.h"
@@ -41,6 +42,10 @@ class AgentHarness {
       run( "unit " + std::to_string( chipUnit ) + " modinfo " + std::to_string( chipUnitModInfo ) );
       run( "toggle StrataCfmOnTH3 on" );
       run( "toggle StrataCfmOnTH3Masquerade on" );
+      // The plug-in reads each toggle once per process: ask now, so that a
+      // run that switches one off before its first slice cannot change what
+      // every later run's plug-in serves.
+      Strata::cfmProgrammingEnabled();
       for( const Port & port : ports() ) {
          run( "chip port-tab " + std::to_string( port.unit ) + " " + std::to_string( port.port ) + " " +
               fieldsText( portTab( port.port ) ) );
@@ -202,7 +207,7 @@ AgentHarness::observe() {
 } // namespace
 
 std::optional< Failure >
-runSequence( const Sequence & sequence, bool checkIntent ) {
+runSequence( const Sequence & sequence, bool checkIntent, const Excuse & excused ) {
    std::size_t step = 0;
    try {
       AgentHarness harness;
@@ -217,7 +222,11 @@ runSequence( const Sequence & sequence, bool checkIntent ) {
             return Failure{ "mismatch", step, diffs };
          }
          if( checkIntent ) {
-            if( std::vector< std::string > differences = harness.audit(); !differences.empty() ) {
+            std::vector< std::string > differences = harness.audit();
+            if( excused ) {
+               std::erase_if( differences, excused );
+            }
+            if( !differences.empty() ) {
                return Failure{ "intent", step, differences };
             }
          }

@@ -132,6 +132,11 @@ parseAction( const std::string & line ) {
       a.seconds = std::stod( w[ 0 ] == "timeout" ? w[ 1 ] : w[ 2 ] );
    } else if( w[ 0 ] == "agent" && w[ 1 ] == "restart" ) {
       a.kind = ActionKind::restart;
+   } else if( w[ 0 ] == "unit" ) {
+      a.kind = ActionKind::unitModInfo;
+      a.enable = w[ 2 ] == "modinfo";
+   } else if( w[ 0 ] == "toggle" ) {
+      a.kind = ActionKind::toggle;
    } else {
       throw std::invalid_argument( "not a model action: '" + line + "'" );
    }
@@ -311,6 +316,8 @@ ReferenceModel::apply( const Action & action ) {
       slices_.clear();
       agentStart();
       break;
+    case ActionKind::unitModInfo: world_.unitModInfo = action.enable; break; // no slice hears it
+    case ActionKind::toggle: break; // the plug-in keeps the answers it read
    }
 }
 
@@ -357,7 +364,7 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
       return;
    }
    const Port port = cached->second;
-   if( !claimable( port ) ) {
+   if( !claimable( port ) || !world_.unitModInfo ) {
       return; // refused before any chip access, never answered
    }
 
@@ -440,7 +447,9 @@ ReferenceModel::programCfmPort( SliceModel & slice, bool setup, const Port & por
       world_.lportTab.erase( int( cfmProfileIdx ) );
    }
    claimIs( slice.cfmClaims, port.port, setup );
-   if( !slice.tracerClaims.count( port.port ) ) { // else the packet tracer holds the entry: CFM waits
+   // The packet tracer holding the entry, CFM waits; a unit without module
+   // information cannot be keyed, and the port's request is not posted.
+   if( !slice.tracerClaims.count( port.port ) && world_.unitModInfo ) {
       world_.sourceTrunkMap[ { port.modId, port.port } ] = setup ? cfmProfileIdx : 0;
    }
 }

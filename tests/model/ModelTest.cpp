@@ -16,6 +16,7 @@
 #include <set>
 #include <numeric>
 #include <random>
+#include <regex>
 #include <sstream>
 
 namespace ModelTest {
@@ -61,7 +62,7 @@ generateSequence( U64 seed, std::size_t steps ) {
       // restart least, modules first while there are none.
       const std::size_t modules = world.modules.size();
       const unsigned weights[] = { modules == 0 ? 30u : modules < 2 ? 8u : 3u, modules ? 3u : 0u, 9, 4, 8, 3, 11, 8,
-                                   18, 4, 17, 1 };
+                                   18, 4, 17, 1, 2, 2 };
       std::size_t draw = below( std::accumulate( std::begin( weights ), std::end( weights ), 0u ) );
       std::size_t kind = 0;
       while( draw >= weights[ kind ] ) {
@@ -111,6 +112,14 @@ generateSequence( U64 seed, std::size_t steps ) {
        case ActionKind::timeout: line = "timeout " + pick( timeouts ); break;
        case ActionKind::advance: line = "clock advance " + pick( clockSteps ); break;
        case ActionKind::restart: line = "agent restart"; break;
+       case ActionKind::unitModInfo:
+         line = "unit " + std::to_string( chipUnit ) +
+                ( world.unitModInfo ? std::string( " remove" ) : " modinfo " + std::to_string( chipUnitModInfo ) );
+         break;
+       case ActionKind::toggle:
+         line = std::string( "toggle StrataCfmOnTH3" ) + ( chance( 50 ) ? "Masquerade" : "" ) +
+                ( chance( 50 ) ? " off" : " on" );
+         break;
       }
       model.apply( parseAction( line ) );
       sequence.push_back( line );
@@ -157,12 +166,12 @@ shrink( const Sequence & failing, const std::function< std::optional< Failure >(
 // A failing run written up: the seed, what failed where, and the shortest
 // failing sequence found, one command of the simulator's language per line.
 std::string
-failureReport( U64 seed, const Sequence & sequence, const Failure & failure ) {
+failureReport( U64 seed, const Sequence & sequence, const Failure & failure, const Excuse & excused ) {
    const Sequence shortest = shrink( sequence, [ & ]( const Sequence & candidate ) -> std::optional< Failure > {
-      std::optional< Failure > f = runSequence( candidate, failure.kind == "intent" );
+      std::optional< Failure > f = runSequence( candidate, true, excused );
       return f && f->kind == failure.kind ? f : std::nullopt;
    } );
-   const Failure shown = runSequence( shortest, failure.kind == "intent" ).value_or( failure );
+   const Failure shown = runSequence( shortest, true, excused ).value_or( failure );
    std::ostringstream report;
    report << "seed " << seed << " (replay: STRATA_MODEL_SEED=" << seed << " STRATA_MODEL_STEPS=" << sequence.size()
           << " model_tests --gtest_filter='ModelRun.*'): " << failure.kind << " at step " << failure.step + 1 << " of "
@@ -185,25 +194,6 @@ std::optional< U64 >
 environmentNumber( const char * name ) {
    const char * text = std::getenv( name );
    return text && *text ? std::optional< U64 >( std::strtoull( text, nullptr, 0 ) ) : std::nullopt;
-}
-
-// Whatever the rules lead to, the plug-in must do exactly what the reference
-// model does at every step, and clean up after itself at every stop. Each
-// failing seed is reported with its shortest failing sequence.
-TEST( ModelRun, PluginFollowsTheRulesOnAnySequence ) {
-   std::vector< U64 > seeds{ 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144, 233, 377, 610, 987, 1597 };
-   if( std::optional< U64 > extra = environmentNumber( "STRATA_MODEL_SEED" ) ) {
-      seeds.push_back( *extra );
-   }
-   const std::size_t steps = environmentNumber( "STRATA_MODEL_STEPS" ).value_or( 2000 );
-   for( U64 seed : seeds ) {
-      // Printed first, so that even a run that stops the process can be replayed.
-      std::cout << "[ model    ] seed " << seed << ", " << steps << " steps" << std::endl;
-      const Sequence sequence = generateSequence( seed, steps );
-      if( const std::optional< Failure > failure = runSequence( sequence ) ) {
-         ADD_FAILURE() << failureReport( seed, sequence, *failure );
-      }
-   }
 }
 
 // A line number found in a field trace leads to one call site: over a long
@@ -304,6 +294,24 @@ const Divergence divergences[] = {
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 5, should hold 0 (packet tracer: no current request applies it)" },
      "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; tracer apply Ethernet1 id r:1; clock advance 2; "
      "tracer apply Ethernet3 id r:2" },
+   // The same with CFM covering the first port: the first port should be
+   // back on CFM's profile.
+   { "ApplyToAnotherPortKeepsACfmPortFromItsProfile",
+     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 5, should hold 1 (CFM: the packet tracer's current request does not "
+       "apply it)" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan 10; "
+     "tracer apply Ethernet1 id r:1; clock advance 2; tracer apply Ethernet3 id r:2" },
+   // While the unit has no module information no request can be keyed, but
+   // CFM's claims and profile still follow every set-up and take-down: the
+   // last take-down clears the profile under a port that still points at it,
+   // and a bare member that never got its request leaves the profile behind.
+   { "TakeDownWithoutModuleInformationClearsAProfileInUse",
+     { "unit 0 LPORT_TAB 1: holds zero, should hold the CFM profile (CFM: port 1/0/3 points at it)" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; unit 0 remove; cfm remove Ethernet1 vlan 10" },
+   { "BareMemberWithoutModuleInformationLeavesTheProfile",
+     { "unit 0 LPORT_TAB 1: holds the CFM profile, should hold zero (CFM: no port on the unit is covered)" },
+     "unit 0 remove; module 1 unit 0; lag Port-Channel1 members 1/0/9; cfm add Port-Channel1 vlan 10; "
+     "lag Port-Channel1 remove" },
    // Interfaces are not watched: a key whose interface gets its port later,
    // or a LAG member whose interface comes after it joined, is never set up;
    // a port whose interface goes stays set up.
@@ -351,6 +359,53 @@ const Mended mended[] = {
      "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; intf Ethernet3 port 1/0/4; "
      "cfm add Ethernet3 vlan 10; lag Port-Channel1 remove" },
 };
+
+// A difference of a kind some documented divergence gives: the same line
+// with its port left out. The random runs meet the divergences all the time,
+// on every port, so this is what they can hold the audit to: a difference of
+// any other kind (a wrong CPU bit, a tracer entry off its port's settings, a
+// profile held by the wrong client) is a new way for the rules or the audit
+// to go wrong, and fails the run.
+std::string
+differenceKind( const std::string & line ) {
+   static const std::regex port( "[0-9]+/[0-9]+/[0-9]+" );
+   return std::regex_replace( line, port, "PORT" );
+}
+
+bool
+ofADocumentedKind( const std::string & difference ) {
+   static const std::set< std::string > kinds = [] {
+      std::set< std::string > all;
+      for( const Divergence & d : divergences ) {
+         for( const std::string & line : d.differences ) {
+            all.insert( differenceKind( line ) );
+         }
+      }
+      return all;
+   }();
+   return kinds.count( differenceKind( difference ) ) != 0;
+}
+
+// Whatever the rules lead to, the plug-in must do exactly what the reference
+// model does at every step, and clean up after itself at every stop; and the
+// audit, after every step, finds no difference but of a kind a documented
+// divergence gives. Each failing seed is reported with its shortest failing
+// sequence.
+TEST( ModelRun, PluginFollowsTheRulesOnAnySequence ) {
+   std::vector< U64 > seeds{ 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144, 233, 377, 610, 987, 1597 };
+   if( std::optional< U64 > extra = environmentNumber( "STRATA_MODEL_SEED" ) ) {
+      seeds.push_back( *extra );
+   }
+   const std::size_t steps = environmentNumber( "STRATA_MODEL_STEPS" ).value_or( 2000 );
+   for( U64 seed : seeds ) {
+      // Printed first, so that even a run that stops the process can be replayed.
+      std::cout << "[ model    ] seed " << seed << ", " << steps << " steps" << std::endl;
+      const Sequence sequence = generateSequence( seed, steps );
+      if( const std::optional< Failure > failure = runSequence( sequence, true, ofADocumentedKind ) ) {
+         ADD_FAILURE() << failureReport( seed, sequence, *failure, ofADocumentedKind );
+      }
+   }
+}
 
 TEST( ModelMended, EachSequenceKeepsTheIntentThroughout ) {
    for( const Mended & m : mended ) {
