@@ -34,8 +34,15 @@ BM_AuditVersusProgramming( benchmark::State & state ) {
    world.start(); // the root, with no module listed yet: no slice
    buildConfig( world, auditedKeys );
    Sim::SourceTrunkMapView sourceTrunkMap;
-   const Sim::WorldView view{ world.scsd().ptr(), world.request().ptr(), world.status().ptr(), world.cfm().ptr(),
-                              true, true, &Shim::simChip(), &sourceTrunkMap };
+   Sim::WorldView view;
+   view.scsd = world.scsd().ptr();
+   view.request = world.request().ptr();
+   view.status = world.status().ptr();
+   view.cfmConfig = world.cfm().ptr();
+   view.cfmSwitchedOn = true;
+   view.agentRunning = true;
+   view.chip = &Shim::simChip();
+   view.sourceTrunkMap = &sourceTrunkMap;
    Samples program( std::size_t( state.max_iterations ) );
    Samples audit( std::size_t( state.max_iterations ) );
    TraceMode traceMode( false );

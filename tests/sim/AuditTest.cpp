@@ -37,10 +37,9 @@ struct AuditedWorld {
       request->enableIs( true );
       request->cpuPktProfileEnableIs( true );
       request->requestIdIs( { "t", 1 } );
-      request->versionIs( 1 );
       status->stateIs( PacketTracer::State::stateHandled );
       status->requestIdIs( { "t", 1 } );
-      status->versionIs( 1 );
+      versionsAre( 1, 1 );
       table.units[ 0 ] = { { { 1, 7 }, Sim::tracerProfileIdx }, { { 1, 8 }, Sim::cfmProfileIdx } };
    }
    ~AuditedWorld() { chip.reset(); }
@@ -49,11 +48,14 @@ struct AuditedWorld {
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "vfpEnable", vfpEnable );
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "portVid", portVid );
    }
+   void versionsAre( U32 ofRequest, U32 ofStatus ) {
+      request->versionIs( ofRequest );
+      status->versionIs( ofStatus );
+   }
    // The tracer's request withdrawn, carried out and completed.
    void withdrawn() {
       request->enableIs( false );
-      request->versionIs( 2 );
-      status->versionIs( 2 );
+      versionsAre( 2, 2 );
       table.units[ 0 ][ { 1, 7 } ] = 0;
    }
 
@@ -150,7 +152,7 @@ const AuditCase auditCases[] = {
    // (whatever the ids say), and a port off its profile while nothing serves.
    { "RequestAheadOfTheStatus",
      []( AuditedWorld & w ) {
-        w.request->versionIs( 2 );
+        w.versionsAre( 2, 1 );
         w.tracerEntryIs( 0, 0 );
      },
      {} },
