@@ -230,6 +230,7 @@ standardCommands() {
    addChipViews( table );
    addAgentCommands( table );
    addObjectCommands( table );
+   addClaimViews( table );
    addAuditCommands( table );
    return table;
 }

@@ -86,6 +86,7 @@ void addChipCommands( CommandTable & table );   // chip presets, table expectati
 void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
 void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
 void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
+void addClaimViews( CommandTable & table );     // the ports each client holds per slice
 void addAuditCommands( CommandTable & table );  // audit, its show and expectation
 
 } // namespace Sim
