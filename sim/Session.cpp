@@ -9,12 +9,13 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
                const std::string & got ) {
    if( holds ) {
       ++passed_;
+      listeners_.tell( [ & ]( RunListener & l ) { l.checked( where, true, "" ); } );
       return true;
    }
    ++failed_;
-   out_ << style_.paint( where.text() + ": expected " + printable( expected ) + ", got " + printable( got ),
-                         Tone::bad )
-        << "\n";
+   const std::string message = where.text() + ": expected " + printable( expected ) + ", got " + printable( got );
+   out_ << style_.paint( message, Tone::bad ) << "\n";
+   listeners_.tell( [ & ]( RunListener & l ) { l.checked( where, false, message ); } );
    return false;
 }
 
@@ -22,9 +23,11 @@ void
 Checks::raised( const Location & where, const std::string & command, const std::string & what,
                 std::ostream & err ) {
    ++failed_;
+   const std::string message = where.text() + ": " + command + " raised: " + printable( what );
    out_.flush();
-   err << where.text() << ": " << command << " raised: " << printable( what ) << "\n";
+   err << message << "\n";
    err.flush();
+   listeners_.tell( [ & ]( RunListener & l ) { l.raised( where, message ); } );
 }
 
 std::string
