@@ -47,6 +47,15 @@ class CommandTable {
 
    // Every command's syntax, grouped by section.
    std::string help() const;
+   // The commands in the groups and order `help` lists them, each form
+   // written whole ("show lport-tab UNIT [INDEX]"); for the manual page.
+   struct DocGroup {
+      std::string title;
+      std::vector< Doc > commands;
+   };
+   std::vector< DocGroup > documentation() const;
+   // `help` itself.
+   static Doc helpDoc();
    // `help WORD [WORD]`: one command's (or every show's or expectation's)
    // syntax and summary. Throws ScenarioError for a word the table lacks.
    std::string helpFor( const std::vector< Token > & words ) const;
