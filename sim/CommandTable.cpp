@@ -7,9 +7,6 @@
 
 namespace Sim {
 
-namespace {
-
-// "a | b | c" as its alternatives.
 std::vector< std::string >
 alternatives( const std::string & usage ) {
    std::vector< std::string > forms;
@@ -23,6 +20,8 @@ alternatives( const std::string & usage ) {
       start = bar + 3;
    }
 }
+
+namespace {
 
 constexpr const char * helpUsage = "help [COMMAND] | help show [WHAT] | help expect [WHAT]";
 

@@ -85,6 +85,9 @@ class CommandTable {
    std::map< std::string, Entry< ShowHandler > > shows_;
 };
 
+// A Doc's usage "a | b | c" as its alternatives.
+std::vector< std::string > alternatives( const std::string & usage );
+
 // The whole language.
 CommandTable standardCommands();
 

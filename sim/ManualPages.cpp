@@ -50,20 +50,6 @@ tagged( const std::vector< std::string > & forms, const std::string & text ) {
    return out + roffText( text ) + "\n";
 }
 
-std::vector< std::string >
-forms( const std::string & usage ) {
-   std::vector< std::string > result;
-   std::size_t start = 0;
-   for( ;; ) {
-      const std::size_t bar = usage.find( " | ", start );
-      result.push_back( usage.substr( start, bar == std::string::npos ? bar : bar - start ) );
-      if( bar == std::string::npos ) {
-         return result;
-      }
-      start = bar + 3;
-   }
-}
-
 std::string
 paragraph( const std::string & text ) {
    return ".PP\n" + roffText( text ) + "\n";
@@ -144,11 +130,11 @@ languageManualPage( const CommandTable & table, const std::string & version ) {
    for( const CommandTable::DocGroup & group : table.documentation() ) {
       page += ".SS " + roffText( group.title ) + "\n";
       for( const Doc & doc : group.commands ) {
-         page += tagged( forms( doc.usage ), doc.summary );
+         page += tagged( alternatives( doc.usage ), doc.summary );
       }
    }
    page += ".SS Help\n";
-   page += tagged( forms( CommandTable::helpDoc().usage ), CommandTable::helpDoc().summary );
+   page += tagged( alternatives( CommandTable::helpDoc().usage ), CommandTable::helpDoc().summary );
    page += ".SH EXAMPLE\n";
    page += example( { "unit 0 modinfo 0x100          # chip unit 0 and its module information",
                       "module 1 unit 0               # module 1 on unit 0: the plug-in makes a slice",

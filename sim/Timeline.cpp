@@ -5,9 +5,9 @@
 #include "Printable.h"
 #include "Quill/Clock.h"
 #include "ScenarioError.h"
+#include "Tokens.h"
 
 #include <ostream>
-#include <sstream>
 
 namespace Sim {
 
@@ -23,13 +23,6 @@ opName( Shim::SimChip::Op op ) noexcept {
     case Shim::SimChip::Op::count_: break;
    }
    return "?";
-}
-
-std::string
-requestIdText( const PacketTracer::RequestId & id ) {
-   std::ostringstream text;
-   text << id;
-   return text.str();
 }
 
 // `audit ...`, `show audit ...` and `expect audit ...` each look at the audit.
