@@ -1,7 +1,9 @@
 # What `cmake --install BUILD --prefix PREFIX` puts where (cmake/Layout.cmake
-# names the folders), in two components:
-#   Runtime      the plug-in, the platform library, strata-agent-sim, the
-#                examples and the scenario language
+# names the folders), in three components:
+#   Runtime      the plug-in, strata-agent-sim, the examples, the scenario
+#                language, the manual pages and the bash completion
+#   Library      the platform library, which the plug-in and the simulator
+#                both load (a package of its own, named after its SONAME)
 #   Development  the public headers, the libraries' link names (.so) and the
 #                CMake package: find_package(StrataPacketTracerSlice CONFIG)
 #                gives StrataPacketTracerSlice::platform and ::plugin
@@ -20,7 +22,7 @@ set_target_properties(strata_platform PROPERTIES EXPORT_NAME platform)
 
 install(TARGETS strata_platform EXPORT StrataPacketTracerSliceTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-          COMPONENT Runtime NAMELINK_COMPONENT Development
+          COMPONENT Library NAMELINK_COMPONENT Development
   INCLUDES DESTINATION ${STRATA_INCLUDE_INSTALL_DIR})
 install(TARGETS StrataPacketTracerSlice EXPORT StrataPacketTracerSliceTargets
   LIBRARY DESTINATION ${STRATA_PLUGIN_INSTALL_DIR}
@@ -34,6 +36,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
   FILES_MATCHING PATTERN "*.scn")
 install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md
   DESTINATION ${STRATA_DATA_INSTALL_DIR} COMPONENT Runtime)
+# The manual pages and the bash completion (sim/CMakeLists.txt writes them),
+# where man and bash-completion look.
+install(FILES ${STRATA_MANUAL_1}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
+install(FILES ${STRATA_MANUAL_5}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5 COMPONENT Runtime)
+install(FILES ${STRATA_BASH_COMPLETION}
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT Runtime)
 
 # Headers: every platform header (a harness driving the plug-in needs the
 # state database, the clock, the toggles and the simulated chip), and the

@@ -6,18 +6,10 @@
 #include "ScenarioError.h"
 #include "Tokens.h"
 
-#include <sstream>
 
 namespace Sim {
 
 namespace {
-
-std::string
-requestIdText( const PacketTracer::RequestId & id ) {
-   std::ostringstream out;
-   out << id;
-   return out.str();
-}
 
 // tracer apply|withdraw INTF [cpu] [id NAME:N]
 void

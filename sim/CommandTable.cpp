@@ -7,9 +7,6 @@
 
 namespace Sim {
 
-namespace {
-
-// "a | b | c" as its alternatives.
 std::vector< std::string >
 alternatives( const std::string & usage ) {
    std::vector< std::string > forms;
@@ -23,6 +20,8 @@ alternatives( const std::string & usage ) {
       start = bar + 3;
    }
 }
+
+namespace {
 
 constexpr const char * helpUsage = "help [COMMAND] | help show [WHAT] | help expect [WHAT]";
 
@@ -121,30 +120,54 @@ CommandTable::describe( const std::map< std::string, Entry< H > > & entries,
    return text;
 }
 
+Doc
+CommandTable::helpDoc() {
+   return { helpUsage, "Lists the commands, or tells more about one." };
+}
+
+std::vector< CommandTable::DocGroup >
+CommandTable::documentation() const {
+   // Each alternative of a show or expectation starts with its own word.
+   auto prefixed = []( const Doc & doc, const std::string & prefix ) {
+      std::string usage;
+      for( const std::string & form : alternatives( doc.usage ) ) {
+         usage += ( usage.empty() ? "" : " | " ) + prefix + form;
+      }
+      return Doc{ usage, doc.summary };
+   };
+   std::vector< DocGroup > groups;
+   for( const std::string & section : sectionOrder_ ) {
+      DocGroup group{ section, {} };
+      for( const auto & [ name, entry ] : verbs_ ) {
+         if( entry.section == section ) {
+            group.commands.push_back( entry.doc );
+         }
+      }
+      groups.push_back( std::move( group ) );
+   }
+   DocGroup shows{ "Inspection (every show takes a trailing json; 'help show' tells more)", {} };
+   for( const auto & [ name, entry ] : shows_ ) {
+      shows.commands.push_back( prefixed( entry.doc, "show " ) );
+   }
+   DocGroup expectations{ "Expectations (each one check; 'help expect' tells more)", {} };
+   for( const auto & [ name, entry ] : expectations_ ) {
+      expectations.commands.push_back( prefixed( entry.doc, "expect " ) );
+   }
+   groups.push_back( std::move( shows ) );
+   groups.push_back( std::move( expectations ) );
+   return groups;
+}
+
 std::string
 CommandTable::help() const {
    std::ostringstream out;
    out << "Commands, one per line; '#' starts a comment. 'help COMMAND' tells more.\n";
-   for( const std::string & section : sectionOrder_ ) {
-      out << "\n" << section << "\n";
-      for( const auto & [ name, entry ] : verbs_ ) {
-         if( entry.section == section ) {
-            for( const std::string & form : alternatives( entry.doc.usage ) ) {
-               out << "  " << form << "\n";
-            }
+   for( const DocGroup & group : documentation() ) {
+      out << "\n" << group.title << "\n";
+      for( const Doc & doc : group.commands ) {
+         for( const std::string & form : alternatives( doc.usage ) ) {
+            out << "  " << form << "\n";
          }
-      }
-   }
-   out << "\nInspection (every show takes a trailing json; 'help show' tells more)\n";
-   for( const auto & [ name, entry ] : shows_ ) {
-      for( const std::string & form : alternatives( entry.doc.usage ) ) {
-         out << "  show " << form << "\n";
-      }
-   }
-   out << "\nExpectations (each one check; 'help expect' tells more)\n";
-   for( const auto & [ name, entry ] : expectations_ ) {
-      for( const std::string & form : alternatives( entry.doc.usage ) ) {
-         out << "  expect " << form << "\n";
       }
    }
    out << "\n  " << helpUsage << "\n";
@@ -182,10 +205,7 @@ CommandTable::helpFor( const std::vector< Token > & words ) const {
       throw ScenarioError( "help: unexpected '" + words[ 1 ].text + "' (" + helpUsage + ")" );
    }
    if( first.is( "help" ) ) {
-      return describeOne( Entry< Handler >{ { helpUsage, "Lists the commands, or tells more "
-                                                         "about one." },
-                                            {}, {} },
-                          "" );
+      return describeOne( Entry< Handler >{ helpDoc(), {}, {} }, "" );
    }
    auto found = verbs_.find( first.text );
    if( found == verbs_.end() ) {
@@ -230,6 +250,7 @@ standardCommands() {
    addChipViews( table );
    addAgentCommands( table );
    addObjectCommands( table );
+   addClaimViews( table );
    addAuditCommands( table );
    return table;
 }

@@ -47,6 +47,15 @@ class CommandTable {
 
    // Every command's syntax, grouped by section.
    std::string help() const;
+   // The commands in the groups and order `help` lists them, each form
+   // written whole ("show lport-tab UNIT [INDEX]"); for the manual page.
+   struct DocGroup {
+      std::string title;
+      std::vector< Doc > commands;
+   };
+   std::vector< DocGroup > documentation() const;
+   // `help` itself.
+   static Doc helpDoc();
    // `help WORD [WORD]`: one command's (or every show's or expectation's)
    // syntax and summary. Throws ScenarioError for a word the table lacks.
    std::string helpFor( const std::vector< Token > & words ) const;
@@ -76,6 +85,9 @@ class CommandTable {
    std::map< std::string, Entry< ShowHandler > > shows_;
 };
 
+// A Doc's usage "a | b | c" as its alternatives.
+std::vector< std::string > alternatives( const std::string & usage );
+
 // The whole language.
 CommandTable standardCommands();
 
@@ -86,6 +98,7 @@ void addChipCommands( CommandTable & table );   // chip presets, table expectati
 void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
 void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
 void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
+void addClaimViews( CommandTable & table );     // the ports each client holds per slice
 void addAuditCommands( CommandTable & table );  // audit, its show and expectation
 
 } // namespace Sim

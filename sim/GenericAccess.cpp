@@ -117,6 +117,34 @@ resolve( const Host & host, const ObjectRef & ref ) {
                           "no slice for module " + std::to_string( ref.modId.value() ) );
 }
 
+std::optional< std::set< unsigned > >
+sliceModules( const Host & host, std::string & why ) {
+   ObjectRef rootRef;
+   rootRef.kind = ObjectRef::Kind::root;
+   const Resolved root = resolve( host, rootRef );
+   if( !root.object ) {
+      return std::set< unsigned >(); // no root: no module has a slice
+   }
+   const Quill::AttrInfo * attr = attributeNamed( root.object->fwkType(), slicesAttrName );
+   Quill::Value result;
+   const Quill::AttrAnswer answer =
+      genericOp( root.object, *attr, Quill::AttrOp::iterate, {}, result );
+   if( answer != Quill::AttrAnswer::done ) {
+      why = std::string( "iterating the slices answered " ) + answerName( answer );
+      return std::nullopt;
+   }
+   std::set< unsigned > modules;
+   for( const Quill::Value & pair : result.asList() ) {
+      const Quill::Value & key = pair.asList().at( 0 );
+      if( key.isBoxed() ) {
+         modules.insert( key.as< StrataCentral::ModId >().value() );
+      } else {
+         modules.insert( unsigned( key.asUnsigned( 0xFFFF ) ) );
+      }
+   }
+   return modules;
+}
+
 const Quill::TypeInfo *
 typeOf( const ObjectRef & ref, const Quill::PtrInterface * object ) {
    if( object && object->fwkType() ) {

@@ -12,6 +12,8 @@
 #include "Quill/Value.h"
 #include "Vela/Ptr.h"
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,11 @@ struct Resolved {
 };
 // Framework errors of the plug-in propagate.
 Resolved resolve( const Host & host, const ObjectRef & ref );
+
+// The modules that have slices, read through the root's collection: empty
+// without a root; nothing, with `why` set, when the collection cannot be
+// iterated.
+std::optional< std::set< unsigned > > sliceModules( const Host & host, std::string & why );
 
 // The object's type: its own, or the registered type of such objects when it
 // is absent; null when neither is known (the plug-in is not loaded).

@@ -13,8 +13,6 @@ namespace Sim {
 
 namespace {
 
-constexpr const char * slicesAttrName = "strataPacketTracerSliceSm";
-
 const char *
 kindName( Quill::AttrKind kind ) noexcept {
    switch( kind ) {
@@ -100,35 +98,6 @@ requireOperation( const Target & t ) {
       throw ScenarioError( t.text + " is not an operation but a " + kindName( t.attr->kind ) +
                            " attribute" );
    }
-}
-
-// The keys of the root's slices, through the collection's iterator.
-std::optional< std::set< unsigned > >
-sliceModules( Session & s, std::string & why ) {
-   ObjectRef rootRef;
-   rootRef.kind = ObjectRef::Kind::root;
-   const Resolved root = resolve( s.host, rootRef );
-   if( !root.object ) {
-      return std::set< unsigned >(); // no root: no module has a slice
-   }
-   const Quill::AttrInfo * attr = attributeNamed( root.object->fwkType(), slicesAttrName );
-   Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( root.object, *attr, Quill::AttrOp::iterate, {}, result );
-   if( answer != Quill::AttrAnswer::done ) {
-      why = std::string( "iterating the slices answered " ) + answerName( answer );
-      return std::nullopt;
-   }
-   std::set< unsigned > modules;
-   for( const Quill::Value & pair : result.asList() ) {
-      const Quill::Value & key = pair.asList().at( 0 );
-      if( key.isBoxed() ) {
-         modules.insert( key.as< StrataCentral::ModId >().value() );
-      } else {
-         modules.insert( unsigned( key.asUnsigned( 0xFFFF ) ) );
-      }
-   }
-   return modules;
 }
 
 std::string
@@ -309,7 +278,7 @@ expectSlices( Session & s, Args & args ) {
          unsigned( parseUnsigned( token.text, "module id", StrataCentral::ModId::null ) ) );
    }
    std::string why;
-   const auto modules = sliceModules( s, why );
+   const auto modules = sliceModules( s.host, why );
    s.checks.check( args.line().where, modules && *modules == wanted, modulesText( wanted ),
                    modules ? modulesText( *modules ) : why );
 }
@@ -319,7 +288,7 @@ showSlices( Session & s, Args & args ) {
    args.end();
    Report report( "slices" );
    std::string why;
-   const auto modules = sliceModules( s, why );
+   const auto modules = sliceModules( s.host, why );
    // "error" is always a key (null when all is well), shown only when set.
    report.field( "error", modules ? "" : "error", modules ? Cell::withJson( "", "null" ) : Cell( why ) );
    static const char * const shown[] = { "initialized", "handleClockCalled", "timeout",

@@ -53,9 +53,11 @@ PlainLineSource::readLines( const Take & take ) {
 void
 Runner::reportMalformed( const Location & where, const std::string & what ) {
    malformed_ = true;
+   const std::string message = where.text() + ": " + what;
    session_.out.flush();
-   session_.err << where.text() << ": " << what << "\n";
+   session_.err << message << "\n";
    session_.err.flush();
+   session_.listeners.tell( [ & ]( RunListener & l ) { l.malformed( where, message, !interactive_ ); } );
 }
 
 Recorder::Outcome
@@ -63,6 +65,8 @@ Runner::runCommand( const std::string & text, const Location & where ) {
    Line line;
    line.where = where;
    const std::size_t failedBefore = session_.checks.failed();
+   bool started = false;
+   Recorder::Outcome outcome = Recorder::Outcome::raised;
    try {
       line.tokens = tokenize( text );
       if( line.tokens.empty() ) {
@@ -73,21 +77,28 @@ Runner::runCommand( const std::string & text, const Location & where ) {
       if( recorder_ ) {
          recorder_->starting( Quill::System::currentTime(), line.text );
       }
+      session_.listeners.tell( [ & ]( RunListener & l ) { l.commandStarting( line ); } );
+      started = true;
       table_.run( session_, line );
       if( CommandTable::inspects( line ) ) {
-         return Recorder::Outcome::inspected;
+         outcome = Recorder::Outcome::inspected;
+      } else {
+         outcome = session_.checks.failed() > failedBefore ? Recorder::Outcome::checkFailed
+                                                           : Recorder::Outcome::ran;
       }
-      return session_.checks.failed() > failedBefore ? Recorder::Outcome::checkFailed
-                                                     : Recorder::Outcome::ran;
    } catch( const ScenarioError & e ) {
       reportMalformed( where, e.what() );
-      return Recorder::Outcome::malformed;
+      outcome = Recorder::Outcome::malformed;
    } catch( const std::exception & e ) {
       session_.checks.raised( where, line.text, e.what(), session_.err );
    } catch( ... ) {
       session_.checks.raised( where, line.text, "an exception of unknown type", session_.err );
    }
-   return Recorder::Outcome::raised;
+   if( started ) {
+      std::lock_guard activity( Quill::activityLock() );
+      session_.listeners.tell( [ & ]( RunListener & l ) { l.commandEnded( line ); } );
+   }
+   return outcome;
 }
 
 void
@@ -113,6 +124,7 @@ Runner::runFile( LineReader & lines, const std::string & name ) {
    if( recorder_ ) {
       recorder_->sourceIs( name );
    }
+   session_.listeners.tell( [ & ]( RunListener & l ) { l.inputStarting( name ); } );
    Location where{ name, 0 };
    try {
       while( const std::optional< std::string > text = lines.next() ) {
@@ -139,6 +151,8 @@ Runner::runInteractive( LineSource & lines ) {
    if( recorder_ ) {
       recorder_->sourceIs( "the prompt" );
    }
+   session_.listeners.tell( [ & ]( RunListener & l ) { l.inputStarting( "stdin" ); } );
+   interactive_ = true;
    Location where{ "stdin", 0 };
    try {
       lines.readLines( [ & ]( const std::string & text ) {

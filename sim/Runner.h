@@ -15,6 +15,7 @@
 #include "CommandTable.h"
 #include "LineReader.h"
 #include "Recorder.h"
+#include "RunListener.h"
 #include "Session.h"
 
 #include <cstdio>
@@ -82,6 +83,7 @@ class Runner {
    const CommandTable & table_;
    Recorder * recorder_ = nullptr;
    bool malformed_ = false;
+   bool interactive_ = false; // a malformed line does not end the run
 };
 
 // A line's tokens as they would be written again (quoted where they were).

@@ -9,15 +9,19 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
                const std::string & got, const std::vector< std::string > & details ) {
    if( holds ) {
       ++passed_;
+      listeners_.tell( [ & ]( RunListener & l ) { l.checked( where, true, "" ); } );
       return true;
    }
    ++failed_;
-   out_ << style_.paint( where.text() + ": expected " + printable( expected ) + ", got " + printable( got ),
-                         Tone::bad )
-        << "\n";
+   // The failure as printed, its details one per line under it: the JUnit
+   // report carries the same text.
+   std::string message = where.text() + ": expected " + printable( expected ) + ", got " + printable( got );
+   out_ << style_.paint( message, Tone::bad ) << "\n";
    for( const std::string & detail : details ) {
       out_ << style_.paint( "    " + printable( detail ), Tone::bad ) << "\n";
+      message += "\n    " + printable( detail );
    }
+   listeners_.tell( [ & ]( RunListener & l ) { l.checked( where, false, message ); } );
    return false;
 }
 
@@ -25,9 +29,11 @@ void
 Checks::raised( const Location & where, const std::string & command, const std::string & what,
                 std::ostream & err ) {
    ++failed_;
+   const std::string message = where.text() + ": " + command + " raised: " + printable( what );
    out_.flush();
-   err << where.text() << ": " << command << " raised: " << printable( what ) << "\n";
+   err << message << "\n";
    err.flush();
+   listeners_.tell( [ & ]( RunListener & l ) { l.raised( where, message ); } );
 }
 
 std::string

@@ -5,6 +5,7 @@
 
 #include "Command.h"
 #include "Host.h"
+#include "RunListener.h"
 #include "Style.h"
 #include "TraceCapture.h"
 
@@ -17,10 +18,12 @@
 namespace Sim {
 
 // The tally of expectations. A failed one prints "FILE:LINE: expected E, got
-// G" at once (as printable() shows text); the run goes on.
+// G" at once (as printable() shows text); the run goes on. Each check and
+// each raise is told to `listeners` as well.
 class Checks {
  public:
-   Checks( std::ostream & out, Style style ) : out_( out ), style_( style ) {}
+   Checks( std::ostream & out, Style style, const RunListeners & listeners )
+         : out_( out ), style_( style ), listeners_( listeners ) {}
 
    // Records one check and returns whether it held. A failed check's
    // `details` follow its line, one per line, indented.
@@ -40,6 +43,7 @@ class Checks {
  private:
    std::ostream & out_;
    Style style_;
+   const RunListeners & listeners_;
    std::size_t passed_ = 0;
    std::size_t failed_ = 0;
 };
@@ -50,11 +54,13 @@ struct Session {
    Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader,
             Style style = Style(), std::size_t traceKept = TraceCapture::defaultKeptPerStream )
          : out( out ), err( err ), style( style ), trace( out, quiet, style, traceKept ),
-           host( loader ), checks( out, style ) {}
+           host( loader ), checks( out, style, listeners ) {}
 
    std::ostream & out;
    std::ostream & err;
    Style style;
+   // The reports written beside the output; before the tally, which tells them.
+   RunListeners listeners;
    // Before the host: lines traced while the agent shuts down still have a sink.
    TraceCapture trace;
    Host host;

@@ -61,6 +61,9 @@ TableManager::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short 
    } else {
       ++self.unplaced_;
    }
+   if( self.listener_ ) {
+      self.listener_( self.log_.back(), unit );
+   }
 }
 
 } // namespace Sim

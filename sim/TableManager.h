@@ -47,6 +47,10 @@ class TableManager {
    void logClear();
 
    void unitResolverIs( UnitResolver resolver ) { unitOf_ = std::move( resolver ); }
+   // Told of each request as it is carried out, with the unit it was written
+   // on (nothing: none could be told); null: none.
+   using Listener = std::function< void( const StrataCentral::PortTabWriteRequest &, std::optional< U16 > unit ) >;
+   void listenerIs( Listener listener ) { listener_ = std::move( listener ); }
 
    // The last request carried out for (module id, port), if any: its key and
    // the profile it wrote.
@@ -69,6 +73,7 @@ class TableManager {
    std::vector< StrataCentral::PortTabWriteRequest > log_;
    std::map< PortKey, StrataCentral::PortTabWriteRequest > table_;
    UnitResolver unitOf_;
+   Listener listener_;
    std::map< U16, std::map< PortKey, Written > > chip_;
    std::size_t unplaced_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,13 @@ parsePort( std::string_view text, const std::string & what ) {
    port.unit = U16( parseUnsigned( parts[ 1 ], what + " unit", 0xFFFF ) );
    port.port = U16( parseUnsigned( parts[ 2 ], what + " port number", 0x3FF ) );
    return port;
+}
+
+std::string
+requestIdText( const PacketTracer::RequestId & id ) {
+   std::ostringstream text;
+   text << id;
+   return text.str();
 }
 
 PacketTracer::RequestId

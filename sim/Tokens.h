@@ -37,6 +37,8 @@ StrataTypes::StrataPort parsePort( std::string_view text, const std::string & wh
 bool looksLikePort( std::string_view text ) noexcept;
 // NAME:NUMBER, the number 32 bits.
 PacketTracer::RequestId parseRequestId( std::string_view text, const std::string & what );
+// A request id as a line spells it: NAME:NUMBER.
+std::string requestIdText( const PacketTracer::RequestId & id );
 
 // A trace level mask: a comma list of levels 0 to 15, "all" or "none".
 U16 parseTraceLevels( std::string_view text );

@@ -1,17 +1,16 @@
 // strata-agent-sim: the host program around the packet tracer plug-in.
 //
-//    strata-agent-sim [--quiet] [--trace SPEC] [--plugin PATH] [--record FILE] [FILE...]
-//    strata-agent-sim --version | --help
+//    strata-agent-sim [OPTION...] [SCENARIO...]
 //
-// Runs each FILE in order in one agent process ("-" is standard input); with
-// no FILE it runs standard input the same way, or, when that is a terminal,
-// reads commands at a prompt with line editing, history and completion.
-// --record FILE writes every command run as a scenario that replays to the
-// same state. Output is coloured only on a terminal and without NO_COLOR.
-// Exit status: 0 when every expectation held, 1 when one failed, 2 for a
-// malformed line, unreadable input, output that could not be written or a
-// usage error; an abort when the agent stops the process.
+// Runs each SCENARIO in order in one agent process ("-" is standard input);
+// with none it runs standard input the same way, or, when that is a terminal,
+// reads commands at a prompt with line editing, history and completion. The
+// options and exit statuses are documented once, in Usage.h, for --help, the
+// manual page and the shell completion alike. Output is coloured only on a
+// terminal and without NO_COLOR.
 #include "AbortAction.h"
+#include "JUnitReport.h"
+#include "OutputFiles.h"
 #include "CommandTable.h"
 #include "Prompt.h"
 #include "Quill/ActivityLock.h"
@@ -21,7 +20,9 @@
 #include "Session.h"
 #include "Simulator.h"
 #include "Style.h"
+#include "Timeline.h"
 #include "TraceCapture.h"
+#include "Usage.h"
 #include "Version.h"
 
 #include <fcntl.h>
@@ -32,6 +33,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,21 +46,28 @@ struct Options {
    bool quiet = false;
    std::vector< std::string > traceSpecs;
    std::optional< std::string > plugin;
-   std::optional< std::string > record;
+   // The files written beside standard output, by option: --record, --junit,
+   // --timeline.
+   std::map< std::string, std::string > outputs;
    std::vector< std::string > files;
 };
 
-constexpr const char * usage =
-   "usage: strata-agent-sim [--quiet] [--trace HANDLE=LEVELS[;...]] [--plugin PATH]\n"
-   "                        [--record FILE] [SCENARIO...]\n"
-   "       SCENARIO '-' reads standard input; none reads standard input, at a prompt\n"
-   "       when it is a terminal ('help' lists the commands). --record FILE writes\n"
-   "       the commands run as a scenario. --version prints the version.\n";
-
 int
 usageError( const std::string & what ) {
-   std::cerr << "strata-agent-sim: " << Sim::printable( what ) << "\n" << usage;
+   std::cerr << "strata-agent-sim: " << Sim::printable( what ) << "\n"
+             << "(strata-agent-sim --help lists the options)\n";
    return 2;
+}
+
+// Whether `arg` is one of the documented options that take a value.
+bool
+takesValue( const std::string & arg ) {
+   for( const Sim::OptionDoc & option : Sim::commandLineOptions ) {
+      if( arg == option.name && *option.value ) {
+         return true;
+      }
+   }
+   return false;
 }
 
 std::optional< Options >
@@ -73,7 +82,7 @@ parseOptions( int argc, char ** argv ) {
          optionsDone = true;
       } else if( arg == "--quiet" ) {
          options.quiet = true;
-      } else if( arg == "--trace" || arg == "--plugin" || arg == "--record" ) {
+      } else if( takesValue( arg ) ) {
          if( i + 1 >= argc ) {
             usageError( arg + " needs a value" );
             return std::nullopt;
@@ -83,14 +92,18 @@ parseOptions( int argc, char ** argv ) {
             options.traceSpecs.push_back( value );
             continue;
          }
-         std::optional< std::string > & option = arg == "--plugin" ? options.plugin : options.record;
-         if( value.empty() || option ) {
+         const bool given = arg == "--plugin" ? bool( options.plugin ) : options.outputs.count( arg ) != 0;
+         if( value.empty() || given ) {
             usageError( arg + ( value.empty() ? " needs a file name" : " given twice" ) );
             return std::nullopt;
          }
-         option = value;
+         if( arg == "--plugin" ) {
+            options.plugin = value;
+         } else {
+            options.outputs[ arg ] = value;
+         }
       } else if( arg == "--help" || arg == "-h" ) {
-         std::cout << usage;
+         std::cout << Sim::usageText();
          std::exit( 0 );
       } else if( arg == "--version" ) {
          std::cout << "strata-agent-sim " << Sim::version() << "\n";
@@ -174,12 +187,6 @@ openInputs( const Options & options ) {
    return inputs;
 }
 
-// The recording file and what writes it.
-struct Recording {
-   std::ofstream file;
-   std::optional< Sim::Recorder > recorder;
-};
-
 std::string
 commandLine( int argc, char ** argv ) {
    std::string text = "strata-agent-sim";
@@ -211,38 +218,38 @@ traceCommands( const std::vector< std::string > & settings ) {
    return commands;
 }
 
-// Opens --record's file, which must not be one of the inputs: it is
-// truncated only now that the run is known to start.
+// Checks and opens the files written beside standard output before anything
+// runs (OutputFiles.h).
 bool
-openRecording( const Options & options, const std::vector< Input > & inputs, int argc, char ** argv,
-               Recording & recording ) {
-   if( !options.record ) {
-      return true;
+openOutputs( const Options & options, const std::vector< Input > & inputs, Sim::OutputFiles & outputs ) {
+   std::vector< Sim::OutputFiles::Input > read;
+   for( const Input & input : inputs ) {
+      read.push_back( { input.name(), input.fd() } );
    }
-   const std::string & path = *options.record;
-   struct stat target {};
-   if( ::stat( path.c_str(), &target ) == 0 ) {
-      for( const Input & input : inputs ) {
-         struct stat read {};
-         if( ::fstat( input.fd(), &read ) == 0 && read.st_dev == target.st_dev && read.st_ino == target.st_ino ) {
-            usageError( "--record " + path + " is an input of this run (" + input.name() +
-                        "); recording over it would destroy it" );
-            return false;
-         }
-      }
+   for( const auto & [ option, path ] : options.outputs ) {
+      outputs.add( option, path );
    }
-   recording.file.open( path, std::ios::out | std::ios::trunc );
-   if( !recording.file ) {
-      std::cerr << "strata-agent-sim: --record: cannot write " << Sim::printable( path ) << ": "
-                << Sim::systemReason() << "\n";
+   if( const std::optional< std::string > refused = outputs.open( read ) ) {
+      usageError( *refused );
       return false;
+   }
+   return true;
+}
+
+// The recording's header, written now that the run is known to start.
+bool
+startRecording( const Options & options, Sim::OutputFiles & outputs, int argc, char ** argv,
+                std::optional< Sim::Recorder > & recorder ) {
+   std::ofstream * file = outputs.file( "--record" );
+   if( !file ) {
+      return true;
    }
    std::vector< std::string > notes{ "Recorded from: " + commandLine( argc, argv ) };
    if( options.plugin ) {
       notes.push_back( "The plug-in was " + *options.plugin + " (replay with --plugin)." );
    }
    try {
-      recording.recorder.emplace( recording.file, path, notes, traceCommands( options.traceSpecs ) );
+      recorder.emplace( *file, outputs.path( "--record" ), notes, traceCommands( options.traceSpecs ) );
    } catch( const Sim::OutputError & e ) {
       std::cerr << "strata-agent-sim: " << e.what() << "\n";
       return false;
@@ -287,14 +294,63 @@ runInputs( const Options & options, std::vector< Input > & inputs, Sim::Runner &
    }
 }
 
-// The session of this process: runs the inputs, prints the tally and stops
-// the agent. Returns the exit status.
+// The reports written beside the output (--junit, --timeline), listening to
+// the session while they live; the timeline must go before the simulator.
+class Reports {
+ public:
+   Reports( Sim::Simulator & simulator, Sim::OutputFiles & outputs ) : session_( simulator.session() ) {
+      if( std::ofstream * file = outputs.file( "--junit" ) ) {
+         junit_.emplace( *file, outputs.path( "--junit" ) );
+         session_.listeners.add( &*junit_ );
+      }
+      if( std::ofstream * file = outputs.file( "--timeline" ) ) {
+         timeline_.emplace( session_, *file, outputs.path( "--timeline" ) );
+         session_.listeners.add( &*timeline_ );
+      }
+   }
+   ~Reports() {
+      session_.listeners.remove( junit_ ? &*junit_ : nullptr );
+      session_.listeners.remove( timeline_ ? &*timeline_ : nullptr );
+   }
+   Reports( const Reports & ) = delete;
+   Reports & operator=( const Reports & ) = delete;
+
+   // Writes each; throws OutputError.
+   void write() {
+      if( junit_ ) {
+         junit_->write();
+      }
+      if( timeline_ ) {
+         timeline_->write();
+      }
+   }
+
+ private:
+   Sim::Session & session_;
+   std::optional< Sim::JUnitReport > junit_;
+   std::optional< Sim::Timeline > timeline_;
+};
+
+// The session of this process: runs the inputs, prints the tally, stops the
+// agent and writes the reports. Returns the exit status.
 int
-run( const Options & options, std::vector< Input > & inputs, Sim::Recorder * recorder ) {
+run( const Options & options, std::vector< Input > & inputs, Sim::OutputFiles & outputs,
+     Sim::Recorder * recorder ) {
    Sim::Simulator simulator( std::cout, std::cerr, options.quiet, options.plugin.value_or( "" ),
                              Sim::Style( Sim::colourWanted( STDOUT_FILENO ) ) );
    Sim::Runner & runner = simulator.runner();
    runner.recorderIs( recorder );
+   Reports reports( simulator, outputs );
+   // When the agent stops the process, what was printed, the command that
+   // stopped it and the reports so far reach the reader first.
+   const Sim::AbortAction stopping( [ & simulator, recorder ] {
+      std::cout.flush();
+      std::fflush( stdout );
+      if( recorder ) {
+         recorder->processStopping();
+      }
+      simulator.session().listeners.tell( []( Sim::RunListener & l ) { l.processStopping(); } );
+   } );
    int status = 2;
    try {
       runInputs( options, inputs, runner, simulator.table() );
@@ -304,6 +360,12 @@ run( const Options & options, std::vector< Input > & inputs, Sim::Recorder * rec
       std::cerr << "strata-agent-sim: " << e.what() << "\n";
    }
    simulator.stopAgent();
+   try {
+      reports.write();
+   } catch( const Sim::OutputError & e ) {
+      std::cerr << "strata-agent-sim: " << e.what() << "\n";
+      status = 2;
+   }
    return status;
 }
 
@@ -316,19 +378,11 @@ main( int argc, char ** argv ) {
       return 2;
    }
    std::optional< std::vector< Input > > inputs = openInputs( *options );
-   Recording recording;
-   if( !inputs || !openRecording( *options, *inputs, argc, argv, recording ) ) {
+   Sim::OutputFiles outputs;
+   std::optional< Sim::Recorder > recorder;
+   if( !inputs || !openOutputs( *options, *inputs, outputs ) ||
+       !startRecording( *options, outputs, argc, argv, recorder ) ) {
       return 2;
    }
-   Sim::Recorder * recorder = recording.recorder ? &*recording.recorder : nullptr;
-   // When the agent stops the process, what was printed and the command that
-   // stopped it reach the reader first.
-   const Sim::AbortAction stopping( [ recorder ] {
-      std::cout.flush();
-      std::fflush( stdout );
-      if( recorder ) {
-         recorder->processStopping();
-      }
-   } );
-   return run( *options, *inputs, recorder );
+   return run( *options, *inputs, outputs, recorder ? &*recorder : nullptr );
 }

@@ -385,29 +385,41 @@ soc_field_t SimChip::CPU_PKT_PROFILE_BITMAPf() const { return FieldId::cpuPktPro
 
 int
 SimChip::soc_mem_read( int unit, soc_mem_t mem, int copyno, int index, void * entry ) {
-   std::lock_guard guard( impl_->mutex );
-   const MemoryLayout * layout = nullptr;
-   const int rc = impl_->admitMemoryCall( Op::memRead, unit, mem, copyno, index, entry, layout );
-   if( rc != SOC_E_NONE ) {
-      return rc;
+   const int result = [ & ]() -> int {
+      std::lock_guard guard( impl_->mutex );
+      const MemoryLayout * layout = nullptr;
+      const int rc = impl_->admitMemoryCall( Op::memRead, unit, mem, copyno, index, entry, layout );
+      if( rc != SOC_E_NONE ) {
+         return rc;
+      }
+      // Only the memory's own words are written, as the SDK does; the rest of
+      // the caller's buffer is left alone.
+      const Entry value = impl_->load( unit, *layout, index );
+      std::copy_n( value.begin(), layout->words(), static_cast< U32 * >( entry ) );
+      return SOC_E_NONE;
+   }();
+   if( listener_ ) {
+      tellListener( Op::memRead, unit, memoryName( mem ), index, result );
    }
-   // Only the memory's own words are written, as the SDK does; the rest of
-   // the caller's buffer is left alone.
-   const Entry value = impl_->load( unit, *layout, index );
-   std::copy_n( value.begin(), layout->words(), static_cast< U32 * >( entry ) );
-   return SOC_E_NONE;
+   return result;
 }
 
 int
 SimChip::soc_mem_write( int unit, soc_mem_t mem, int copyno, int index, void * entry ) {
-   std::lock_guard guard( impl_->mutex );
-   const MemoryLayout * layout = nullptr;
-   const int rc = impl_->admitMemoryCall( Op::memWrite, unit, mem, copyno, index, entry, layout );
-   if( rc != SOC_E_NONE ) {
-      return rc;
+   const int result = [ & ]() -> int {
+      std::lock_guard guard( impl_->mutex );
+      const MemoryLayout * layout = nullptr;
+      const int rc = impl_->admitMemoryCall( Op::memWrite, unit, mem, copyno, index, entry, layout );
+      if( rc != SOC_E_NONE ) {
+         return rc;
+      }
+      impl_->store( unit, *layout, index, layout->stored( static_cast< const U32 * >( entry ) ) );
+      return SOC_E_NONE;
+   }();
+   if( listener_ ) {
+      tellListener( Op::memWrite, unit, memoryName( mem ), index, result );
    }
-   impl_->store( unit, *layout, index, layout->stored( static_cast< const U32 * >( entry ) ) );
-   return SOC_E_NONE;
+   return result;
 }
 
 // Field access works on the caller's buffer only. Whatever it cannot resolve
@@ -438,16 +450,22 @@ SimChip::soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t
 
 int
 SimChip::soc_reg32_get( int unit, soc_reg_t reg, soc_port_t, int index, U32 * data ) {
-   std::lock_guard guard( impl_->mutex );
-   const int rc = impl_->admitRegisterCall( Op::reg32Get, unit, reg, index );
-   if( rc != SOC_E_NONE ) {
-      return rc;
+   const int result = [ & ]() -> int {
+      std::lock_guard guard( impl_->mutex );
+      const int rc = impl_->admitRegisterCall( Op::reg32Get, unit, reg, index );
+      if( rc != SOC_E_NONE ) {
+         return rc;
+      }
+      if( !data ) {
+         return SOC_E_PARAM;
+      }
+      *data = impl_->units[ static_cast< std::size_t >( unit ) ].cpuPktProfile2;
+      return SOC_E_NONE;
+   }();
+   if( listener_ ) {
+      tellListener( Op::reg32Get, unit, registerName( reg ), std::nullopt, result );
    }
-   if( !data ) {
-      return SOC_E_PARAM;
-   }
-   *data = impl_->units[ static_cast< std::size_t >( unit ) ].cpuPktProfile2;
-   return SOC_E_NONE;
+   return result;
 }
 
 void
@@ -463,13 +481,19 @@ SimChip::soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t f
 
 int
 SimChip::soc_reg32_set( int unit, soc_reg_t reg, soc_port_t, int index, U32 data ) {
-   std::lock_guard guard( impl_->mutex );
-   const int rc = impl_->admitRegisterCall( Op::reg32Set, unit, reg, index );
-   if( rc != SOC_E_NONE ) {
-      return rc;
+   const int result = [ & ]() -> int {
+      std::lock_guard guard( impl_->mutex );
+      const int rc = impl_->admitRegisterCall( Op::reg32Set, unit, reg, index );
+      if( rc != SOC_E_NONE ) {
+         return rc;
+      }
+      impl_->units[ static_cast< std::size_t >( unit ) ].cpuPktProfile2 = data;
+      return SOC_E_NONE;
+   }();
+   if( listener_ ) {
+      tellListener( Op::reg32Set, unit, registerName( reg ), std::nullopt, result );
    }
-   impl_->units[ static_cast< std::size_t >( unit ) ].cpuPktProfile2 = data;
-   return SOC_E_NONE;
+   return result;
 }
 
 // --- the rest of the SDK ---
@@ -524,6 +548,19 @@ SimChip::failureHook() {
 }
 
 // --- host side ---
+
+void
+SimChip::tellListener( Op op, int unit, std::string target, std::optional< int > index, int rc ) const {
+   const bool writes = op == Op::memWrite || op == Op::reg32Set;
+   if( writes || rc != SOC_E_NONE ) {
+      listener_( Access{ op, unit, std::move( target ), index, rc } );
+   }
+}
+
+std::string
+SimChip::registerName( soc_reg_t reg ) {
+   return reg == cpuPktProfile2Reg ? "CPU_PKT_PROFILE_2r" : "unknown register " + std::to_string( reg );
+}
 
 std::optional< soc_mem_t >
 SimChip::memoryNamed( const std::string & name ) const {

@@ -126,6 +126,20 @@ class SimChip : public Sdk {
    std::size_t callCountAll() const;
    void callCountsClear();
 
+   // A call that wrote the chip or failed, as a listener is told of it.
+   struct Access {
+      Op op;
+      int unit;
+      std::string target;       // "LPORT_TABm", "CPU_PKT_PROFILE_2r"
+      std::optional< int > index; // of a memory entry
+      int rc;
+   };
+   // Told of every memory write and register set, and of every call that
+   // failed, after the call and outside the chip's lock (so that it may look
+   // at the chip); null: none. For a host that shows what the agent did.
+   void listenerIs( std::function< void( const Access & ) > listener ) { listener_ = std::move( listener ); }
+   static std::string registerName( soc_reg_t reg );
+
    void accessHookIs( std::function< void() > hook ) { accessHook_ = std::move( hook ); }
    void failureHookIs( std::function< void() > hook ) { failureHook_ = std::move( hook ); }
    // Every entry and register back to zero, no pending failure, counters 0.
@@ -137,6 +151,9 @@ class SimChip : public Sdk {
    std::shared_ptr< Impl > impl_;
    std::function< void() > accessHook_;
    std::function< void() > failureHook_;
+   std::function< void( const Access & ) > listener_;
+
+   void tellListener( Op op, int unit, std::string target, std::optional< int > index, int rc ) const;
 };
 
 // The simulated chip that Shim::sdk_ points at from the start.

@@ -83,6 +83,17 @@ TEST_F( CommandLine, NothingUnreadableUnwritableOrUnknownEndsGreen ) {
       { { "--record", "", "{dir}/ok.scn" }, "", "/dev/null", 2, "--record needs a file name" },
       { { "--record", "{dir}/ok.scn", "{dir}/ok.scn" }, "", "/dev/null", 2, "is an input of this run" },
       { { "--record", "{dir}/stdin" }, "expect sdk any 0\n", "/dev/null", 2, "is an input of this run (stdin)" },
+      // The reports are refused before anything runs, as the recording is.
+      { { "--timeline", "{dir}/ok.scn", "{dir}/ok.scn" }, "", "/dev/null", 2,
+        "--timeline " + dir_.string() + "/ok.scn is an input of this run" },
+      { { "--junit", "{dir}/r.out", "--timeline", "{dir}/./r.out", "{dir}/ok.scn" }, "", "/dev/null", 2,
+        "--junit " + dir_.string() + "/r.out is also the file of --timeline" },
+      { { "--junit", "{dir}/missing/r.xml", "{dir}/ok.scn" }, "", "/dev/null", 2,
+        "--junit: cannot write " + dir_.string() + "/missing/r.xml: No such file or directory" },
+      { { "--junit", "/dev/full", "{dir}/ok.scn" }, "", "/dev/null", 2,
+        "cannot write the JUnit report /dev/full: No space left on device" },
+      { { "--timeline", "/dev/full", "{dir}/ok.scn" }, "", "/dev/null", 2,
+        "cannot write the timeline /dev/full: No space left on device" },
       // A run the agent stopped: its recording stops there too, and so does
       // the replay of that recording (the case before this one made it).
       { { "--record", "{dir}/recorded.scn", "{dir}/stop.scn" }, "", "/dev/null", 128 + SIGABRT, "" },
