@@ -75,10 +75,9 @@ cfmEntryName( const FieldValues & entry, const FieldValues & cfmProfile, const F
 // the audit can say about it.
 std::pair< Client, std::string >
 sourceTrunkMapBlame( const PortIntent & wanted, U32 held ) {
+   // (An entry the agent cannot program is pending, never a difference.)
    std::string note;
-   if( !wanted.unservable.empty() ) {
-      note = "the agent cannot program it: " + wanted.unservable;
-   } else if( held == tracerProfileIdx ) {
+   if( held == tracerProfileIdx ) {
       note = wanted.profile == noProfileIdx ? "no current request applies it"
                                             : "the packet tracer's current request does not apply it";
    } else if( wanted.profile == noProfileIdx && held == cfmProfileIdx ) {
