@@ -399,7 +399,7 @@ SimChip::soc_mem_read( int unit, soc_mem_t mem, int copyno, int index, void * en
       return SOC_E_NONE;
    }();
    if( listener_ ) {
-      tellListener( Op::memRead, unit, memoryName( mem ), index, result );
+      tellListener( Op::memRead, unit, mem, index, result );
    }
    return result;
 }
@@ -417,7 +417,7 @@ SimChip::soc_mem_write( int unit, soc_mem_t mem, int copyno, int index, void * e
       return SOC_E_NONE;
    }();
    if( listener_ ) {
-      tellListener( Op::memWrite, unit, memoryName( mem ), index, result );
+      tellListener( Op::memWrite, unit, mem, index, result );
    }
    return result;
 }
@@ -463,7 +463,7 @@ SimChip::soc_reg32_get( int unit, soc_reg_t reg, soc_port_t, int index, U32 * da
       return SOC_E_NONE;
    }();
    if( listener_ ) {
-      tellListener( Op::reg32Get, unit, registerName( reg ), std::nullopt, result );
+      tellListener( Op::reg32Get, unit, reg, std::nullopt, result );
    }
    return result;
 }
@@ -491,7 +491,7 @@ SimChip::soc_reg32_set( int unit, soc_reg_t reg, soc_port_t, int index, U32 data
       return SOC_E_NONE;
    }();
    if( listener_ ) {
-      tellListener( Op::reg32Set, unit, registerName( reg ), std::nullopt, result );
+      tellListener( Op::reg32Set, unit, reg, std::nullopt, result );
    }
    return result;
 }
@@ -550,10 +550,12 @@ SimChip::failureHook() {
 // --- host side ---
 
 void
-SimChip::tellListener( Op op, int unit, std::string target, std::optional< int > index, int rc ) const {
+SimChip::tellListener( Op op, int unit, int target, std::optional< int > index, int rc ) const {
+   // Reads that worked are not told: the name is made only for what is.
    const bool writes = op == Op::memWrite || op == Op::reg32Set;
    if( writes || rc != SOC_E_NONE ) {
-      listener_( Access{ op, unit, std::move( target ), index, rc } );
+      const bool memory = op == Op::memRead || op == Op::memWrite;
+      listener_( Access{ op, unit, memory ? memoryName( target ) : registerName( target ), index, rc } );
    }
 }
 

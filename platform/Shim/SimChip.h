@@ -153,7 +153,8 @@ class SimChip : public Sdk {
    std::function< void() > failureHook_;
    std::function< void( const Access & ) > listener_;
 
-   void tellListener( Op op, int unit, std::string target, std::optional< int > index, int rc ) const;
+   // `target`: the memory of a memory call, the register of a register call.
+   void tellListener( Op op, int unit, int target, std::optional< int > index, int rc ) const;
 };
 
 // The simulated chip that Shim::sdk_ points at from the start.
