@@ -19,6 +19,23 @@ countText( std::size_t count, const char * one, const char * many ) {
    return std::to_string( count ) + " " + ( count == 1 ? one : many );
 }
 
+// "N differences, N pending"
+std::string
+summaryText( const Audit & audit ) {
+   return countText( audit.differences().size(), "difference", "differences" ) + ", " +
+          std::to_string( audit.pending().size() ) + " pending";
+}
+
+// Runs the audit for the command on `args`' line and tells the run's
+// listeners what it found.
+Audit
+auditFor( Session & s, Args & args, std::optional< U16 > unit ) {
+   const HostWorld world( s.host );
+   Audit audit( world.view(), unit );
+   s.listeners.tell( [ & ]( RunListener & l ) { l.audited( args.line(), audit.clean(), summaryText( audit ), audit.lines() ); } );
+   return audit;
+}
+
 // [UNIT], a chip unit.
 std::optional< U16 >
 unitArgument( Args & args, const std::string & what ) {
@@ -35,9 +52,8 @@ unitArgument( Args & args, const std::string & what ) {
 }
 
 Report
-auditReport( Session & s, std::optional< U16 > unit ) {
-   const HostWorld world( s.host );
-   const Audit audit( world.view(), unit );
+auditReport( Session & s, Args & args, std::optional< U16 > unit ) {
+   const Audit audit = auditFor( s, args, unit );
    Report report( "audit" );
    report.field( "unit", "", unit ? Cell::number( *unit ) : Cell::withJson( "every unit", "null" ) );
    Table & differences =
@@ -56,9 +72,7 @@ auditReport( Session & s, std::optional< U16 > unit ) {
    }
    report.field( "differenceCount", "", Cell::number( audit.differences().size() ) );
    report.field( "pendingCount", "", Cell::number( audit.pending().size() ) );
-   const std::string summary = countText( audit.differences().size(), "difference", "differences" ) + ", " +
-                               std::to_string( audit.pending().size() ) + " pending";
-   report.field( "summary", "audit", Cell( summary ).toned( audit.clean() ? Tone::good : Tone::bad ) );
+   report.field( "summary", "audit", Cell( summaryText( audit ) ).toned( audit.clean() ? Tone::good : Tone::bad ) );
    return report;
 }
 
@@ -68,8 +82,7 @@ expectAudit( Session & s, Args & args ) {
    const Token & what = args.nextToken( "clean or the number of differences" );
    const U64 wanted = what.is( "clean" ) ? 0 : parseUnsigned( what.text, "expect audit (clean or N)" );
    args.end();
-   const HostWorld world( s.host );
-   const Audit audit( world.view() );
+   const Audit audit = auditFor( s, args, std::nullopt );
    s.checks.check( args.line().where, audit.differences().size() == wanted,
                    "audit " + ( wanted == 0 ? std::string( "clean" )
                                             : countText( wanted, "difference", "differences" ) ),
@@ -87,12 +100,12 @@ addAuditCommands( CommandTable & table ) {
                  "in the state database, and lists every difference (unit, table, entry, what it holds, "
                  "what it should hold, the client affected), the work still pending, and a count." },
                []( Session & s, Args & args ) {
-                  auditReport( s, unitArgument( args, "audit" ) ).printText( s.out, s.style );
+                  auditReport( s, args, unitArgument( args, "audit" ) ).printText( s.out, s.style );
                } );
    table.show( "audit",
                { "audit [UNIT]", "What the audit command prints; with json, one document with every difference "
                                  "and pending item as an object." },
-               []( Session & s, Args & args ) { return auditReport( s, unitArgument( args, "show audit" ) ); } );
+               []( Session & s, Args & args ) { return auditReport( s, args, unitArgument( args, "show audit" ) ); } );
    table.expectation( "audit",
                       { "audit clean | audit N",
                         "The audit finds no difference, or exactly N (pending work is no difference)." },

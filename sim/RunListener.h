@@ -28,6 +28,10 @@ class RunListener {
    // The plug-in raised during a command; it counts as a failed check.
    // `message` is "FILE:LINE: COMMAND raised: WHAT".
    virtual void raised( const Location &, const std::string & ) {}
+   // An audit ran for `line` (audit, show audit, expect audit), of the unit
+   // it names or of every unit; `summary` is "N differences, N pending" and
+   // `differences` its lines.
+   virtual void audited( const Line &, bool, const std::string &, const std::vector< std::string > & ) {}
    // A malformed line, or input that cannot be read: "FILE:LINE: WHAT".
    // `endsRun`: nothing after it runs (in a file; at the prompt the session
    // goes on).

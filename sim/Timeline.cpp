@@ -1,7 +1,5 @@
 #include "Timeline.h"
 
-#include "Audit.h"
-#include "HostWorld.h"
 #include "Printable.h"
 #include "Quill/Clock.h"
 #include "ScenarioError.h"
@@ -23,14 +21,6 @@ opName( Shim::SimChip::Op op ) noexcept {
     case Shim::SimChip::Op::count_: break;
    }
    return "?";
-}
-
-// `audit ...`, `show audit ...` and `expect audit ...` each look at the audit.
-bool
-looksAtAudit( const Line & line ) {
-   const auto & t = line.tokens;
-   return ( !t.empty() && t[ 0 ].is( "audit" ) ) ||
-          ( t.size() > 1 && ( t[ 0 ].is( "show" ) || t[ 0 ].is( "expect" ) ) && t[ 1 ].is( "audit" ) );
 }
 
 } // namespace
@@ -164,18 +154,13 @@ Timeline::requestCarriedOut( const StrataCentral::PortTabWriteRequest & request,
 }
 
 void
-Timeline::auditMarked( const Line & line ) {
-   const HostWorld world( session_.host );
-   const Audit audit( world.view() );
+Timeline::audited( const Line & line, bool clean, const std::string & summary,
+                   const std::vector< std::string > & differences ) {
    std::string lines;
-   for( const std::string & l : audit.lines() ) {
+   for( const std::string & l : differences ) {
       lines += ( lines.empty() ? "" : "\n" ) + l;
    }
-   const std::size_t differences = audit.differences().size();
-   log_.globalInstant( now(),
-                       "audit: " + std::to_string( differences ) + ( differences == 1 ? " difference, " : " differences, " ) +
-                          std::to_string( audit.pending().size() ) + " pending",
-                       audit.clean() ? "audit" : "audit differs",
+   log_.globalInstant( now(), "audit: " + summary, clean ? "audit" : "audit differs",
                        { { "command", line.where.text() + ": " + line.text }, { "lines", lines } } );
 }
 
@@ -190,9 +175,6 @@ void
 Timeline::commandEnded( const Line & line ) {
    followStatusEntity();
    log_.span( commands_, runningSince_, now(), line.text, "command", { { "at", line.where.text() } } );
-   if( looksAtAudit( line ) ) {
-      auditMarked( line );
-   }
    running_.reset();
 }
 

@@ -48,6 +48,8 @@ class Timeline : public RunListener {
    void commandStarting( const Line & line ) override;
    void commandEnded( const Line & line ) override;
    void checked( const Location & where, bool holds, const std::string & message ) override;
+   void audited( const Line & line, bool clean, const std::string & summary,
+                 const std::vector< std::string > & differences ) override;
    void processStopping() noexcept override;
 
    // Closes what is open at the current time and writes the file; throws
@@ -70,7 +72,6 @@ class Timeline : public RunListener {
    void followStatusEntity();
    void chipAccessed( const Shim::SimChip::Access & access );
    void requestCarriedOut( const StrataCentral::PortTabWriteRequest & request, std::optional< U16 > unit );
-   void auditMarked( const Line & line );
    TraceEventLog::Track unitTrack( int unit );
    TraceEventLog::Track sliceTrack( std::optional< U16 > module );
    double now() const;
