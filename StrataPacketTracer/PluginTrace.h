@@ -2,7 +2,8 @@
 //
 // "StrataPacketTracerSliceMounter" is the default handle, made on first use:
 // level 0 for handlers, allocators and programming steps, level 8 for the
-// CFM and LAG handlers. "ApiStrata", made when the library loads, carries one
+// CFM, LAG and interface handlers, level 9 for a port a slice leaves to its
+// own module's slice. "ApiStrata", made when the library loads, carries one
 // level-4 line per chip SDK call. Every line names the source path below, the
 // line number of its call site (TraceLines.h) and the bare name of the
 // function.

@@ -2,11 +2,17 @@
 // SOURCE_TRUNK_MAP entries, the reaction to CFM forwarding configurations and
 // to LAG membership, and the two reactors that feed them.
 //
-// Every port CFM uses points at one LPORT_TAB entry per slice, the CFM
-// profile at lPortCfmProfileIdx. The number of ports CFM holds in
-// srcTrunkBitmapCfm is that entry's reference count: programLPortTableCfm
-// reads it before programSourceTrunkMapCfm changes it, so the entry is written
-// when the first port arrives and cleared when the last one leaves.
+// Every port CFM uses points at one LPORT_TAB entry per chip unit, the CFM
+// profile at lPortCfmProfileIdx. The ports set up on the unit, counted across
+// the root's slices (CfmProfileUsers), are that entry's users:
+// programLPortTableCfm reads them before programSourceTrunkMapCfm changes
+// them, so the entry is written when the first port on the unit arrives and
+// cleared when the last one leaves. Each slice also claims its own module's
+// ports by number (srcTrunkBitmapCfm), which is what the packet tracer
+// consults when it hands a port back.
+//
+// Whether CFM covers a port is one rule (cfmCovers), asked by every handler
+// that sets a port up or takes it down.
 #include "CfmToggles.h"
 #include "EntryBuffer.h"
 #include "PluginTrace.h"
@@ -58,23 +64,24 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
       return lPortRsvdProfileIdx_;
    }
    const U32 lportIdx = lPortCfmProfileIdx_;
+   const std::size_t unitUsers = cfmProfileUsers_->count( sp.unit );
    PT_TRACE( 0, TraceLine::programLPortTableCfm, "programLPortTableCfm" )
       << "programLPortTableCfm" << " lportIdx: " << lportIdx << " setup: " << setupLPort
-      << " for port: " << sp << " allocated: " << allocatedLportCfmIdx();
+      << " for port: " << sp << " allocated: " << allocatedLportCfmIdx() << " on unit: " << unitUsers;
 
-   const bool firstSetup = setupLPort && allocatedLportCfmIdx() == 0;
+   const bool firstSetup = setupLPort && unitUsers == 0;
    if( setupLPort && !firstSetup ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmProgrammed, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx already programmed";
       return lportIdx;
    }
-   bool lastTakeDown = !setupLPort && allocatedLportCfmIdx() == 1;
-   // The one claim left may be another port's: that port still points at the
-   // profile, so only the take-down of the claim's own port clears it.
-   if( lastTakeDown && !cfmClaims_.holds( sp.port ) ) {
+   bool lastTakeDown = !setupLPort && unitUsers == 1;
+   // The one user left may be another port: that port still points at the
+   // profile, so only the take-down of that very port clears it.
+   if( lastTakeDown && !cfmProfileUsers_->uses( sp ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmKept, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " lportIdx kept: port: " << sp.port
-         << " holds no claim, another port holds the last one";
+         << "programLPortTableCfm" << " lportIdx kept: port: " << sp
+         << " is no user, another port on the unit is the last one";
       lastTakeDown = false;
    }
    if( !firstSetup && !lastTakeDown ) {
@@ -85,7 +92,8 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
    // chip port, unit 0xFFFF) has no entry to write: the write would fail the
    // checked call and stop the whole agent. A real unit's entry is written
    // whether or not its module information has arrived, since the claim that
-   // follows counts the port as a user of the entry either way.
+   // follows counts the port as a user of the entry either way (its request
+   // is posted when the information arrives: handleModInfo).
    if( sp == StrataTypes::StrataPort::nullPort() || !Shim::sdk_->soc_unit_valid( sp.unit ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmNoChipUnit, "programLPortTableCfm" )
          << "programLPortTableCfm" << " ERROR: unit: " << sp.unit << " is not a unit of the chip, LPORT_TAB entry "
@@ -118,11 +126,7 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    }
    // CFM's claim follows every call, whether or not a request goes out: it is
    // what the packet tracer consults when it hands the port back.
-   if( setupLPort ) {
-      allocateSrcTrunkCfmIdx( sp.port );
-   } else {
-      freeSrcTrunkCfmIdx( sp.port );
-   }
+   cfmClaimIs( sp, setupLPort );
    // The packet tracer has priority on the entry; it restores CFM's profile
    // (or 0) itself when it lets the port go.
    if( isAllocatedSrcTrunkIdx( sp.port ) ) {
@@ -178,6 +182,15 @@ StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort 
          << ( setup ? "set up" : "taken down" );
       return;
    }
+   // Without the unit's module information the port's entry cannot be
+   // re-keyed and may still point at the profile: the take-down waits for
+   // the information (handleModInfo), keeping the claim and the profile.
+   if( !setup && cfmClaims_.holds( sp.port ) && !modInfoOfUnit( sp.unit ) ) {
+      PT_TRACE( 8, TraceLine::cfmTakeDownWaits, "cfmPortIs" )
+         << "cfmPortIs" << " port: " << sp << " take-down waits: unit: " << sp.unit
+         << " has no module information";
+      return;
+   }
    const U32 idx = programLPortTableCfm( setup, sp );
    if( idx == noProfile ) {
       return;
@@ -187,19 +200,46 @@ StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort 
    programSourceTrunkMapCfm( setup, idx, sp );
 }
 
+void
+StrataPacketTracerSliceSm::cfmClaimIs( const StrataTypes::StrataPort & sp, bool claimed ) {
+   if( claimed ) {
+      allocateSrcTrunkCfmIdx( sp.port );
+   } else {
+      freeSrcTrunkCfmIdx( sp.port );
+   }
+   cfmProfileUsers_->userIs( sp, claimed );
+}
+
 bool
-StrataPacketTracerSliceSm::coveredByAnotherKey( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp ) {
-   const CfmSw::CfmHwConfig & config = *inputs_.cfmHwConfig;
-   if( cfmKeyIndex_.anyPresent( keyIntf, config ) ) {
-      return true;
+StrataPacketTracerSliceSm::cfmCovers( const StrataTypes::StrataPort & sp ) {
+   if( !inputs_.scsd ) {
+      return false;
    }
    const Strata::StrataCommonSmData & scsd = *inputs_.scsd;
-   for( const Lumo::IntfId * other : { scsd.strataPortToIntf.find( sp ), scsd.strataPortToLag.find( sp ) } ) {
-      if( other && *other != keyIntf && cfmKeyIndex_.anyPresent( *other, config ) ) {
-         return true;
-      }
+   const Lumo::IntfId * own = scsd.strataPortToIntf.find( sp );
+   const Lumo::IntfId * lag = scsd.strataPortToLag.find( sp );
+   const bool ownIntf = own && !own->empty();
+   if( ownIntf && lag ) {
+      return true; // a port-channel member with an interface of its own
    }
-   return false;
+   if( !inputs_.cfmHwConfig ) {
+      return false;
+   }
+   const CfmSw::CfmHwConfig & config = *inputs_.cfmHwConfig;
+   return ( ownIntf && cfmKeyIndex_.anyPresent( *own, config ) ) || ( lag && cfmKeyIndex_.anyPresent( *lag, config ) );
+}
+
+bool
+StrataPacketTracerSliceSm::stillCovered( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp ) {
+   return cfmKeyIndex_.anyPresent( keyIntf, *inputs_.cfmHwConfig ) || cfmCovers( sp );
+}
+
+void
+StrataPacketTracerSliceSm::cfmPortFollows( const StrataTypes::StrataPort & sp, const CfmPortReport & report ) {
+   const bool covered = cfmCovers( sp );
+   if( covered != cfmClaims_.holds( sp.port ) ) {
+      cfmPortIs( covered, sp, report );
+   }
 }
 
 void
@@ -227,15 +267,15 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    if( setup ) {
       cfmKeyIndex_.keyPresentIs( intfVlanTuple );
    }
-   // A removed key takes its ports down only where no other present key
-   // (another VLAN of the interface, a key of the port's own interface or of
-   // its port-channel) still covers them: CFM's claims are per port.
-   auto keptByAnotherKey = [ & ]( const StrataTypes::StrataPort & sp, TraceLine site ) {
-      if( setup || !coveredByAnotherKey( intfVlanTuple.intfId(), sp ) ) {
+   // A removed key takes its ports down only where CFM still does not cover
+   // them otherwise (another VLAN of the interface, a key of the port's own
+   // interface or of its port-channel, its membership): CFM's claims are per
+   // port, not per reason.
+   auto keptCovered = [ & ]( const StrataTypes::StrataPort & sp, TraceLine site ) {
+      if( setup || !stillCovered( intfVlanTuple.intfId(), sp ) ) {
          return false;
       }
-      PT_TRACE( 8, site, cfmKeyHandler )
-         << cfmKeyHandler << " port: " << sp << " kept: a present key still covers it";
+      PT_TRACE( 8, site, cfmKeyHandler ) << cfmKeyHandler << " port: " << sp << " kept: CFM still covers it";
       return true;
    };
 
@@ -243,7 +283,13 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    if( !Lumo::PortChannelIntfId::isPortChannelIntfId( intfId ) ) {
       const StrataTypes::StrataPort * cached = inputs_.scsd->strataIntfToPortCache.find( intfId );
       const StrataTypes::StrataPort sp = cached ? *cached : StrataTypes::StrataPort::nullPort();
-      if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmKept ) ) {
+      // (The null port of an interface without a chip port is every slice's
+      // to refuse.)
+      if( !( sp == StrataTypes::StrataPort::nullPort() ) &&
+          !servesPort( sp, TraceLine::handleLPortTableWriteForCfmOtherModule, cfmKeyHandler ) ) {
+         return;
+      }
+      if( !keptCovered( sp, TraceLine::handleLPortTableWriteForCfmKept ) ) {
          cfmPortIs( setup, sp,
                     { cfmKeyHandler, TraceLine::handleLPortTableWriteForCfmRefused,
                       TraceLine::handleLPortTableWriteForCfmPort, " sp: " } );
@@ -263,11 +309,14 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    // state's member set may change meanwhile.
    const StrataTypes::StrataPortList memberPorts = *members;
    for( const StrataTypes::StrataPort & sp : memberPorts ) {
+      if( !servesPort( sp, TraceLine::handleLPortTableWriteForCfmMemberOtherModule, cfmKeyHandler ) ) {
+         continue;
+      }
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMember, cfmKeyHandler )
          << cfmKeyHandler << " member port: " << sp;
       PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmMemberIntf, cfmKeyHandler )
          << cfmKeyHandler << " member intfId: " << intfOfPort( *inputs_.scsd, sp );
-      if( !keptByAnotherKey( sp, TraceLine::handleLPortTableWriteForCfmMemberKept ) ) {
+      if( !keptCovered( sp, TraceLine::handleLPortTableWriteForCfmMemberKept ) ) {
          cfmPortIs( setup, sp,
                     { cfmKeyHandler, TraceLine::handleLPortTableWriteForCfmMemberRefused,
                       TraceLine::handleLPortTableWriteForCfmMemberPort, " port-channel member port: " } );
@@ -337,16 +386,52 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
          << "handlePortToLag" << " ERROR: no scsd, port: " << sp << " ignored";
       return;
    }
-   const bool added = inputs_.scsd->strataPortToLag.contains( sp );
-   const Lumo::IntfId intf = intfOfPort( *inputs_.scsd, sp );
-   if( intf.empty() ) {
+   if( !servesPort( sp, TraceLine::handlePortToLagOtherModule, "handlePortToLag" ) ) {
       return;
    }
    PT_TRACE( 8, TraceLine::handlePortToLag, "handlePortToLag" )
-      << "handlePortToLag" << " intf: " << intf << " added: " << added;
-   cfmPortIs( added, sp,
-              { "handlePortToLag", TraceLine::handlePortToLagRefused, TraceLine::handlePortToLagPort,
-                " port-channel sp: " } );
+      << "handlePortToLag" << " intf: " << intfOfPort( *inputs_.scsd, sp )
+      << " added: " << inputs_.scsd->strataPortToLag.contains( sp );
+   cfmPortFollows( sp, { "handlePortToLag", TraceLine::handlePortToLagRefused, TraceLine::handlePortToLagPort,
+                         " port-channel sp: " } );
+}
+
+void
+StrataPacketTracerSliceSm::handlePortToIntf( const StrataTypes::StrataPort & sp ) {
+   // An interface that gets its port after its key or its membership, or
+   // loses it: the same rule decides.
+   if( !cfmProgrammingEnabled() || !inputs_.scsd ||
+       !servesPort( sp, TraceLine::handlePortToIntfOtherModule, "handlePortToIntf" ) ) {
+      return;
+   }
+   PT_TRACE( 8, TraceLine::handlePortToIntf, "handlePortToIntf" )
+      << "handlePortToIntf" << " port: " << sp << " intf: " << intfOfPort( *inputs_.scsd, sp );
+   cfmPortFollows( sp, { "handlePortToIntf", TraceLine::handlePortToIntfRefused, TraceLine::handlePortToIntfPort,
+                         " sp: " } );
+}
+
+void
+StrataPacketTracerSliceSm::handleModInfo( U16 unit ) {
+   if( !cfmProgrammingEnabled() || !initialized_ || !modInfoOfUnit( unit ) ) {
+      return;
+   }
+   PT_TRACE( 8, TraceLine::handleModInfo, "handleModInfo" ) << "handleModInfo" << " unit: " << unit;
+   const CfmPortReport report{ "handleModInfo", TraceLine::handleModInfoRefused, TraceLine::handleModInfoPort,
+                               " sp: " };
+   for( const StrataTypes::StrataPort & sp : cfmProfileUsers_->usersOfModule( modId_.value() ) ) {
+      if( sp.unit != unit || !cfmClaims_.holds( sp.port ) ) {
+         continue;
+      }
+      if( cfmCovers( sp ) ) {
+         // Set up while the entry could not be keyed: the profile is there,
+         // the request is what is missing (or keyed by the old information).
+         PT_TRACE( 8, report.programmed, report.function )
+            << report.function << report.programmedText << sp << " lportIndex: " << lPortCfmProfileIdx_;
+         programSourceTrunkMapCfm( true, lPortCfmProfileIdx_, sp );
+      } else {
+         cfmPortIs( false, sp, report ); // a take-down that waited
+      }
+   }
 }
 
 // The reactors hold no counted reference to the slice: a slice can hear an
@@ -374,14 +459,23 @@ StrataPacketTracerSliceSm::cfmHwConfigDispatch( Vela::Publisher *, Vela::Subscri
 void
 StrataPacketTracerSliceSm::scsdDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
                                          const void * key, const void * ) {
-   if( attrId != StrataCommonSmData::strataPortToLagAttr || !key || !subscriber ) {
+   if( !key || !subscriber ) {
       return;
    }
    auto * slice = subscriber->ownerAs< StrataPacketTracerSliceSm >();
    if( !slice || slice->quillMarkedForDeletion() ) {
       return;
    }
-   slice->handlePortToLag( *static_cast< const StrataTypes::StrataPort * >( key ) );
+   switch( attrId ) {
+    case StrataCommonSmData::strataPortToLagAttr:
+      slice->handlePortToLag( *static_cast< const StrataTypes::StrataPort * >( key ) );
+      break;
+    case StrataCommonSmData::strataPortToIntfAttr:
+      slice->handlePortToIntf( *static_cast< const StrataTypes::StrataPort * >( key ) );
+      break;
+    case StrataCommonSmData::strataModIdAttr: slice->handleModInfo( *static_cast< const U16 * >( key ) ); break;
+    default: break;
+   }
 }
 
 } // namespace Strata

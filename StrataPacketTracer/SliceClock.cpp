@@ -79,13 +79,18 @@ StrataPacketTracerSliceSm::handleClock() {
       return;
    }
    // Without a status entity there is nowhere to publish the completion;
-   // without a request the status keeps its own request id. Either way the
-   // completion counts as done, so the clock does not fire for it again.
+   // it counts as done all the same, so the clock does not fire for it
+   // again. The id is the request's this slice carried out: a request that
+   // came since and was refused, or left to another slice, is not answered
+   // by it.
    if( inputs_.lPortTableWriteRequestStatus ) {
       inputs_.lPortTableWriteRequestStatus->stateIs( PacketTracer::State::stateHandled );
-      if( inputs_.lPortTableWriteRequestConfig ) {
-         const PacketTracer::RequestId requestId = inputs_.lPortTableWriteRequestConfig->requestId();
-         inputs_.lPortTableWriteRequestStatus->requestIdIs( requestId );
+      if( completingRequestId_ ) {
+         inputs_.lPortTableWriteRequestStatus->requestIdIs( *completingRequestId_ );
+      } else if( inputs_.lPortTableWriteRequestConfig ) {
+         // Armed through the generic interface, with no request carried out:
+         // the current request's id, as before any was.
+         inputs_.lPortTableWriteRequestStatus->requestIdIs( inputs_.lPortTableWriteRequestConfig->requestId() );
       }
       inputs_.lPortTableWriteRequestStatus->versionIs( inputs_.lPortTableWriteRequestStatus->version() + 1 );
    }

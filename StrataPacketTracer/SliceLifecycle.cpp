@@ -1,6 +1,7 @@
 // The slice's lifecycle: creation, its three subscriptions, initialisation,
 // the notification and deletion switches, and teardown. (The reactors live
 // beside the handlers they run: SlicePacketTracer.cpp and SliceCfm.cpp.)
+#include "CfmToggles.h"
 #include "Pallet/Pallet.h"
 #include "PluginTrace.h"
 #include "StrataPacketTracerSliceSm.h"
@@ -8,18 +9,21 @@
 namespace Strata {
 
 Vela::Ptr< StrataPacketTracerSliceSm >
-StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId ) {
+StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId,
+                                                        std::shared_ptr< CfmProfileUsers > cfmProfileUsers ) {
    // Pallet::make returns the block and undoes the tracking when the
    // constructor throws.
    Vela::Ptr< StrataPacketTracerSliceSm > slice =
-      Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId );
+      Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId, std::move( cfmProfileUsers ) );
    slice->hasNotificationActiveIs( true );
    return slice;
 }
 
 StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs,
-                                                      StrataCentral::ModId modId )
-      : inputs_( inputs ), modId_( modId ) {
+                                                      StrataCentral::ModId modId,
+                                                      std::shared_ptr< CfmProfileUsers > cfmProfileUsers )
+      : inputs_( inputs ), modId_( modId ),
+        cfmProfileUsers_( cfmProfileUsers ? std::move( cfmProfileUsers ) : std::make_shared< CfmProfileUsers >() ) {
    try {
       // The reactors are registered although the slice's notification flag
       // is still off: handleInitialized must already see the inputs' changes
@@ -97,9 +101,61 @@ StrataPacketTracerSliceSm::handleInitialized() {
        inputs_.lPortTableWriteRequestConfig->version() != inputs_.lPortTableWriteRequestStatus->version() ) {
       PT_TRACE( 0, TraceLine::pendingRequest, "handleInitialized" ) << "Handle pending LportWrite request";
       handleLPortTableWriteRequest();
+   } else {
+      tracerClaimResumed();
    }
 
+   cfmResumed();
+}
+
+void
+StrataPacketTracerSliceSm::tracerClaimResumed() {
+   if( !inputs_.lPortTableWriteRequestConfig || !inputs_.lPortTableWriteRequestStatus || !inputs_.scsd ) {
+      return;
+   }
+   const StrataPacketTracer::LPortTableWriteRequestConfig & request = *inputs_.lPortTableWriteRequestConfig;
+   const StrataPacketTracer::LPortTableWriteRequestStatus & status = *inputs_.lPortTableWriteRequestStatus;
+   const bool appliedAndCompleted = request.enable() && status.state() == PacketTracer::State::stateHandled &&
+                                    status.requestId() == request.requestId();
+   if( !appliedAndCompleted || !intfOnSlice( request.intfId() ) ) {
+      return;
+   }
+   const StrataTypes::StrataPort * sp = inputs_.scsd->strataIntfToPortCache.find( request.intfId() );
+   if( !sp || sp->modId != modId_.value() || portRefusal( *sp ) ) {
+      return;
+   }
+   PT_TRACE( 0, TraceLine::tracerClaimResumed, "handleInitialized" )
+      << "handleInitialized" << " port: " << *sp << " stays on the packet tracer's profile";
+   allocateSrcTrunkIdx( sp->port );
+}
+
+void
+StrataPacketTracerSliceSm::cfmResumed() {
    handleLPortTableWriteForCfm();
+   if( !cfmProgrammingEnabled() || !inputs_.scsd ) {
+      return;
+   }
+   // Memberships: a copy, since the SDK calls give up the activity lock.
+   std::vector< StrataTypes::StrataPort > members;
+   for( const auto & entry : inputs_.scsd->strataPortToLag ) {
+      if( entry.first.modId == modId_.value() ) {
+         members.push_back( entry.first );
+      }
+   }
+   const CfmPortReport memberReport{ "handleInitialized", TraceLine::cfmResumedRefused,
+                                     TraceLine::cfmResumedMember, " port-channel sp: " };
+   for( const StrataTypes::StrataPort & sp : members ) {
+      cfmPortFollows( sp, memberReport );
+   }
+   // The ports an earlier slice of this module left set up: taken over
+   // where CFM still covers them, taken down where nothing does any more.
+   const CfmPortReport takeOverReport{ "handleInitialized", TraceLine::cfmResumedRefused,
+                                       TraceLine::cfmResumedTakeDown, " sp: " };
+   for( const StrataTypes::StrataPort & sp : cfmProfileUsers_->usersOfModule( modId_.value() ) ) {
+      if( !cfmClaims_.holds( sp.port ) ) {
+         cfmPortIs( cfmCovers( sp ), sp, takeOverReport );
+      }
+   }
 }
 
 bool

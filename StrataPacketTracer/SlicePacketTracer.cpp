@@ -147,6 +147,11 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
       return;
    }
    const StrataTypes::StrataPort sp = *found;
+   // Another module's port is its own slice's request: carried out and
+   // answered there, once.
+   if( !servesPort( sp, TraceLine::handleLPortTableWriteRequestOtherModule, "handleLPortTableWriteRequest" ) ) {
+      return;
+   }
    // Everything that could stop the request half-way is decided here, before
    // the first chip access: the profile entry is shared by every port the
    // tracer holds on the unit, so a request that cannot be posted must not
@@ -184,6 +189,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    }
 
    handleClockCalled_ = true;
+   completingRequestId_ = request.requestId();
    // An applied profile is reported after the configured delay; a withdrawal
    // at the clock's next notification.
    const Quill::Seconds now = Quill::System::currentTime();

@@ -6,6 +6,7 @@
 // half-programmed: the tracer's profile entry (shared by every port it holds
 // on the unit) rewritten for a request that is never posted, or CFM's profile
 // written for a claim that is never counted and so never cleared.
+#include "PluginTrace.h"
 #include "StrataPacketTracerSliceSm.h"
 
 #include "Shim/Sdk.h"
@@ -24,6 +25,17 @@ StrataPacketTracerSliceSm::modInfoOfUnit( U16 unit ) const {
    return inputs_.scsd ? inputs_.scsd->strataModId.find( unit ) : nullptr;
 }
 
+bool
+StrataPacketTracerSliceSm::servesPort( const StrataTypes::StrataPort & sp, TraceLine site,
+                                       const char * function ) const {
+   if( sp.modId == modId_.value() ) {
+      return true;
+   }
+   PT_TRACE( 9, site, function ) << function << " port: " << sp << " is module " << sp.modId
+                                 << "'s, left to its slice";
+   return false;
+}
+
 std::optional< std::string >
 StrataPacketTracerSliceSm::portRefusal( const StrataTypes::StrataPort & sp ) const {
    if( sp == StrataTypes::StrataPort::nullPort() ) {
@@ -31,10 +43,6 @@ StrataPacketTracerSliceSm::portRefusal( const StrataTypes::StrataPort & sp ) con
    }
    if( !Shim::sdk_->soc_unit_valid( sp.unit ) ) {
       return "unit: " + std::to_string( sp.unit ) + " is not a unit of the chip";
-   }
-   if( sp.modId > StrataCentral::ModId::null ) {
-      return "module id: " + std::to_string( sp.modId ) + " above " +
-             std::to_string( StrataCentral::ModId::null ) + ", no request can name it";
    }
    // The claims are what lets each client give way to the other and what
    // counts the CFM profile's users: a port they cannot hold cannot be

@@ -8,6 +8,7 @@
 #include "StrataPacketTracerSliceSm.h"
 
 #include <map>
+#include <memory>
 
 namespace Strata {
 
@@ -72,6 +73,8 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    // Destroyed in the reverse of this order: the slices, the subscription,
    // then the inputs.
    SliceInputs inputs_;
+   // The CFM profile's users on each chip unit, shared by every slice.
+   std::shared_ptr< CfmProfileUsers > cfmProfileUsers_ = std::make_shared< CfmProfileUsers >();
    Vela::Subscriber scsdSubscriber_{ &scsdDispatch, this };
    SliceMap slices_;
 };

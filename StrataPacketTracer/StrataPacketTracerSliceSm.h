@@ -5,8 +5,14 @@
 // life, subscribes to three of them (the packet tracer's request, the shared
 // Strata state and the CFM configuration) and turns their changes into its
 // handlers: packet-tracer requests program the tracer's LPORT profile and
-// complete on the slice's clock; CFM forwarding configurations and LAG
-// membership keep the shared CFM profile on their ports.
+// complete on the slice's clock; CFM forwarding configurations, LAG
+// membership and interfaces keep the shared CFM profile on their ports.
+//
+// A slice serves the ports of its own module (MOD/UNIT/PORT with MOD its
+// modId) and leaves every other port to its module's slice: each request is
+// carried out and answered once, and the claims, kept by port number, never
+// mix two modules' ports. The CFM profile entry is one per chip unit, so its
+// users are counted across the slices of one root (CfmProfileUsers).
 //
 // The implementation is split by concern:
 //   SliceLifecycle.cpp      creation, subscriptions, initialisation, teardown
@@ -26,6 +32,7 @@
 #include "Agent/StrataCommonSmData.h"
 #include "Agent/StrataTypes.h"
 #include "CfmKeyIndex.h"
+#include "CfmProfileUsers.h"
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
 #include "SliceInputs.h"
@@ -37,6 +44,7 @@
 #include "Vela/Publisher.h"
 #include "TraceLines.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -95,14 +103,18 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    class QuillClock;
 
    // Creates a slice for module `modId`, runs its initialisation and switches
-   // its notifications on. Construction that throws releases everything it
-   // took (subscriptions and references) and returns the memory before the
-   // error goes on.
-   static Vela::Ptr< StrataPacketTracerSliceSm > StrataPacketTracerSliceSmIs( const SliceInputs & inputs,
-                                                                              StrataCentral::ModId modId );
+   // its notifications on. `cfmProfileUsers` is shared by the slices of one
+   // root; without it the slice counts the users on its own, which is right
+   // only while it is the one slice on its units. Construction that throws
+   // releases everything it took (subscriptions and references) and returns
+   // the memory before the error goes on.
+   static Vela::Ptr< StrataPacketTracerSliceSm >
+   StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId,
+                                std::shared_ptr< CfmProfileUsers > cfmProfileUsers = nullptr );
 
    // Only for StrataPacketTracerSliceSmIs (the key is private).
-   StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs, StrataCentral::ModId modId );
+   StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs, StrataCentral::ModId modId,
+                              std::shared_ptr< CfmProfileUsers > cfmProfileUsers );
    ~StrataPacketTracerSliceSm() override;
 
    const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
@@ -138,8 +150,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // Removes the notifiee; returns the clock it watched, or null.
    Vela::Ptr< const Quill::Clock > clockDel();
    const Vela::Ptr< QuillClock > & clockNotifiee() const noexcept { return clock_; }
-   // Completion: publishes the last handled request's completion on the
-   // status when one is waiting (handleClockCalled), then disarms the clock.
+   // Completion: publishes the completion of the last request this slice
+   // carried out (its id, whatever request has come since) on the status
+   // when one is waiting (handleClockCalled), then disarms the clock.
    void handleClock();
 
    // Whether the interface is one of the shared state's interfaces (intf or
@@ -178,12 +191,25 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // Claims or releases the port for CFM and posts its source-trunk-map
    // request, giving way to the packet tracer.
    void programSourceTrunkMapCfm( bool setupLPort, U32 lportIdx, const StrataTypes::StrataPort & sp );
-   // Brings the ports behind one forwarding-config key in line with its presence.
+   // Brings this module's ports behind one forwarding-config key in line with
+   // its presence: a present key sets them up, a removed one takes down those
+   // that CFM no longer covers (cfmCovers).
    void handleLPortTableWriteForCfm( const CfmSw::IntfVlanTuple & intfVlanTuple );
    // Programs every forwarding-config key present.
    void handleLPortTableWriteForCfm();
-   // Sets a port up for CFM when it joins a LAG, takes it down when it leaves.
+   // A port of this module joined or left a port-channel, or got or lost its
+   // interface: sets it up when CFM now covers it and does not hold it, takes
+   // it down when CFM holds it and no longer covers it.
    void handlePortToLag( const StrataTypes::StrataPort & sp );
+   void handlePortToIntf( const StrataTypes::StrataPort & sp );
+   // Module information arrived for `unit`: posts the requests of this
+   // module's CFM ports there that could not be keyed before, and takes down
+   // those whose take-down waited for it.
+   void handleModInfo( U16 unit );
+   // Whether CFM covers the port: a present key on its own interface or on
+   // its port-channel, or membership of a port-channel for a port with an
+   // interface of its own. Set-up and take-down both follow this rule.
+   bool cfmCovers( const StrataTypes::StrataPort & sp );
 
    // --- packet-tracer programming (SlicePacketTracer.cpp) ---
    // Read-modify-writes the tracer's LPORT_TAB profile entry on the port's unit.
@@ -194,9 +220,11 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // request directory, is refused with an ERROR line and changes nothing.
    void programSourceTrunkMap( bool setupLPort, const StrataTypes::StrataPort & sp );
    void programCpuPktProfile( bool setupLPort, const StrataTypes::StrataPort & sp );
-   // Carries out the request in full or not at all: a request that cannot be
-   // (see requestRefusal) is refused with one ERROR line before the chip is
-   // touched, and never answered.
+   // Carries out the request in full or not at all, when its port is this
+   // module's: a request that cannot be (see requestRefusal) is refused with
+   // one ERROR line before the chip is touched, and never answered; an armed
+   // completion of an earlier request stays as it was. The port's profile
+   // entry is written before the port is steered at it.
    void handleLPortTableWriteRequest();
 
    // --- lifecycle (SliceLifecycle.cpp) ---
@@ -226,8 +254,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
 
    // --- which ports the slice can program (SlicePorts.cpp) ---
    // Why neither client can have `sp` programmed, or nothing: the null port or
-   // a unit the chip does not have, a module id no request key can hold, a
-   // port number beyond the source-trunk claims.
+   // a unit the chip does not have, a port number beyond the source-trunk
+   // claims. (A port of this slice's module has a module id a request key
+   // can hold.)
    std::optional< std::string > portRefusal( const StrataTypes::StrataPort & sp ) const;
    // portRefusal, then what the tracer's request needs besides: the unit's
    // module information and a request directory.
@@ -237,6 +266,17 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // The module information of a chip unit; null when the shared state has
    // none (or the slice has no shared state).
    const StrataModInfo * modInfoOfUnit( U16 unit ) const;
+   // Whether `sp` is this slice's to serve: a port of its module. Another
+   // module's port is left alone, with one line at level 9 naming `function`.
+   bool servesPort( const StrataTypes::StrataPort & sp, TraceLine site, const char * function ) const;
+
+   // --- start-up (SliceLifecycle.cpp) ---
+   // A completed apply of the current request keeps its port, when it is this
+   // module's, claimed by the tracer: the port still points at its profile.
+   void tracerClaimResumed();
+   // CFM's start: every key present, every port-channel membership, and the
+   // ports an earlier slice of this module set up that nothing covers now.
+   void cfmResumed();
 
    // --- CFM (SliceCfm.cpp) ---
    // Sets one port up for CFM or takes it down, for a handler: a port the
@@ -244,10 +284,16 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // otherwise the profile (programLPortTableCfm), then the claim and the
    // request (programSourceTrunkMapCfm).
    void cfmPortIs( bool setup, const StrataTypes::StrataPort & sp, const CfmPortReport & report );
-   // Whether a present forwarding-config key other than the one just removed
-   // from `keyIntf` still covers `sp`: one on `keyIntf`, on the port's own
-   // interface or on its port-channel.
-   bool coveredByAnotherKey( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp );
+   // Whether a present forwarding-config key of `keyIntf` (the one just
+   // removed, on another VLAN), or anything else cfmCovers knows, still
+   // covers `sp`.
+   bool stillCovered( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp );
+   // Brings one port of this module in line with cfmCovers, for the
+   // handlers of port events; does nothing where CFM already agrees.
+   void cfmPortFollows( const StrataTypes::StrataPort & sp, const CfmPortReport & report );
+   // CFM's claim on the port, in the slice's bitmap and among the unit's
+   // profile users together.
+   void cfmClaimIs( const StrataTypes::StrataPort & sp, bool claimed );
 
    // Arming and disarming the notifiee; both do nothing when the slice has
    // no notifiee (after clockDel, or clockIs with no clock).
@@ -277,6 +323,12 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    U32 lPortProfileIdx_ = 5;
    U8 lportProfileIdxRefCount_ = 0;
    bool initialized_ = false;
+
+   // The users of each unit's CFM profile, shared with the root's other slices.
+   std::shared_ptr< CfmProfileUsers > cfmProfileUsers_;
+   // The id of the request this slice carried out last, if any: its
+   // completion publishes it, whatever request has come since.
+   std::optional< PacketTracer::RequestId > completingRequestId_;
 
    // Changes of the CFM configuration heard by this slice, plus one for every
    // time it stopped listening. While it has not moved, a snapshot of the

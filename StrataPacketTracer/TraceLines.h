@@ -17,6 +17,10 @@ namespace Strata {
 #define STRATA_TRACE_LINES( X )                                                                    \
    X( handleInitialized, 21 )                                                                      \
    X( pendingRequest, 33 )                                                                         \
+   X( tracerClaimResumed, 35 )                                                                     \
+   X( cfmResumedMember, 36 )                                                                       \
+   X( cfmResumedTakeDown, 37 )                                                                     \
+   X( cfmResumedRefused, 38 )                                                                      \
    X( handleClock, 42 )                                                                            \
    X( intfOnSlice, 58 )                                                                            \
    X( isAllocatedSrcTrunkIdx, 64 )                                                                 \
@@ -52,6 +56,7 @@ namespace Strata {
    X( handleLPortTableWriteRequestRefused, 233 )                                                   \
    X( handleLPortTableWriteRequestPortTab, 234 )                                                   \
    X( handleLPortTableWriteRequestPortTabRead, 235 )                                               \
+   X( handleLPortTableWriteRequestOtherModule, 236 )                                               \
    /* CFM */                                                                                       \
    X( programLPortTableCfmNotInitialized, 300 )                                                    \
    X( programLPortTableCfm, 301 )                                                                  \
@@ -68,6 +73,7 @@ namespace Strata {
    X( programSourceTrunkMapCfmSet, 313 )                                                           \
    X( programSourceTrunkMapCfmReset, 314 )                                                         \
    X( programSourceTrunkMapCfmNoDir, 315 )                                                         \
+   X( cfmTakeDownWaits, 316 )                                                                      \
    X( handleLPortTableWriteForCfmNoInput, 320 )                                                    \
    X( handleLPortTableWriteForCfmKey, 321 )                                                        \
    X( handleLPortTableWriteForCfmRefused, 322 )                                                    \
@@ -80,12 +86,22 @@ namespace Strata {
    X( handleLPortTableWriteForCfmMemberRefused, 329 )                                              \
    X( handleLPortTableWriteForCfmMemberKept, 330 )                                                 \
    X( handleLPortTableWriteForCfmMemberPort, 331 )                                                 \
+   X( handleLPortTableWriteForCfmOtherModule, 332 )                                                \
+   X( handleLPortTableWriteForCfmMemberOtherModule, 333 )                                          \
    X( handleLPortTableWriteForCfmWalkNoInput, 335 )                                                \
    X( handleLPortTableWriteForCfmWalk, 336 )                                                       \
    X( handlePortToLagNoInput, 340 )                                                                \
    X( handlePortToLag, 341 )                                                                       \
    X( handlePortToLagRefused, 342 )                                                                \
-   X( handlePortToLagPort, 343 )
+   X( handlePortToLagPort, 343 )                                                                   \
+   X( handlePortToLagOtherModule, 344 )                                                            \
+   X( handlePortToIntf, 345 )                                                                      \
+   X( handlePortToIntfOtherModule, 346 )                                                           \
+   X( handlePortToIntfRefused, 347 )                                                               \
+   X( handlePortToIntfPort, 348 )                                                                  \
+   X( handleModInfo, 350 )                                                                         \
+   X( handleModInfoRefused, 351 )                                                                  \
+   X( handleModInfoPort, 352 )
 
 enum class TraceLine : int {
 #define STRATA_TRACE_LINE_ENUMERATOR( name, line ) name = line,

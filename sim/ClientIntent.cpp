@@ -33,6 +33,15 @@ whyNotProgrammable( const Shim::SimChip & chip, const StrataTypes::StrataPort & 
    return std::nullopt;
 }
 
+// Why no slice serves the port now: each slice serves its own module's ports.
+std::optional< std::string >
+whyNoSlice( const Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port ) {
+   if( port.modId <= moduleIdMax && scsd.strataModIdToUnit.contains( StrataCentral::ModId( port.modId ) ) ) {
+      return std::nullopt;
+   }
+   return "module " + std::to_string( port.modId ) + " has no slice: strataModIdToUnit does not list it";
+}
+
 // The port's PORT_TAB settings as the tracer's profile carries them: a flag
 // is on where the port's field is not 0, a value is copied as far as the
 // profile's field holds it.
@@ -63,6 +72,9 @@ noSettings() {
 std::string
 whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port ) {
    if( const std::optional< std::string > why = whyNotProgrammable( *world.chip, port ) ) {
+      return *why;
+   }
+   if( const std::optional< std::string > why = whyNoSlice( *world.scsd, port ) ) {
       return *why;
    }
    if( !world.scsd->strataModId.contains( port.unit ) ) {
@@ -189,7 +201,7 @@ ClientIntent::cfmCovers( const WorldView & world, const StrataTypes::StrataPort 
    intent.profile = cfmProfileIdx;
    intent.client = Client::cfm;
    intent.unservable = whyNotServed( world, port );
-   if( !whyNotProgrammable( *world.chip, port ) ) {
+   if( !whyNotProgrammable( *world.chip, port ) && !whyNoSlice( *world.scsd, port ) ) {
       cfmUnits_.insert( port.unit );
    }
 }

@@ -35,8 +35,8 @@
 // every member of a port-channel with one, and every port-channel member that
 // has an interface of its own. A covered port wants the CFM profile, unless
 // the packet tracer wants it: the tracer's wins. On a chip unit where CFM
-// covers a port it can program, the CFM LPORT_TAB entry holds exactly the CFM
-// profile; on any other unit it is all zero. A key on a plain interface
+// covers a port it can program and a slice serves, the CFM LPORT_TAB entry
+// holds exactly the CFM profile; on any other unit it is all zero. A key on a plain interface
 // without a chip port covers nothing: it cannot be carried out, and says why.
 //
 // Every other port wants no profile (0). Where the agent does not run, gives
@@ -47,8 +47,10 @@
 //
 // What the agent can program: a port on a unit of the chip, with a module id
 // a request key can hold (at most 64) and a port number below the 160 ports
-// its source-trunk claims hold; and it can key a port's SOURCE_TRUNK_MAP
-// entry only once the port's unit has module information.
+// its source-trunk claims hold. It serves a port only while the port's module
+// is listed in strataModIdToUnit (each module's slice serves its own ports),
+// and it can key a port's SOURCE_TRUNK_MAP entry only once the port's unit has
+// module information.
 #pragma once
 
 #include "WorldView.h"

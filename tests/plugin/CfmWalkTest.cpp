@@ -72,10 +72,12 @@ TEST_F( CfmWalkTest, ConfigurationReplacedDuringTheWalkIsSetUpWithTheNewOne ) {
 TEST_F( CfmWalkTest, WalkOfASliceThatDoesNotListenLooksEveryKeyUp ) {
    slice_ = makeSlice( 1 );
    ASSERT_TRUE( claimed( 3 ) && claimed( 4 ) );
-   // Everything taken down, then the slice stops listening: the removal in
+   // Both ports taken down, then the slice stops listening: the removal in
    // the middle of the next walk reaches it by no notification.
-   slice_->handlePortToLag( port( 1, 0, 3 ) ); // not in a LAG: takes port 3 down
-   slice_->handlePortToLag( port( 1, 0, 4 ) );
+   for( U16 number : { 3, 4 } ) {
+      const U32 idx = slice_->programLPortTableCfm( false, port( 1, 0, number ) );
+      slice_->programSourceTrunkMapCfm( false, idx, port( 1, 0, number ) );
+   }
    ASSERT_FALSE( claimed( 3 ) || claimed( 4 ) );
    slice_->hasNotificationActiveIs( false );
    removeEthernet4AtFirstAccess();
