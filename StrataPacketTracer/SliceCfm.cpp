@@ -412,7 +412,11 @@ StrataPacketTracerSliceSm::handlePortToIntf( const StrataTypes::StrataPort & sp 
 
 void
 StrataPacketTracerSliceSm::handleModInfo( U16 unit ) {
-   if( !cfmProgrammingEnabled() || !initialized_ || !modInfoOfUnit( unit ) ) {
+   if( !initialized_ || !modInfoOfUnit( unit ) ) {
+      return;
+   }
+   tracerClaimsTakenBack();
+   if( !cfmProgrammingEnabled() ) {
       return;
    }
    PT_TRACE( 8, TraceLine::handleModInfo, "handleModInfo" ) << "handleModInfo" << " unit: " << unit;

@@ -130,6 +130,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
       return;
    }
    const StrataPacketTracer::LPortTableWriteRequestConfig & request = *inputs_.lPortTableWriteRequestConfig;
+   tracerClaimsTakenBack();
    LportTableFields lportTableFields;
    const Lumo::IntfId intfId = request.intfId();
    if( !intfOnSlice( intfId ) ) {
@@ -194,6 +195,36 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    // at the clock's next notification.
    const Quill::Seconds now = Quill::System::currentTime();
    clockWakeUpIs( enable ? now + timeout_ : now );
+}
+
+void
+StrataPacketTracerSliceSm::tracerClaimsTakenBack() {
+   if( !inputs_.lPortTableWriteRequestConfig || !inputs_.scsd ) {
+      return;
+   }
+   const Lumo::IntfId & intfId = inputs_.lPortTableWriteRequestConfig->intfId();
+   const StrataTypes::StrataPort * named =
+      intfOnSlice( intfId ) ? inputs_.scsd->strataIntfToPortCache.find( intfId ) : nullptr;
+   const U16 * unit = inputs_.scsd->strataModIdToUnit.find( modId_ );
+   if( !unit ) {
+      return;
+   }
+   for( const U32 number : tracerClaims_.held() ) {
+      const StrataTypes::StrataPort sp{ modId_.value(), *unit, U16( number ), 0 };
+      if( named && named->modId == sp.modId && named->unit == sp.unit && named->port == sp.port ) {
+         continue;
+      }
+      // Without the unit's module information the entry cannot be re-keyed:
+      // the claim stays, and the take-back waits for the information.
+      if( const std::optional< std::string > refusal = requestRefusal( sp ) ) {
+         PT_TRACE( 0, TraceLine::tracerClaimTakeBackWaits, "handleLPortTableWriteRequest" )
+            << "handleLPortTableWriteRequest port: " << sp << " take-back waits: " << *refusal;
+         continue;
+      }
+      PT_TRACE( 0, TraceLine::tracerClaimTakenBack, "handleLPortTableWriteRequest" )
+         << "handleLPortTableWriteRequest port: " << sp << " taken back: the current request does not name it";
+      programSourceTrunkMap( false, sp );
+   }
 }
 
 void

@@ -49,4 +49,15 @@ SourceTrunkClaims::release( U32 idx ) {
    }
 }
 
+std::vector< U32 >
+SourceTrunkClaims::held() const {
+   std::vector< U32 > ports;
+   for( U32 idx = 0; idx < capacity(); ++idx ) {
+      if( bitmap_->isBitSet( idx ) ) {
+         ports.push_back( idx );
+      }
+   }
+   return ports;
+}
+
 } // namespace Strata

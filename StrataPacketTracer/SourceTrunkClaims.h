@@ -12,6 +12,8 @@
 #include "TraceLines.h"
 #include "Vela/Ptr.h"
 
+#include <vector>
+
 namespace Strata {
 
 class SourceTrunkClaims {
@@ -43,6 +45,8 @@ class SourceTrunkClaims {
    bool holds( U32 idx ) const noexcept { return bitmap_ && bitmap_->isBitSet( idx ); }
    // How many ports the client holds.
    U32 count() const noexcept { return bitmap_ ? bitmap_->numBitsInSetState() : 0; }
+   // The ports the client holds, in increasing order.
+   std::vector< U32 > held() const;
    // The number of ports the bitmap can hold; 0 without one.
    U32 capacity() const noexcept { return bitmap_ ? bitmap_->size() : 0; }
 

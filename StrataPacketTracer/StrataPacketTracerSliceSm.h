@@ -202,9 +202,10 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // it down when CFM holds it and no longer covers it.
    void handlePortToLag( const StrataTypes::StrataPort & sp );
    void handlePortToIntf( const StrataTypes::StrataPort & sp );
-   // Module information arrived for `unit`: posts the requests of this
-   // module's CFM ports there that could not be keyed before, and takes down
-   // those whose take-down waited for it.
+   // Module information arrived for `unit`: the tracer's ports that wait to
+   // be taken back are (tracerClaimsTakenBack); the requests of this
+   // module's CFM ports there that could not be keyed before are posted, and
+   // those whose take-down waited for it are taken down.
    void handleModInfo( U16 unit );
    // Whether CFM covers the port: a present key on its own interface or on
    // its port-channel, or membership of a port-channel for a port with an
@@ -269,6 +270,12 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // Whether `sp` is this slice's to serve: a port of its module. Another
    // module's port is left alone, with one line at level 9 naming `function`.
    bool servesPort( const StrataTypes::StrataPort & sp, TraceLine site, const char * function ) const;
+
+   // The tracer asks for one port at a time: a port this slice holds for it
+   // that the current request does not name was applied by an earlier
+   // request no withdrawal took back, and goes back to CFM's profile or to
+   // none. A port whose unit has no module information waits for it.
+   void tracerClaimsTakenBack();
 
    // --- start-up (SliceLifecycle.cpp) ---
    // A completed apply of the current request keeps its port, when it is this

@@ -57,6 +57,8 @@ namespace Strata {
    X( handleLPortTableWriteRequestPortTab, 234 )                                                   \
    X( handleLPortTableWriteRequestPortTabRead, 235 )                                               \
    X( handleLPortTableWriteRequestOtherModule, 236 )                                               \
+   X( tracerClaimTakenBack, 237 )                                                                  \
+   X( tracerClaimTakeBackWaits, 238 )                                                              \
    /* CFM */                                                                                       \
    X( programLPortTableCfmNotInitialized, 300 )                                                    \
    X( programLPortTableCfm, 301 )                                                                  \

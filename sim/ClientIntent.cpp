@@ -142,7 +142,16 @@ ClientIntent::cfmProfileWanted( U16 unit ) const {
    if( !served_ || !cfmOn_ ) {
       return std::nullopt;
    }
-   return cfmUnits_.count( unit ) != 0;
+   if( cfmUnits_.count( unit ) ) {
+      return true;
+   }
+   // A covered port whose module has no slice: whether its module's last
+   // slice set it up, and so whether the entry is in use, is not for the
+   // clients' configuration to say.
+   if( cfmUnitsWithoutSlice_.count( unit ) ) {
+      return std::nullopt;
+   }
+   return false;
 }
 
 std::optional< bool >
@@ -201,8 +210,8 @@ ClientIntent::cfmCovers( const WorldView & world, const StrataTypes::StrataPort 
    intent.profile = cfmProfileIdx;
    intent.client = Client::cfm;
    intent.unservable = whyNotServed( world, port );
-   if( !whyNotProgrammable( *world.chip, port ) && !whyNoSlice( *world.scsd, port ) ) {
-      cfmUnits_.insert( port.unit );
+   if( !whyNotProgrammable( *world.chip, port ) ) {
+      ( whyNoSlice( *world.scsd, port ) ? cfmUnitsWithoutSlice_ : cfmUnits_ ).insert( port.unit );
    }
 }
 

@@ -36,7 +36,8 @@
 // has an interface of its own. A covered port wants the CFM profile, unless
 // the packet tracer wants it: the tracer's wins. On a chip unit where CFM
 // covers a port it can program and a slice serves, the CFM LPORT_TAB entry
-// holds exactly the CFM profile; on any other unit it is all zero. A key on a plain interface
+// holds exactly the CFM profile; where the only such ports have no slice it
+// may hold either; on any other unit it is all zero. A key on a plain interface
 // without a chip port covers nothing: it cannot be carried out, and says why.
 //
 // Every other port wants no profile (0). Where the agent does not run, gives
@@ -112,7 +113,8 @@ class ClientIntent {
    // where the clients want nothing of it.
    const FieldValues * tracerEntry( U16 unit ) const;
    // Whether the CFM entry on `unit` should hold the CFM profile (else be
-   // zero), or nothing while CFM is switched off or nothing serves it.
+   // zero), or nothing while CFM is switched off, nothing serves it, or the
+   // only ports it would serve there have no slice.
    std::optional< bool > cfmProfileWanted( U16 unit ) const;
    // Whether the tracer's bit of `unit`'s CPU_PKT_PROFILE_2 should be set, or
    // nothing where no completed request asks.
@@ -135,6 +137,7 @@ class ClientIntent {
    std::map< U16, FieldValues > tracerEntries_;
    std::map< U16, bool > tracerCpuBits_;
    std::set< U16 > cfmUnits_; // units with a CFM port the agent can program
+   std::set< U16 > cfmUnitsWithoutSlice_; // ... that it could, had the port's module a slice
    bool cfmOn_ = false;
 };
 

@@ -2,8 +2,9 @@
 // it, and the runs that compare it with the reference model step by step.
 //
 // Each run has a host of its own: the world's chip presets (PORT_TAB of
-// every port, the LPORT_TAB presets, CPU_PKT_PROFILE_2), the chip unit's
-// module information and both CFM toggles on, given as scenario commands,
+// every port, the LPORT_TAB presets and CPU_PKT_PROFILE_2 of each unit), the
+// chip units' module information and both CFM toggles on, given as scenario
+// commands,
 // virtual time 0, then `agent start` with the context "model". Every action
 // is its line of the simulator's language, run as it is, but for a timeout,
 // which is `set slice M timeout S` on every slice, and a restart, which is
@@ -21,6 +22,7 @@
 #include "Quill/Clock.h"
 #include "Shim/SimChip.h"
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
@@ -39,7 +41,9 @@ class AgentHarness {
          liveBefore_[ name ] = tracker.live;
       }
       run( "context model" );
-      run( "unit " + std::to_string( chipUnit ) + " modinfo " + std::to_string( chipUnitModInfo ) );
+      for( U16 unit : chipUnits ) {
+         run( "unit " + std::to_string( unit ) + " modinfo " + std::to_string( modInfoOfUnit( unit ) ) );
+      }
       run( "toggle StrataCfmOnTH3 on" );
       run( "toggle StrataCfmOnTH3Masquerade on" );
       // The plug-in reads each toggle once per process: ask now, so that a
@@ -48,13 +52,15 @@ class AgentHarness {
       Strata::cfmProgrammingEnabled();
       for( const Port & port : ports() ) {
          run( "chip port-tab " + std::to_string( port.unit ) + " " + std::to_string( port.port ) + " " +
-              fieldsText( portTab( port.port ) ) );
+              fieldsText( portTab( port ) ) );
       }
-      for( const auto & [ index, fields ] : lportTabPresets() ) {
-         run( "chip lport-tab " + std::to_string( chipUnit ) + " " + std::to_string( index ) + " " +
-              fieldsText( fields ) );
+      for( U16 unit : chipUnits ) {
+         for( const auto & [ index, fields ] : lportTabPresets() ) {
+            run( "chip lport-tab " + std::to_string( unit ) + " " + std::to_string( index ) + " " +
+                 fieldsText( fields ) );
+         }
+         run( "chip cpu-pkt-profile-2 " + std::to_string( unit ) + " " + std::to_string( cpuPktProfilePreset ) );
       }
-      run( "chip cpu-pkt-profile-2 " + std::to_string( chipUnit ) + " " + std::to_string( cpuPktProfilePreset ) );
       start();
    }
    ~AgentHarness() {
@@ -177,7 +183,8 @@ AgentHarness::observe() {
          }
          o[ "LPORT_TAB " + std::to_string( unit ) + " " + std::to_string( index ) ] = fieldsText( fields );
       }
-      if( unit == chipUnit || chip.cpuPktProfile2( unit ) ) {
+      const bool worldUnit = std::find( chipUnits.begin(), chipUnits.end(), unit ) != chipUnits.end();
+      if( worldUnit || chip.cpuPktProfile2( unit ) ) {
          o[ "CPU_PKT_PROFILE_2 " + std::to_string( unit ) ] = std::to_string( chip.cpuPktProfile2( unit ) );
       }
    }

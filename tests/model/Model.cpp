@@ -13,10 +13,15 @@
 
 namespace ModelTest {
 
+U16
+unitOfModule( unsigned modId ) {
+   return modId == 3 ? 1 : 0;
+}
+
 namespace {
 Port
 chipPort( U16 modId, U16 number ) {
-   return Port{ modId, chipUnit, number, 0 };
+   return Port{ modId, unitOfModule( modId ), number, 0 };
 }
 } // namespace
 
@@ -24,7 +29,8 @@ const std::vector< InterfaceDef > &
 interfaces() {
    static const std::vector< InterfaceDef > defs{
       { "Ethernet1", chipPort( 1, 3 ) }, { "Ethernet2", chipPort( 2, 3 ) },   { "Ethernet3", chipPort( 1, 4 ) },
-      { "Ethernet4", chipPort( 2, 6 ) }, { "Ethernet5", chipPort( 1, 200 ) }, { "Loopback0", std::nullopt },
+      { "Ethernet4", chipPort( 2, 6 ) }, { "Ethernet5", chipPort( 1, 200 ) }, { "Ethernet6", chipPort( 3, 3 ) },
+      { "Ethernet7", chipPort( 3, 5 ) }, { "Loopback0", std::nullopt },
       { "Port-Channel1", std::nullopt }, { "Port-Channel2", std::nullopt } };
    return defs;
 }
@@ -38,16 +44,18 @@ portOf( const std::string & intf ) {
 
 const std::vector< Port > &
 ports() {
-   static const std::vector< Port > all{ chipPort( 1, 9 ), chipPort( 1, 3 ), chipPort( 2, 3 ),
-                                         chipPort( 1, 4 ), chipPort( 2, 6 ), chipPort( 1, 200 ) };
+   static const std::vector< Port > all{ chipPort( 1, 9 ), chipPort( 1, 3 ), chipPort( 2, 3 ), chipPort( 1, 4 ),
+                                         chipPort( 2, 6 ), chipPort( 1, 200 ), chipPort( 3, 3 ), chipPort( 3, 5 ),
+                                         chipPort( 3, 9 ) };
    return all;
 }
 
 FieldValues
-portTab( U16 portNumber ) {
+portTab( const Port & port ) {
    // Distinct per port, with flag values 2 and 3 among them (a flag is on
    // whenever its field is not 0) and wide values in the two integer fields,
    // so that a field copied from the wrong place or not normalised shows up.
+   const U32 portNumber = port.port + 61u * port.unit;
    FieldValues fields;
    for( std::size_t i = 0; i < tracerFlagCount; ++i ) {
       if( const U32 value = ( portNumber * 7u + U32( i ) * 3u ) % 4u ) {
@@ -134,6 +142,7 @@ parseAction( const std::string & line ) {
       a.kind = ActionKind::restart;
    } else if( w[ 0 ] == "unit" ) {
       a.kind = ActionKind::unitModInfo;
+      a.module = unsigned( std::stoul( w[ 1 ] ) );
       a.enable = w[ 2 ] == "modinfo";
    } else if( w[ 0 ] == "toggle" ) {
       a.kind = ActionKind::toggle;
@@ -159,8 +168,8 @@ stmKey( U16 modId, U16 port ) {
 }
 
 std::string
-lportKey( int index ) {
-   return "LPORT_TAB " + std::to_string( chipUnit ) + " " + std::to_string( index );
+lportKey( U16 unit, int index ) {
+   return "LPORT_TAB " + std::to_string( unit ) + " " + std::to_string( index );
 }
 
 std::string
@@ -210,6 +219,13 @@ differences( const Observation & expected, const Observation & actual ) {
    return out;
 }
 
+World::World() {
+   for( U16 unit : chipUnits ) {
+      lportTab[ unit ] = lportTabPresets();
+      cpuPktProfile2[ unit ] = cpuPktProfilePreset;
+   }
+}
+
 bool
 World::cfmKeyPresent( const CfmKey & key ) const {
    return std::find( cfmKeys.begin(), cfmKeys.end(), key ) != cfmKeys.end();
@@ -226,7 +242,7 @@ isPortChannel( const std::string & intf ) {
 
 // Whether a slice programs the port for either client: a chip port (not the
 // null port of an interface without one) whose number the claims can hold.
-// The world's ports are all on the one chip unit, with module ids in range.
+// The world's ports are all on units of the chip, with module ids in range.
 bool
 claimable( const Port & port ) {
    return !( port == Port::nullPort() ) && port.port < claimTableSize;
@@ -241,6 +257,13 @@ claimIs( std::set< U32 > & claims, U32 number, bool claimed ) {
    }
 }
 
+template< typename Map >
+std::string
+lookup( const Map & map, const Port & port ) {
+   const auto found = map.find( port );
+   return found == map.end() ? std::string() : found->second;
+}
+
 } // namespace
 
 void
@@ -248,29 +271,18 @@ ReferenceModel::apply( const Action & action ) {
    world_.completions.clear();
    switch( action.kind ) {
     case ActionKind::moduleAdd:
-      world_.modules[ action.module ] = chipUnit;
+      world_.modules[ action.module ] = unitOfModule( action.module );
       sliceAdd( action.module );
       break;
     case ActionKind::moduleRemove:
+      // The slice goes; the profile's users it set up stay counted, since
+      // their entries still point at the profile.
       if( world_.modules.erase( action.module ) ) {
          std::erase_if( slices_, [ & ]( const SliceModel & s ) { return s.modId == action.module; } );
       }
       break;
-    case ActionKind::intfAdd:
-      ( action.unused ? world_.unusedIntf : world_.intf ).insert( action.intf );
-      if( const std::optional< Port > port = portOf( action.intf ) ) {
-         world_.intfToPort[ action.intf ] = *port;
-         world_.portToIntf[ *port ] = action.intf;
-      }
-      break;
-    case ActionKind::intfRemove:
-      if( auto cached = world_.intfToPort.find( action.intf ); cached != world_.intfToPort.end() ) {
-         world_.portToIntf.erase( cached->second );
-         world_.intfToPort.erase( cached );
-      }
-      world_.intf.erase( action.intf );
-      world_.unusedIntf.erase( action.intf );
-      break;
+    case ActionKind::intfAdd: intfAdd( action.intf, action.unused ); break;
+    case ActionKind::intfRemove: intfRemove( action.intf ); break;
     case ActionKind::lagSet: lagMembersIs( action.intf, action.members ); break;
     case ActionKind::lagRemove:
       lagMembersIs( action.intf, {} );
@@ -312,11 +324,20 @@ ReferenceModel::apply( const Action & action ) {
       break;
     case ActionKind::advance: advance( action.seconds ); break;
     case ActionKind::restart:
-      // Stopping destroys every slice and writes nothing to the chip.
+      // Stopping destroys the root and every slice and writes nothing to the
+      // chip; the new root counts the profile's users afresh.
       slices_.clear();
+      cfmUsers_.clear();
       agentStart();
       break;
-    case ActionKind::unitModInfo: world_.unitModInfo = action.enable; break; // no slice hears it
+    case ActionKind::unitModInfo:
+      if( action.enable ) {
+         world_.unitsWithModInfo.insert( U16( action.module ) );
+         modInfoArrived( U16( action.module ) );
+      } else {
+         world_.unitsWithModInfo.erase( U16( action.module ) );
+      }
+      break;
     case ActionKind::toggle: break; // the plug-in keeps the answers it read
    }
 }
@@ -335,28 +356,73 @@ ReferenceModel::sliceAdd( unsigned modId ) {
    if( exists ) {
       return; // a module's slice stays, whatever its unit
    }
-   SliceModel slice{ modId };
-   initialize( slice );
-   slices_.push_back( std::move( slice ) );
+   slices_.push_back( SliceModel{ modId } );
+   initialize( slices_.back() );
 }
 
 void
 ReferenceModel::initialize( SliceModel & slice ) {
-   // Attaching the clock runs handleClock once, with nothing waiting; then a
-   // request still unanswered (versions differ) is handled, then every CFM
-   // key present is set up, in the configuration's order.
-   if( world_.request.version != world_.statusVersion ) {
+   // Attaching the clock runs handleClock once, with nothing waiting. A
+   // request still unanswered (versions differ) is handled; a completed apply
+   // keeps its port claimed by the tracer.
+   const auto & request = world_.request;
+   if( request.version != world_.statusVersion ) {
       handleRequest( slice );
+   } else if( request.enable && world_.statusState == 4 &&
+              world_.statusRequestId == "r:" + std::to_string( request.number ) && world_.intfKnown( request.intf ) ) {
+      if( auto port = world_.intfToPort.find( request.intf );
+          port != world_.intfToPort.end() && port->second.modId == slice.modId && claimable( port->second ) ) {
+         slice.tracerClaims.insert( port->second.port );
+      }
    }
+   // CFM: every key present in the configuration's order, then every
+   // membership of the slice's module in port order, then the ports an
+   // earlier slice of the module left set up.
    const std::vector< CfmKey > keys = world_.cfmKeys;
    for( const CfmKey & key : keys ) {
       handleCfmKey( slice, key );
+   }
+   std::vector< Port > members;
+   for( const auto & [ port, lag ] : world_.portToLag ) {
+      if( port.modId == slice.modId ) {
+         members.push_back( port );
+      }
+   }
+   for( const Port & port : members ) {
+      cfmPortFollows( slice, port );
+   }
+   std::vector< Port > earlier;
+   for( const auto & [ unit, users ] : cfmUsers_ ) {
+      for( const Port & port : users ) {
+         if( port.modId == slice.modId && !slice.cfmClaims.count( port.port ) ) {
+            earlier.push_back( port );
+         }
+      }
+   }
+   for( const Port & port : earlier ) {
+      programCfmPort( slice, cfmCovers( port ), port );
+   }
+}
+
+void
+ReferenceModel::takeBack( SliceModel & slice ) {
+   const auto & request = world_.request;
+   const auto named = world_.intfKnown( request.intf ) ? world_.intfToPort.find( request.intf ) : world_.intfToPort.end();
+   const std::set< U32 > claims = slice.tracerClaims;
+   for( U32 number : claims ) {
+      const Port port{ U16( slice.modId ), unitOfModule( slice.modId ), U16( number ), 0 };
+      if( ( named != world_.intfToPort.end() && named->second == port ) || !world_.unitsWithModInfo.count( port.unit ) ) {
+         continue; // named by the request, or waiting for module information
+      }
+      world_.sourceTrunkMap[ { port.modId, port.port } ] = slice.cfmClaims.count( number ) ? cfmProfileIdx : 0;
+      slice.tracerClaims.erase( number );
    }
 }
 
 void
 ReferenceModel::handleRequest( SliceModel & slice ) {
    const auto & request = world_.request;
+   takeBack( slice );
    auto cached = world_.intfToPort.find( request.intf );
    if( !world_.intfKnown( request.intf ) || cached == world_.intfToPort.end() ) {
       // Not on the slice (ignored, never answered), or known without a chip
@@ -364,15 +430,19 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
       return;
    }
    const Port port = cached->second;
-   if( !claimable( port ) || !world_.unitModInfo ) {
+   if( port.modId != slice.modId ) {
+      return; // another module's port: its own slice's request
+   }
+   if( !claimable( port ) || !world_.unitsWithModInfo.count( port.unit ) ) {
       return; // refused before any chip access, never answered
    }
 
-   // LPORT_TAB: read-modify-write of the 17 settings in the tracer's entry;
-   // flags become 1 when their PORT_TAB field is not 0, the two integer
-   // settings are copied whole, a withdrawal writes them all 0.
-   const FieldValues source = request.enable ? portTab( port.port ) : FieldValues();
-   FieldValues & entry = world_.lportTab[ int( tracerProfileIdx ) ];
+   // LPORT_TAB of the port's unit: read-modify-write of the 17 settings in
+   // the tracer's entry; flags become 1 when their PORT_TAB field is not 0,
+   // the two integer settings are copied whole, a withdrawal writes them all 0.
+   const FieldValues source = request.enable ? portTab( port ) : FieldValues();
+   std::map< int, FieldValues > & table = world_.lportTab[ port.unit ];
+   FieldValues & entry = table[ int( tracerProfileIdx ) ];
    for( std::size_t i = 0; i < tracerFieldNames().size(); ++i ) {
       const std::string & name = tracerFieldNames()[ i ];
       const U32 value = source.count( name ) ? source.at( name ) : 0;
@@ -383,7 +453,7 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
       }
    }
    if( entry.empty() ) {
-      world_.lportTab.erase( int( tracerProfileIdx ) );
+      table.erase( int( tracerProfileIdx ) );
    }
 
    // SOURCE_TRUNK_MAP: an apply claims and posts the tracer's profile; a
@@ -393,42 +463,50 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
    world_.sourceTrunkMap[ { port.modId, port.port } ] = posted;
 
    if( request.cpu ) {
-      const U32 reg = world_.cpuPktProfile2;
+      const U32 reg = world_.cpuPktProfile2[ port.unit ];
       const U32 field = request.enable ? ( reg | 4u ) : ( reg & 0xFBu );
-      world_.cpuPktProfile2 = ( reg & ~0xFFu ) | ( field & 0xFFu );
+      world_.cpuPktProfile2[ port.unit ] = ( reg & ~0xFFu ) | ( field & 0xFFu );
    }
    slice.handleClockCalled = true;
+   slice.completingRequest = request.number;
    slice.wakeUp = request.enable ? world_.now + slice.timeout : world_.now;
    slice.armSequence = ++world_.armSequence;
+}
+
+bool
+ReferenceModel::cfmCovers( const Port & port ) const {
+   const std::string own = lookup( world_.portToIntf, port ), lag = lookup( world_.portToLag, port );
+   auto keyed = [ & ]( const std::string & intf ) {
+      return !intf.empty() && std::any_of( world_.cfmKeys.begin(), world_.cfmKeys.end(),
+                                           [ & ]( const CfmKey & key ) { return key.intf == intf; } );
+   };
+   return ( !own.empty() && !lag.empty() ) || keyed( own ) || keyed( lag );
 }
 
 void
 ReferenceModel::handleCfmKey( SliceModel & slice, const CfmKey & key ) {
    const bool setup = world_.cfmKeyPresent( key );
-   // A removed key takes down only the ports no other present key covers: a
-   // key of the same interface, of the port's own interface or of its LAG.
-   auto covered = [ & ]( const Port & port ) {
-      auto lookup = []( const auto & map, const Port & p ) {
-         auto found = map.find( p );
-         return found == map.end() ? std::string() : found->second;
-      };
-      const std::string own = lookup( world_.portToIntf, port ), lag = lookup( world_.portToLag, port );
-      return std::any_of( world_.cfmKeys.begin(), world_.cfmKeys.end(), [ & ]( const CfmKey & other ) {
-         return other.intf == key.intf || ( !own.empty() && other.intf == own ) || ( !lag.empty() && other.intf == lag );
-      } );
-   };
+   // A removed key takes down only the ports CFM no longer covers: another
+   // key of the same interface still counts as covering its ports.
    auto program = [ & ]( const Port & port ) {
-      if( setup || !covered( port ) ) {
+      const bool sameInterfaceKeyed = std::any_of( world_.cfmKeys.begin(), world_.cfmKeys.end(),
+                                                   [ & ]( const CfmKey & other ) { return other.intf == key.intf; } );
+      if( setup || !( sameInterfaceKeyed || cfmCovers( port ) ) ) {
          programCfmPort( slice, setup, port );
       }
    };
    if( !isPortChannel( key.intf ) ) {
       auto cached = world_.intfToPort.find( key.intf );
-      program( cached == world_.intfToPort.end() ? Port::nullPort() : cached->second );
+      const Port port = cached == world_.intfToPort.end() ? Port::nullPort() : cached->second;
+      if( port == Port::nullPort() || port.modId == slice.modId ) {
+         program( port );
+      }
    } else if( auto lag = world_.lagToPort.find( key.intf ); lag != world_.lagToPort.end() ) {
       const std::set< Port > members = lag->second;
       for( const Port & member : members ) {
-         program( member );
+         if( member.modId == slice.modId ) {
+            program( member );
+         }
       }
    } // a port-channel the shared state does not know: nothing programmed
 }
@@ -438,19 +516,39 @@ ReferenceModel::programCfmPort( SliceModel & slice, bool setup, const Port & por
    if( !claimable( port ) ) {
       return; // refused: nothing written, claimed or posted
    }
-   // The shared CFM profile, counted by the claims before this port's own;
-   // cleared only by the port that holds the last claim.
-   const std::size_t claims = slice.cfmClaims.size();
-   if( setup && claims == 0 ) {
-      world_.lportTab[ int( cfmProfileIdx ) ] = cfmProfile();
-   } else if( !setup && claims == 1 && slice.cfmClaims.count( port.port ) ) {
-      world_.lportTab.erase( int( cfmProfileIdx ) );
+   const bool modInfo = world_.unitsWithModInfo.count( port.unit ) != 0;
+   if( !setup && slice.cfmClaims.count( port.port ) && !modInfo ) {
+      return; // the take-down waits for the unit's module information
+   }
+   // The unit's CFM profile, counted by its users before this port's own
+   // change; cleared only by the take-down of the last user itself.
+   std::set< Port > & users = cfmUsers_[ port.unit ];
+   if( setup && users.empty() ) {
+      world_.lportTab[ port.unit ][ int( cfmProfileIdx ) ] = cfmProfile();
+   } else if( !setup && users.size() == 1 && users.count( port ) ) {
+      world_.lportTab[ port.unit ].erase( int( cfmProfileIdx ) );
    }
    claimIs( slice.cfmClaims, port.port, setup );
+   if( setup ) {
+      users.insert( port );
+   } else {
+      users.erase( port );
+   }
+   if( users.empty() ) {
+      cfmUsers_.erase( port.unit );
+   }
    // The packet tracer holding the entry, CFM waits; a unit without module
    // information cannot be keyed, and the port's request is not posted.
-   if( !slice.tracerClaims.count( port.port ) && world_.unitModInfo ) {
+   if( !slice.tracerClaims.count( port.port ) && modInfo ) {
       world_.sourceTrunkMap[ { port.modId, port.port } ] = setup ? cfmProfileIdx : 0;
+   }
+}
+
+void
+ReferenceModel::cfmPortFollows( SliceModel & slice, const Port & port ) {
+   const bool covered = cfmCovers( port );
+   if( covered != ( slice.cfmClaims.count( port.port ) != 0 ) ) {
+      programCfmPort( slice, covered, port );
    }
 }
 
@@ -458,7 +556,7 @@ void
 ReferenceModel::handleClock( SliceModel & slice ) {
    if( slice.handleClockCalled ) {
       world_.statusState = 4;
-      world_.statusRequestId = "r:" + std::to_string( world_.request.number );
+      world_.statusRequestId = "r:" + std::to_string( slice.completingRequest );
       world_.statusVersion += 1;
       world_.completions.push_back( world_.now );
       slice.handleClockCalled = false;
@@ -467,14 +565,53 @@ ReferenceModel::handleClock( SliceModel & slice ) {
 }
 
 void
-ReferenceModel::portToLagChanged( const Port & port ) {
-   // Only a port with an interface of its own is followed.
-   auto own = world_.portToIntf.find( port );
-   if( own == world_.portToIntf.end() || own->second.empty() ) {
-      return;
-   }
+ReferenceModel::portChanged( const Port & port ) {
    for( SliceModel & slice : slices_ ) {
-      programCfmPort( slice, world_.portToLag.count( port ) != 0, port );
+      if( slice.modId == port.modId ) {
+         cfmPortFollows( slice, port );
+      }
+   }
+}
+
+void
+ReferenceModel::modInfoArrived( U16 unit ) {
+   for( SliceModel & slice : slices_ ) {
+      takeBack( slice );
+      std::vector< Port > ports;
+      for( const Port & port : cfmUsers_.count( unit ) ? cfmUsers_.at( unit ) : std::set< Port >() ) {
+         if( port.modId == slice.modId && slice.cfmClaims.count( port.port ) ) {
+            ports.push_back( port );
+         }
+      }
+      for( const Port & port : ports ) {
+         if( !cfmCovers( port ) ) {
+            programCfmPort( slice, false, port ); // a take-down that waited
+         } else if( !slice.tracerClaims.count( port.port ) ) {
+            world_.sourceTrunkMap[ { port.modId, port.port } ] = cfmProfileIdx; // the request that could not go
+         }
+      }
+   }
+}
+
+void
+ReferenceModel::intfAdd( const std::string & intf, bool unused ) {
+   ( unused ? world_.unusedIntf : world_.intf ).insert( intf );
+   if( const std::optional< Port > port = portOf( intf ) ) {
+      world_.intfToPort[ intf ] = *port;
+      world_.portToIntf[ *port ] = intf;
+      portChanged( *port );
+   }
+}
+
+void
+ReferenceModel::intfRemove( const std::string & intf ) {
+   world_.intf.erase( intf );
+   world_.unusedIntf.erase( intf );
+   if( auto cached = world_.intfToPort.find( intf ); cached != world_.intfToPort.end() ) {
+      const Port port = cached->second;
+      world_.intfToPort.erase( cached );
+      world_.portToIntf.erase( port );
+      portChanged( port );
    }
 }
 
@@ -493,11 +630,11 @@ ReferenceModel::lagMembersIs( const std::string & lag, const std::vector< Port >
    world_.lagToPort[ lag ] = after;
    for( const Port & port : members ) {
       world_.portToLag[ port ] = lag;
-      portToLagChanged( port );
+      portChanged( port );
    }
    for( const Port & port : before ) {
       if( !after.count( port ) && world_.portToLag.erase( port ) ) {
-         portToLagChanged( port );
+         portChanged( port );
       }
    }
 }
@@ -525,10 +662,14 @@ ReferenceModel::expected() const {
    for( const auto & [ key, profile ] : world_.sourceTrunkMap ) {
       o[ stmKey( key.first, key.second ) ] = std::to_string( profile );
    }
-   for( const auto & [ index, fields ] : world_.lportTab ) {
-      o[ lportKey( index ) ] = fieldsText( fields );
+   for( const auto & [ unit, table ] : world_.lportTab ) {
+      for( const auto & [ index, fields ] : table ) {
+         o[ lportKey( unit, index ) ] = fieldsText( fields );
+      }
    }
-   o[ "CPU_PKT_PROFILE_2 0" ] = std::to_string( world_.cpuPktProfile2 );
+   for( const auto & [ unit, reg ] : world_.cpuPktProfile2 ) {
+      o[ "CPU_PKT_PROFILE_2 " + std::to_string( unit ) ] = std::to_string( reg );
+   }
    o[ "status" ] = statusText( world_.statusState, world_.statusRequestId, world_.statusVersion );
    o[ "completions" ] = timesText( world_.completions );
    for( const SliceModel & s : slices_ ) {

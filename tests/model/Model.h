@@ -3,11 +3,12 @@
 //
 // The world is kept small on purpose, so that random runs keep meeting the
 // same ports from different directions:
-// - Ethernet1 (1/0/3) and Ethernet2 (2/0/3) share port number 3 on two
-//   modules, so per-port-number bookkeeping collides;
+// - two chip units: modules 1 and 2 live on unit 0, module 3 on unit 1;
+// - Ethernet1 (1/0/3), Ethernet2 (2/0/3) and Ethernet6 (3/1/3) share port
+//   number 3 on three modules, so per-port-number bookkeeping collides;
 // - Ethernet5 sits on port 200, beyond the 160 ports the claims hold, so
 //   both clients refuse it;
-// - 1/0/9 is a port no interface ever names (a bare LAG member);
+// - 1/0/9 and 3/1/9 are ports no interface ever names (bare LAG members);
 // - Loopback0 and the port-channels are interfaces without a chip port;
 // - Ethernet99 is never added: requests and CFM keys for it name an unknown
 //   interface.
@@ -36,8 +37,11 @@ using Sim::cfmProfileIdx;
 using Sim::tracerProfileIdx;
 inline constexpr U32 claimTableSize = Sim::claimablePorts;
 
-inline constexpr U16 chipUnit = 0;
-inline constexpr U16 chipUnitModInfo = 0x100;
+// The chip units and the modules on them.
+inline const std::vector< U16 > chipUnits{ 0, 1 };
+inline constexpr unsigned moduleCount = 3;      // modules 1 to 3
+U16 unitOfModule( unsigned modId );             // 1 and 2: unit 0; 3: unit 1
+inline U16 modInfoOfUnit( U16 unit ) { return U16( 0x100 * ( unit + 1 ) ); }
 // Bits around the tracer's bit 2, inside and outside the register's field,
 // that the plug-in's read-modify-write must keep.
 inline constexpr U32 cpuPktProfilePreset = 0x1A3;
@@ -51,8 +55,8 @@ const std::vector< InterfaceDef > & interfaces();
 std::optional< Port > portOf( const std::string & intf );
 // Every chip port of the world: the interfaces' and the bare 1/0/9.
 const std::vector< Port > & ports();
-// A port number's PORT_TAB entry as preset before the agent starts.
-FieldValues portTab( U16 portNumber );
+// A port's PORT_TAB entry as preset before the agent starts.
+FieldValues portTab( const Port & port );
 // LPORT_TAB entries preset before the agent starts (index to fields).
 std::map< int, FieldValues > lportTabPresets();
 // The settings the tracer copies from PORT_TAB; the first fifteen are flags.
@@ -70,7 +74,7 @@ enum class ActionKind {
    timeout, // every live slice's timeout
    advance, // virtual time moves on
    restart, // agent stop, then agent start
-   unitModInfo, // the chip unit's module information arrives, or goes
+   unitModInfo, // a chip unit's module information arrives, or goes
    toggle,      // a CFM toggle set after the plug-in read it: no effect
 };
 
@@ -81,7 +85,7 @@ enum class ActionKind {
 // and replay the rest.
 struct Action {
    ActionKind kind = ActionKind::advance;
-   unsigned module = 0;
+   unsigned module = 0;        // moduleAdd, moduleRemove; unitModInfo: the unit
    std::string intf;           // interface, port-channel or key interface
    bool unused = false;        // intfAdd: into unusedIntf instead of intf
    std::vector< Port > members; // lagSet, in the order the host writes them
@@ -102,7 +106,7 @@ Sequence parseSequence( const std::string & text ); // lines separated by ';'
 // "slice MOD" (claims, timeout and clock of each slice).
 using Observation = std::map< std::string, std::string >;
 std::string stmKey( U16 modId, U16 port );
-std::string lportKey( int index );
+std::string lportKey( U16 unit, int index );
 std::string statusText( unsigned state, const std::string & requestId, U32 version );
 std::string timesText( const std::vector< double > & times );
 std::string sliceText( double timeout, bool handleClockCalled, const std::string & wakeUp,
@@ -170,10 +174,11 @@ struct World {
    unsigned statusState = 0;
    std::string statusRequestId = ":0";
    U32 statusVersion = 0;
-   // The chip unit and the agent's table.
-   bool unitModInfo = true; // the unit's module information is in strataModId
-   std::map< int, FieldValues > lportTab = lportTabPresets();
-   U32 cpuPktProfile2 = cpuPktProfilePreset;
+   // The chip units and the agent's table.
+   std::set< U16 > unitsWithModInfo{ chipUnits.begin(), chipUnits.end() }; // in strataModId
+   std::map< U16, std::map< int, FieldValues > > lportTab; // by unit, then index
+   std::map< U16, U32 > cpuPktProfile2;                    // by unit
+   World();
    std::map< std::pair< U16, U16 >, U32 > sourceTrunkMap;
    // Time, and the completions of the current step.
    double now = 0;
@@ -184,11 +189,12 @@ struct World {
 };
 
 // One slice: its claims by port number, its timeout and completion clock.
-// Every slice acts on every request and every CFM key, whatever its module.
+// A slice serves the ports of its own module and leaves every other port.
 struct SliceModel {
    unsigned modId;
    double timeout = 2.0;
    bool handleClockCalled = false;
+   U32 completingRequest = 0; // the number of the request it carried out last
    double wakeUp = never;
    U64 armSequence = 0;
    std::set< U32 > tracerClaims{}, cfmClaims{};
@@ -209,15 +215,32 @@ class ReferenceModel {
    // The slice handlers.
    void initialize( SliceModel & slice );
    void handleRequest( SliceModel & slice );
+   // The tracer's ports of the slice that the current request does not name
+   // go back to CFM's profile or to none, where the unit can be keyed.
+   void takeBack( SliceModel & slice );
    void handleCfmKey( SliceModel & slice, const CfmKey & key );
+   // Whether CFM covers the port: a key on its own interface or on its
+   // port-channel, or membership with an interface of its own.
+   bool cfmCovers( const Port & port ) const;
    void programCfmPort( SliceModel & slice, bool setup, const Port & port );
+   // Sets the port up, or takes it down, where the slice's claim disagrees
+   // with cfmCovers.
+   void cfmPortFollows( SliceModel & slice, const Port & port );
    void handleClock( SliceModel & slice );
-   void portToLagChanged( const Port & port );
+   // A port joined or left a port-channel, got or lost its interface: its
+   // module's slice follows it.
+   void portChanged( const Port & port );
+   void modInfoArrived( U16 unit );
+   void intfAdd( const std::string & intf, bool unused );
+   void intfRemove( const std::string & intf );
    void lagMembersIs( const std::string & lag, const std::vector< Port > & members );
    void advance( double seconds );
 
    World world_;
    std::vector< SliceModel > slices_; // in subscription order
+   // The CFM profile's users on each unit, across slices; the agent's, so
+   // gone with a restart.
+   std::map< U16, std::set< Port > > cfmUsers_;
 };
 
 } // namespace ModelTest

@@ -70,9 +70,14 @@ generateSequence( U64 seed, std::size_t steps ) {
       }
       std::string line;
       switch( ActionKind( kind ) ) {
-       case ActionKind::moduleAdd: line = "module " + std::to_string( 1 + below( 3 ) ) + " unit 0"; break;
+       case ActionKind::moduleAdd: {
+          const unsigned modId = unsigned( 1 + below( moduleCount ) );
+          line = "module " + std::to_string( modId ) + " unit " + std::to_string( unitOfModule( modId ) );
+          break;
+       }
        case ActionKind::moduleRemove:
-         line = "module " + std::to_string( chance( 80 ) ? pick( world.modules ).first : 1 + below( 3 ) ) + " remove";
+         line = "module " + std::to_string( chance( 80 ) ? pick( world.modules ).first : 1 + below( moduleCount ) ) +
+                " remove";
          break;
        case ActionKind::intfAdd: {
           const InterfaceDef def = pick( interfaces() );
@@ -112,10 +117,13 @@ generateSequence( U64 seed, std::size_t steps ) {
        case ActionKind::timeout: line = "timeout " + pick( timeouts ); break;
        case ActionKind::advance: line = "clock advance " + pick( clockSteps ); break;
        case ActionKind::restart: line = "agent restart"; break;
-       case ActionKind::unitModInfo:
-         line = "unit " + std::to_string( chipUnit ) +
-                ( world.unitModInfo ? std::string( " remove" ) : " modinfo " + std::to_string( chipUnitModInfo ) );
-         break;
+       case ActionKind::unitModInfo: {
+          const U16 unit = pick( chipUnits );
+          line = "unit " + std::to_string( unit ) +
+                 ( world.unitsWithModInfo.count( unit ) ? std::string( " remove" )
+                                                         : " modinfo " + std::to_string( modInfoOfUnit( unit ) ) );
+          break;
+       }
        case ActionKind::toggle:
          line = std::string( "toggle StrataCfmOnTH3" ) + ( chance( 50 ) ? "Masquerade" : "" ) +
                 ( chance( 50 ) ? " off" : " on" );
