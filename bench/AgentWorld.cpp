@@ -141,8 +141,8 @@ AgentWorld::slice( unsigned modId ) const {
 }
 
 void
-AgentWorld::moduleIs( unsigned modId ) {
-   scsd_->strataModIdToUnit.set( StrataCentral::ModId( modId ), unit );
+AgentWorld::moduleIs( unsigned modId, U16 onUnit ) {
+   scsd_->strataModIdToUnit.set( StrataCentral::ModId( modId ), onUnit );
 }
 
 void
@@ -151,8 +151,8 @@ AgentWorld::moduleDel( unsigned modId ) {
 }
 
 void
-AgentWorld::unitInfoIs() {
-   scsd_->strataModId.set( unit, Strata::StrataModInfo{ unitModInfo, StrataCentral::ChipInfo{} } );
+AgentWorld::unitInfoIs( U16 onUnit, U16 modInfo ) {
+   scsd_->strataModId.set( onUnit, Strata::StrataModInfo{ modInfo, StrataCentral::ChipInfo{} } );
 }
 
 void

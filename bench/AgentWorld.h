@@ -51,7 +51,8 @@ class TraceMode {
 class AgentWorld {
  public:
    static constexpr const char * contextName = "bench";
-   // The unit every benchmark port lives on, and its module information.
+   // The unit every benchmark port lives on unless told otherwise, and its
+   // module information.
    static constexpr U16 unit = 0;
    static constexpr U16 unitModInfo = 0x21;
 
@@ -66,14 +67,14 @@ class AgentWorld {
    void stop();
 
    // --- shared Strata state ---
-   static StrataTypes::StrataPort port( U16 number, U16 modId = 1 ) {
-      return StrataTypes::StrataPort{ modId, unit, number, 0 };
+   static StrataTypes::StrataPort port( U16 number, U16 modId = 1, U16 onUnit = unit ) {
+      return StrataTypes::StrataPort{ modId, onUnit, number, 0 };
    }
-   // A module listed in strataModIdToUnit on `unit` (the root makes a slice).
-   void moduleIs( unsigned modId );
+   // A module listed in strataModIdToUnit on `onUnit` (the root makes a slice).
+   void moduleIs( unsigned modId, U16 onUnit = unit );
    void moduleDel( unsigned modId );
-   // The unit's module information (needed for source-trunk-map keys).
-   void unitInfoIs();
+   // A unit's module information (needed for source-trunk-map keys).
+   void unitInfoIs( U16 onUnit = unit, U16 modInfo = unitModInfo );
    // A plain interface on a chip port (intf, strataIntfToPortCache, strataPortToIntf).
    void interfaceIs( const std::string & name, const StrataTypes::StrataPort & sp );
 
