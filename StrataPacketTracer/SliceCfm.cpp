@@ -4,7 +4,7 @@
 //
 // Every port CFM uses points at one LPORT_TAB entry per chip unit, the CFM
 // profile at lPortCfmProfileIdx. The ports set up on the unit, counted across
-// the root's slices (CfmProfileUsers), are that entry's users:
+// the root's slices (PortsSetUp), are that entry's users:
 // programLPortTableCfm reads them before programSourceTrunkMapCfm changes
 // them, so the entry is written when the first port on the unit arrives and
 // cleared when the last one leaves. Each slice also claims its own module's
@@ -64,7 +64,7 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
       return lPortRsvdProfileIdx_;
    }
    const U32 lportIdx = lPortCfmProfileIdx_;
-   const std::size_t unitUsers = cfmProfileUsers_->count( sp.unit );
+   const std::size_t unitUsers = portsSetUp_->cfmUsers( sp.unit );
    PT_TRACE( 0, TraceLine::programLPortTableCfm, "programLPortTableCfm" )
       << "programLPortTableCfm" << " lportIdx: " << lportIdx << " setup: " << setupLPort
       << " for port: " << sp << " allocated: " << allocatedLportCfmIdx() << " on unit: " << unitUsers;
@@ -78,7 +78,7 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
    bool lastTakeDown = !setupLPort && unitUsers == 1;
    // The one user left may be another port: that port still points at the
    // profile, so only the take-down of that very port clears it.
-   if( lastTakeDown && !cfmProfileUsers_->uses( sp ) ) {
+   if( lastTakeDown && !portsSetUp_->cfmUses( sp ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmKept, "programLPortTableCfm" )
          << "programLPortTableCfm" << " lportIdx kept: port: " << sp
          << " is no user, another port on the unit is the last one";
@@ -182,10 +182,11 @@ StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort 
          << ( setup ? "set up" : "taken down" );
       return;
    }
-   // Without the unit's module information the port's entry cannot be
-   // re-keyed and may still point at the profile: the take-down waits for
-   // the information (handleModInfo), keeping the claim and the profile.
-   if( !setup && cfmClaims_.holds( sp.port ) && !modInfoOfUnit( sp.unit ) ) {
+   // Without the unit's module information a port set up for CFM cannot be
+   // re-keyed, and its entry may point at the profile (set up before the
+   // information went, or before a restart): its take-down waits for the
+   // information (handleModInfo), keeping the profile under it.
+   if( !setup && portsSetUp_->cfmUses( sp ) && !modInfoOfUnit( sp.unit ) ) {
       PT_TRACE( 8, TraceLine::cfmTakeDownWaits, "cfmPortIs" )
          << "cfmPortIs" << " port: " << sp << " take-down waits: unit: " << sp.unit
          << " has no module information";
@@ -207,7 +208,7 @@ StrataPacketTracerSliceSm::cfmClaimIs( const StrataTypes::StrataPort & sp, bool 
    } else {
       freeSrcTrunkCfmIdx( sp.port );
    }
-   cfmProfileUsers_->userIs( sp, claimed );
+   portsSetUp_->cfmUserIs( sp, claimed );
 }
 
 bool
@@ -398,10 +399,14 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
 
 void
 StrataPacketTracerSliceSm::handlePortToIntf( const StrataTypes::StrataPort & sp ) {
-   // An interface that gets its port after its key or its membership, or
-   // loses it: the same rule decides.
-   if( !cfmProgrammingEnabled() || !inputs_.scsd ||
-       !servesPort( sp, TraceLine::handlePortToIntfOtherModule, "handlePortToIntf" ) ) {
+   // An interface that loses its port may be the one the tracer's request
+   // names: the port goes back. For CFM, an interface that gets its port
+   // after its key or its membership, or loses it: the same rule decides.
+   if( !inputs_.scsd || !servesPort( sp, TraceLine::handlePortToIntfOtherModule, "handlePortToIntf" ) ) {
+      return;
+   }
+   tracerClaimsTakenBack();
+   if( !cfmProgrammingEnabled() ) {
       return;
    }
    PT_TRACE( 8, TraceLine::handlePortToIntf, "handlePortToIntf" )
@@ -422,8 +427,9 @@ StrataPacketTracerSliceSm::handleModInfo( U16 unit ) {
    PT_TRACE( 8, TraceLine::handleModInfo, "handleModInfo" ) << "handleModInfo" << " unit: " << unit;
    const CfmPortReport report{ "handleModInfo", TraceLine::handleModInfoRefused, TraceLine::handleModInfoPort,
                                " sp: " };
-   for( const StrataTypes::StrataPort & sp : cfmProfileUsers_->usersOfModule( modId_.value() ) ) {
-      if( sp.unit != unit || !cfmClaims_.holds( sp.port ) ) {
+   for( const StrataTypes::StrataPort & sp : portsSetUp_->cfmUsersOfModule( modId_.value() ) ) {
+      // (Users an earlier slice of the module left are taken over here.)
+      if( sp.unit != unit ) {
          continue;
       }
       if( cfmCovers( sp ) ) {

@@ -10,20 +10,20 @@ namespace Strata {
 
 Vela::Ptr< StrataPacketTracerSliceSm >
 StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId,
-                                                        std::shared_ptr< CfmProfileUsers > cfmProfileUsers ) {
+                                                        std::shared_ptr< PortsSetUp > portsSetUp ) {
    // Pallet::make returns the block and undoes the tracking when the
    // constructor throws.
    Vela::Ptr< StrataPacketTracerSliceSm > slice =
-      Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId, std::move( cfmProfileUsers ) );
+      Pallet::make< StrataPacketTracerSliceSm >( CreationKey{}, inputs, modId, std::move( portsSetUp ) );
    slice->hasNotificationActiveIs( true );
    return slice;
 }
 
 StrataPacketTracerSliceSm::StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs,
                                                       StrataCentral::ModId modId,
-                                                      std::shared_ptr< CfmProfileUsers > cfmProfileUsers )
+                                                      std::shared_ptr< PortsSetUp > portsSetUp )
       : inputs_( inputs ), modId_( modId ),
-        cfmProfileUsers_( cfmProfileUsers ? std::move( cfmProfileUsers ) : std::make_shared< CfmProfileUsers >() ) {
+        portsSetUp_( portsSetUp ? std::move( portsSetUp ) : std::make_shared< PortsSetUp >() ) {
    try {
       // The reactors are registered although the slice's notification flag
       // is still off: handleInitialized must already see the inputs' changes
@@ -103,6 +103,7 @@ StrataPacketTracerSliceSm::handleInitialized() {
       handleLPortTableWriteRequest();
    } else {
       tracerClaimResumed();
+      tracerClaimsTakenBack();
    }
 
    cfmResumed();
@@ -117,7 +118,7 @@ StrataPacketTracerSliceSm::tracerClaimResumed() {
    const StrataPacketTracer::LPortTableWriteRequestStatus & status = *inputs_.lPortTableWriteRequestStatus;
    const bool appliedAndCompleted = request.enable() && status.state() == PacketTracer::State::stateHandled &&
                                     status.requestId() == request.requestId();
-   if( !appliedAndCompleted || !intfOnSlice( request.intfId() ) ) {
+   if( !appliedAndCompleted || !intfKnown( request.intfId() ) ) {
       return;
    }
    const StrataTypes::StrataPort * sp = inputs_.scsd->strataIntfToPortCache.find( request.intfId() );
@@ -127,6 +128,7 @@ StrataPacketTracerSliceSm::tracerClaimResumed() {
    PT_TRACE( 0, TraceLine::tracerClaimResumed, "handleInitialized" )
       << "handleInitialized" << " port: " << *sp << " stays on the packet tracer's profile";
    allocateSrcTrunkIdx( sp->port );
+   portsSetUp_->tracerPortIs( *sp, true );
 }
 
 void
@@ -151,7 +153,7 @@ StrataPacketTracerSliceSm::cfmResumed() {
    // where CFM still covers them, taken down where nothing does any more.
    const CfmPortReport takeOverReport{ "handleInitialized", TraceLine::cfmResumedRefused,
                                        TraceLine::cfmResumedTakeDown, " sp: " };
-   for( const StrataTypes::StrataPort & sp : cfmProfileUsers_->usersOfModule( modId_.value() ) ) {
+   for( const StrataTypes::StrataPort & sp : portsSetUp_->cfmUsersOfModule( modId_.value() ) ) {
       if( !cfmClaims_.holds( sp.port ) ) {
          cfmPortIs( cfmCovers( sp ), sp, takeOverReport );
       }
@@ -161,11 +163,13 @@ StrataPacketTracerSliceSm::cfmResumed() {
 bool
 StrataPacketTracerSliceSm::intfOnSlice( const Lumo::IntfId & intfId ) {
    PT_TRACE( 0, TraceLine::intfOnSlice, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
+   return intfKnown( intfId );
+}
+
+bool
+StrataPacketTracerSliceSm::intfKnown( const Lumo::IntfId & intfId ) const {
    // Without the shared state no interface is known, so none is on the slice.
-   if( !inputs_.scsd ) {
-      return false;
-   }
-   return inputs_.scsd->intf.contains( intfId ) || inputs_.scsd->unusedIntf.contains( intfId );
+   return inputs_.scsd && ( inputs_.scsd->intf.contains( intfId ) || inputs_.scsd->unusedIntf.contains( intfId ) );
 }
 
 void

@@ -80,6 +80,7 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
       PT_TRACE( 0, TraceLine::programSourceTrunkMapSet, "programSourceTrunkMap" )
          << "Set SOURCE_TRUNK_MAP entry lport_Profile_Idx to " << lPortProfileIdx_;
       allocateSrcTrunkIdx( sp.port );
+      portsSetUp_->tracerPortIs( sp, true );
       inputs_.sourceTrunkMapRequestDir->postRequest( key, lPortProfileIdx_ );
    } else {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapReset, "programSourceTrunkMap" )
@@ -89,6 +90,7 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
                                                         ? lPortCfmProfileIdx_
                                                         : 0u );
       freeSrcTrunkIdx( sp.port );
+      portsSetUp_->tracerPortIs( sp, false );
    }
 }
 
@@ -204,14 +206,10 @@ StrataPacketTracerSliceSm::tracerClaimsTakenBack() {
    }
    const Lumo::IntfId & intfId = inputs_.lPortTableWriteRequestConfig->intfId();
    const StrataTypes::StrataPort * named =
-      intfOnSlice( intfId ) ? inputs_.scsd->strataIntfToPortCache.find( intfId ) : nullptr;
-   const U16 * unit = inputs_.scsd->strataModIdToUnit.find( modId_ );
-   if( !unit ) {
-      return;
-   }
-   for( const U32 number : tracerClaims_.held() ) {
-      const StrataTypes::StrataPort sp{ modId_.value(), *unit, U16( number ), 0 };
-      if( named && named->modId == sp.modId && named->unit == sp.unit && named->port == sp.port ) {
+      intfKnown( intfId ) ? inputs_.scsd->strataIntfToPortCache.find( intfId ) : nullptr;
+   // (Also the ports an earlier slice of the module steered.)
+   for( const StrataTypes::StrataPort & sp : portsSetUp_->tracerPortsOfModule( modId_.value() ) ) {
+      if( named && PortsSetUp::samePort( *named, sp ) ) {
          continue;
       }
       // Without the unit's module information the entry cannot be re-keyed:

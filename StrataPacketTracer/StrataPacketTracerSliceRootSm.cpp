@@ -92,7 +92,7 @@ StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmIs( const SliceInputs & 
       return existing;
    }
    Vela::Ptr< StrataPacketTracerSliceSm > slice =
-      StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( inputs, modId, cfmProfileUsers_ );
+      StrataPacketTracerSliceSm::StrataPacketTracerSliceSmIs( inputs, modId, portsSetUp_ );
    slices_[ slice->modId() ] = slice;
    // An inactive root keeps all its slices inactive, also one made while it
    // is off (through the generic interface or a direct handleModule call).

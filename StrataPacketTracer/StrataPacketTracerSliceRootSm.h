@@ -73,8 +73,8 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    // Destroyed in the reverse of this order: the slices, the subscription,
    // then the inputs.
    SliceInputs inputs_;
-   // The CFM profile's users on each chip unit, shared by every slice.
-   std::shared_ptr< CfmProfileUsers > cfmProfileUsers_ = std::make_shared< CfmProfileUsers >();
+   // What the slices have set up for each client, shared by all of them.
+   std::shared_ptr< PortsSetUp > portsSetUp_ = std::make_shared< PortsSetUp >();
    Vela::Subscriber scsdSubscriber_{ &scsdDispatch, this };
    SliceMap slices_;
 };

@@ -12,7 +12,9 @@
 // modId) and leaves every other port to its module's slice: each request is
 // carried out and answered once, and the claims, kept by port number, never
 // mix two modules' ports. The CFM profile entry is one per chip unit, so its
-// users are counted across the slices of one root (CfmProfileUsers).
+// users are counted across the slices of one root, which also note the ports
+// steered at the tracer's profile (PortsSetUp): a module's next slice takes
+// over what its last one set up.
 //
 // The implementation is split by concern:
 //   SliceLifecycle.cpp      creation, subscriptions, initialisation, teardown
@@ -32,7 +34,7 @@
 #include "Agent/StrataCommonSmData.h"
 #include "Agent/StrataTypes.h"
 #include "CfmKeyIndex.h"
-#include "CfmProfileUsers.h"
+#include "PortsSetUp.h"
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
 #include "SliceInputs.h"
@@ -103,18 +105,18 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    class QuillClock;
 
    // Creates a slice for module `modId`, runs its initialisation and switches
-   // its notifications on. `cfmProfileUsers` is shared by the slices of one
-   // root; without it the slice counts the users on its own, which is right
-   // only while it is the one slice on its units. Construction that throws
+   // its notifications on. `portsSetUp` is shared by the slices of one
+   // root; without it the slice keeps its own, which is right only while it
+   // is the one slice on its units. Construction that throws
    // releases everything it took (subscriptions and references) and returns
    // the memory before the error goes on.
    static Vela::Ptr< StrataPacketTracerSliceSm >
    StrataPacketTracerSliceSmIs( const SliceInputs & inputs, StrataCentral::ModId modId,
-                                std::shared_ptr< CfmProfileUsers > cfmProfileUsers = nullptr );
+                                std::shared_ptr< PortsSetUp > portsSetUp = nullptr );
 
    // Only for StrataPacketTracerSliceSmIs (the key is private).
    StrataPacketTracerSliceSm( CreationKey, const SliceInputs & inputs, StrataCentral::ModId modId,
-                              std::shared_ptr< CfmProfileUsers > cfmProfileUsers );
+                              std::shared_ptr< PortsSetUp > portsSetUp );
    ~StrataPacketTracerSliceSm() override;
 
    const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
@@ -199,7 +201,9 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    void handleLPortTableWriteForCfm();
    // A port of this module joined or left a port-channel, or got or lost its
    // interface: sets it up when CFM now covers it and does not hold it, takes
-   // it down when CFM holds it and no longer covers it.
+   // it down when CFM holds it and no longer covers it. An interface change
+   // also lets the tracer's ports go that its request no longer names
+   // (tracerClaimsTakenBack).
    void handlePortToLag( const StrataTypes::StrataPort & sp );
    void handlePortToIntf( const StrataTypes::StrataPort & sp );
    // Module information arrived for `unit`: the tracer's ports that wait to
@@ -267,14 +271,17 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // The module information of a chip unit; null when the shared state has
    // none (or the slice has no shared state).
    const StrataModInfo * modInfoOfUnit( U16 unit ) const;
+   // intfOnSlice without its trace line.
+   bool intfKnown( const Lumo::IntfId & intfId ) const;
    // Whether `sp` is this slice's to serve: a port of its module. Another
    // module's port is left alone, with one line at level 9 naming `function`.
    bool servesPort( const StrataTypes::StrataPort & sp, TraceLine site, const char * function ) const;
 
-   // The tracer asks for one port at a time: a port this slice holds for it
-   // that the current request does not name was applied by an earlier
-   // request no withdrawal took back, and goes back to CFM's profile or to
-   // none. A port whose unit has no module information waits for it.
+   // The tracer asks for one port at a time: a port of this module steered at
+   // its profile (by this slice or an earlier one) that the current request
+   // does not name was applied by an earlier request no withdrawal took back,
+   // and goes back to CFM's profile or to none. A port whose unit has no
+   // module information waits for it.
    void tracerClaimsTakenBack();
 
    // --- start-up (SliceLifecycle.cpp) ---
@@ -331,8 +338,8 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    U8 lportProfileIdxRefCount_ = 0;
    bool initialized_ = false;
 
-   // The users of each unit's CFM profile, shared with the root's other slices.
-   std::shared_ptr< CfmProfileUsers > cfmProfileUsers_;
+   // What the root's slices have set up, shared with them.
+   std::shared_ptr< PortsSetUp > portsSetUp_;
    // The id of the request this slice carried out last, if any: its
    // completion publishes it, whatever request has come since.
    std::optional< PacketTracer::RequestId > completingRequestId_;

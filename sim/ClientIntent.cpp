@@ -251,7 +251,13 @@ ClientIntent::tracerIs( const WorldView & world ) {
       }
       pending_.push_back( line.str() );
       if( found ) {
-         ports_[ portKey( *found ) ].tracerPending = true;
+         // The port may also be where it would be without the tracer, which
+         // the agent may be unable to bring about either.
+         PortIntent & intent = ports_[ portKey( *found ) ];
+         intent.tracerPending = true;
+         if( intent.unservable.empty() ) {
+            intent.unservable = whyNotServed( world, *found );
+         }
       }
       return;
    }

@@ -328,6 +328,7 @@ ReferenceModel::apply( const Action & action ) {
       // chip; the new root counts the profile's users afresh.
       slices_.clear();
       cfmUsers_.clear();
+      tracerPorts_.clear();
       agentStart();
       break;
     case ActionKind::unitModInfo:
@@ -363,17 +364,23 @@ ReferenceModel::sliceAdd( unsigned modId ) {
 void
 ReferenceModel::initialize( SliceModel & slice ) {
    // Attaching the clock runs handleClock once, with nothing waiting. A
-   // request still unanswered (versions differ) is handled; a completed apply
-   // keeps its port claimed by the tracer.
+   // request still unanswered (versions differ) is handled; otherwise a
+   // completed apply keeps its port claimed by the tracer, and the ports an
+   // earlier slice of the module steered that it does not name go back.
    const auto & request = world_.request;
    if( request.version != world_.statusVersion ) {
       handleRequest( slice );
-   } else if( request.enable && world_.statusState == 4 &&
-              world_.statusRequestId == "r:" + std::to_string( request.number ) && world_.intfKnown( request.intf ) ) {
-      if( auto port = world_.intfToPort.find( request.intf );
-          port != world_.intfToPort.end() && port->second.modId == slice.modId && claimable( port->second ) ) {
+   } else {
+      const bool applied = request.enable && world_.statusState == 4 &&
+                           world_.statusRequestId == "r:" + std::to_string( request.number ) &&
+                           world_.intfKnown( request.intf );
+      if( auto port = world_.intfToPort.find( request.intf ); applied && port != world_.intfToPort.end() &&
+                                                              port->second.modId == slice.modId &&
+                                                              claimable( port->second ) ) {
          slice.tracerClaims.insert( port->second.port );
+         tracerPorts_.insert( port->second );
       }
+      takeBack( slice );
    }
    // CFM: every key present in the configuration's order, then every
    // membership of the slice's module in port order, then the ports an
@@ -408,14 +415,15 @@ void
 ReferenceModel::takeBack( SliceModel & slice ) {
    const auto & request = world_.request;
    const auto named = world_.intfKnown( request.intf ) ? world_.intfToPort.find( request.intf ) : world_.intfToPort.end();
-   const std::set< U32 > claims = slice.tracerClaims;
-   for( U32 number : claims ) {
-      const Port port{ U16( slice.modId ), unitOfModule( slice.modId ), U16( number ), 0 };
-      if( ( named != world_.intfToPort.end() && named->second == port ) || !world_.unitsWithModInfo.count( port.unit ) ) {
-         continue; // named by the request, or waiting for module information
+   const std::set< Port > steered = tracerPorts_;
+   for( const Port & port : steered ) {
+      if( port.modId != slice.modId || ( named != world_.intfToPort.end() && named->second == port ) ||
+          !world_.unitsWithModInfo.count( port.unit ) ) {
+         continue; // another module's, named by the request, or waiting for module information
       }
-      world_.sourceTrunkMap[ { port.modId, port.port } ] = slice.cfmClaims.count( number ) ? cfmProfileIdx : 0;
-      slice.tracerClaims.erase( number );
+      post( port, slice.cfmClaims.count( port.port ) ? cfmProfileIdx : 0 );
+      slice.tracerClaims.erase( port.port );
+      tracerPorts_.erase( port );
    }
 }
 
@@ -460,7 +468,12 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
    // withdrawal hands the port back to CFM when CFM claims it, else to 0.
    const U32 posted = request.enable ? tracerProfileIdx : slice.cfmClaims.count( port.port ) ? cfmProfileIdx : 0;
    claimIs( slice.tracerClaims, port.port, request.enable );
-   world_.sourceTrunkMap[ { port.modId, port.port } ] = posted;
+   if( request.enable ) {
+      tracerPorts_.insert( port );
+   } else {
+      tracerPorts_.erase( port );
+   }
+   post( port, posted );
 
    if( request.cpu ) {
       const U32 reg = world_.cpuPktProfile2[ port.unit ];
@@ -517,12 +530,12 @@ ReferenceModel::programCfmPort( SliceModel & slice, bool setup, const Port & por
       return; // refused: nothing written, claimed or posted
    }
    const bool modInfo = world_.unitsWithModInfo.count( port.unit ) != 0;
-   if( !setup && slice.cfmClaims.count( port.port ) && !modInfo ) {
+   std::set< Port > & users = cfmUsers_[ port.unit ];
+   if( !setup && users.count( port ) && !modInfo ) {
       return; // the take-down waits for the unit's module information
    }
    // The unit's CFM profile, counted by its users before this port's own
    // change; cleared only by the take-down of the last user itself.
-   std::set< Port > & users = cfmUsers_[ port.unit ];
    if( setup && users.empty() ) {
       world_.lportTab[ port.unit ][ int( cfmProfileIdx ) ] = cfmProfile();
    } else if( !setup && users.size() == 1 && users.count( port ) ) {
@@ -540,7 +553,7 @@ ReferenceModel::programCfmPort( SliceModel & slice, bool setup, const Port & por
    // The packet tracer holding the entry, CFM waits; a unit without module
    // information cannot be keyed, and the port's request is not posted.
    if( !slice.tracerClaims.count( port.port ) && modInfo ) {
-      world_.sourceTrunkMap[ { port.modId, port.port } ] = setup ? cfmProfileIdx : 0;
+      post( port, setup ? cfmProfileIdx : 0 );
    }
 }
 
@@ -565,12 +578,20 @@ ReferenceModel::handleClock( SliceModel & slice ) {
 }
 
 void
-ReferenceModel::portChanged( const Port & port ) {
+ReferenceModel::portChanged( const Port & port, bool intfChanged ) {
    for( SliceModel & slice : slices_ ) {
       if( slice.modId == port.modId ) {
+         if( intfChanged ) {
+            takeBack( slice );
+         }
          cfmPortFollows( slice, port );
       }
    }
+}
+
+void
+ReferenceModel::post( const Port & port, U32 profile ) {
+   world_.sourceTrunkMap[ { port.modId, port.port } ] = profile;
 }
 
 void
@@ -579,15 +600,19 @@ ReferenceModel::modInfoArrived( U16 unit ) {
       takeBack( slice );
       std::vector< Port > ports;
       for( const Port & port : cfmUsers_.count( unit ) ? cfmUsers_.at( unit ) : std::set< Port >() ) {
-         if( port.modId == slice.modId && slice.cfmClaims.count( port.port ) ) {
+         if( port.modId == slice.modId ) {
             ports.push_back( port );
          }
       }
       for( const Port & port : ports ) {
          if( !cfmCovers( port ) ) {
             programCfmPort( slice, false, port ); // a take-down that waited
-         } else if( !slice.tracerClaims.count( port.port ) ) {
-            world_.sourceTrunkMap[ { port.modId, port.port } ] = cfmProfileIdx; // the request that could not go
+            continue;
+         }
+         // The request that could not go; an earlier slice's user is taken over.
+         slice.cfmClaims.insert( port.port );
+         if( !slice.tracerClaims.count( port.port ) ) {
+            post( port, cfmProfileIdx );
          }
       }
    }
@@ -599,7 +624,7 @@ ReferenceModel::intfAdd( const std::string & intf, bool unused ) {
    if( const std::optional< Port > port = portOf( intf ) ) {
       world_.intfToPort[ intf ] = *port;
       world_.portToIntf[ *port ] = intf;
-      portChanged( *port );
+      portChanged( *port, true );
    }
 }
 
@@ -611,7 +636,7 @@ ReferenceModel::intfRemove( const std::string & intf ) {
       const Port port = cached->second;
       world_.intfToPort.erase( cached );
       world_.portToIntf.erase( port );
-      portChanged( port );
+      portChanged( port, true );
    }
 }
 
@@ -630,11 +655,11 @@ ReferenceModel::lagMembersIs( const std::string & lag, const std::vector< Port >
    world_.lagToPort[ lag ] = after;
    for( const Port & port : members ) {
       world_.portToLag[ port ] = lag;
-      portChanged( port );
+      portChanged( port, false );
    }
    for( const Port & port : before ) {
       if( !after.count( port ) && world_.portToLag.erase( port ) ) {
-         portChanged( port );
+         portChanged( port, false );
       }
    }
 }

@@ -228,8 +228,11 @@ class ReferenceModel {
    void cfmPortFollows( SliceModel & slice, const Port & port );
    void handleClock( SliceModel & slice );
    // A port joined or left a port-channel, got or lost its interface: its
-   // module's slice follows it.
-   void portChanged( const Port & port );
+   // module's slice follows it (and, for an interface, lets the tracer's
+   // ports go that the request no longer names).
+   void portChanged( const Port & port, bool intfChanged );
+   // The agent's SOURCE_TRUNK_MAP request for the port.
+   void post( const Port & port, U32 profile );
    void modInfoArrived( U16 unit );
    void intfAdd( const std::string & intf, bool unused );
    void intfRemove( const std::string & intf );
@@ -241,6 +244,8 @@ class ReferenceModel {
    // The CFM profile's users on each unit, across slices; the agent's, so
    // gone with a restart.
    std::map< U16, std::set< Port > > cfmUsers_;
+   // The ports steered at the tracer's profile, across slices; the agent's too.
+   std::set< Port > tracerPorts_;
 };
 
 } // namespace ModelTest

@@ -237,111 +237,37 @@ struct Divergence {
    const char * steps;
 };
 
-// The CFM profile entry of the one chip unit, cleared while CFM covers a port
-// there. (One left behind while a port still points at it is that port's
-// difference alone.)
-const std::string cfmProfileLost = "unit 0 LPORT_TAB 1: holds zero, should hold the CFM profile (CFM)";
+// Where no local mend exists, three ways remain, of one root: the plug-in
+// reads nothing back from the chip, keeps nothing across a restart, and
+// serves a module's ports only while the module has a slice.
 const Divergence divergences[] = {
-   // A module that appears while the packet tracer holds a port: the new
-   // slice starts with no claims, and its walk over the CFM keys points the
-   // tracer's port at the CFM profile. An agent restart does the same.
-   { "ModuleAppearingHandsTheTracersPortToCfm",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 5 (packet tracer)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:1; clock advance 2; "
-     "module 2 unit 0" },
-   { "RestartHandsTheTracersPortToCfm",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 5 (packet tracer)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:2; clock advance 2; "
-     "agent restart" },
-   // A new slice's start walks the CFM keys but not the LAG memberships: after
-   // a restart the tracer's withdrawal hands a LAG member to profile 0; with
-   // a module that appears, the two slices post different values for the
-   // same port and the slice made last wins.
-   { "RestartedSlicesKnowNothingOfLagMembers",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; tracer withdraw Ethernet1 id r:3" },
-   { "NewSlicesKnowNothingOfLagMembers",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; tracer withdraw Ethernet1 id r:4" },
-   // Each slice counts its own CFM claims, but the profile entry is one per
-   // chip unit: the younger slice's last take-down clears the entry that the
-   // older slice's ports still point at.
-   { "PerSliceCountsClearTheSharedCfmProfile",
-     { cfmProfileLost },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; intf Ethernet3 port 1/0/4; "
-     "cfm add Ethernet3 vlan 10; cfm remove Ethernet3 vlan 10" },
-   // While no module is listed there is no slice, and changes go unseen; the
-   // next slice sets up the keys present but never takes down what went.
-   { "ChangesWhileNoSliceExistsAreLost",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)"},
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; module 1 remove; cfm remove Ethernet1 vlan 10; "
-     "module 1 unit 0" },
-   // With two slices every request is answered twice, so request and status
-   // versions never meet again and a new slice handles the old request once
-   // more: here a withdrawal that hands a LAG member back to profile 0.
-   { "AnsweredRequestIsHandledAgainByANewSlice",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; tracer withdraw Ethernet1 id r:5; "
-     "clock advance 0; module 3 unit 0" },
-   // CFM's claims are per port, not per reason: the LAG membership of a port
-   // whose interface has a key takes the port down on leaving while the key
-   // remains.
-   { "LeavingTheLagTakesAKeyedPortDown",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
-     "lag Port-Channel1 remove" },
-   // Claims are kept by port number: the tracer's hold on 1/0/3 makes CFM
-   // give way on 2/0/3, whose entry nobody holds.
-   { "PortsSharingANumberShareTheirClaims",
-     { "unit 0 SOURCE_TRUNK_MAP 2/0/3: holds 0, should hold 1 (CFM)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet2 port 2/0/3; tracer apply Ethernet1 id r:6; cfm add Ethernet2 vlan 10" },
-   // The tracer asks for one port at a time, but an apply does not take back
-   // the port an earlier apply steered: that port stays on the tracer's
-   // profile, which now carries the new port's settings.
-   { "ApplyToAnotherPortLeavesTheFirstOnTheProfile",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 5, should hold 0 (packet tracer: no current request applies it)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; tracer apply Ethernet1 id r:1; clock advance 2; "
-     "tracer apply Ethernet3 id r:2" },
-   // The same with CFM covering the first port: the first port should be
-   // back on CFM's profile.
-   { "ApplyToAnotherPortKeepsACfmPortFromItsProfile",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 5, should hold 1 (CFM: the packet tracer's current request does not "
-       "apply it)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan 10; "
-     "tracer apply Ethernet1 id r:1; clock advance 2; tracer apply Ethernet3 id r:2" },
-   // While the unit has no module information no request can be keyed, but
-   // CFM's claims and profile still follow every set-up and take-down: the
-   // last take-down clears the profile under a port that still points at it,
-   // and a bare member that never got its request leaves the profile behind.
-   { "TakeDownWithoutModuleInformationClearsAProfileInUse",
+   // A restart forgets what the slices set up: a module without a slice at
+   // the time has its next slice start from the configuration, which names
+   // neither CFM's port whose key went nor the tracer's port of an earlier
+   // apply, and neither can be learnt from the chip.
+   { "ARestartForgetsAModulesPorts",
+     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)",
+       "unit 0 SOURCE_TRUNK_MAP 1/0/4: holds 5, should hold 0 (packet tracer: no current request applies it)" },
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan 10; "
+     "tracer apply Ethernet3 id r:1; clock advance 2; module 1 remove; cfm remove Ethernet1 vlan 10; "
+     "intf Ethernet4 port 2/0/6; tracer apply Ethernet4 id r:2; agent restart; module 1 unit 0" },
+   // ... and the users of a unit's CFM profile: the last port the restarted
+   // agent knows clears the profile that a port of a module without a slice
+   // still points at.
+   { "ARestartForgetsTheProfilesUsers",
      { "unit 0 LPORT_TAB 1: holds zero, should hold the CFM profile (CFM: port 1/0/3 points at it)" },
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; unit 0 remove; cfm remove Ethernet1 vlan 10" },
-   { "BareMemberWithoutModuleInformationLeavesTheProfile",
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet4 port 2/0/6; cfm add Ethernet1 vlan 10; "
+     "module 1 remove; agent restart; cfm add Ethernet4 vlan 10; cfm remove Ethernet4 vlan 10" },
+   // A take-down that has to wait keeps its unit's CFM profile: without the
+   // unit's module information the port cannot be keyed, and whether its
+   // entry points at the profile (set up before the information went, or
+   // before a restart) cannot be told; without a slice for its module
+   // nothing takes it down. The profile stays, the harmless side, until the
+   // information arrives or the module's next slice takes the port over.
+   { "AWaitingTakeDownKeepsTheProfile",
      { "unit 0 LPORT_TAB 1: holds the CFM profile, should hold zero (CFM: no port on the unit is covered)" },
      "unit 0 remove; module 1 unit 0; lag Port-Channel1 members 1/0/9; cfm add Port-Channel1 vlan 10; "
      "lag Port-Channel1 remove" },
-   // Interfaces are not watched: a key whose interface gets its port later,
-   // or a LAG member whose interface comes after it joined, is never set up;
-   // a port whose interface goes stays set up.
-   { "KeyBeforeItsInterfaceIsNeverSetUp",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1 port 1/0/3" },
-   { "MemberBeforeItsInterfaceIsNeverSetUp",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1 port 1/0/3" },
-   { "PortOfARemovedInterfaceStaysSetUp",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)"},
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; intf Ethernet1 remove" },
-   // A port-channel's key is expanded to its members when the key changes;
-   // membership changes reach only ports with an interface of their own, so
-   // a member without one is neither set up on joining nor taken down on
-   // leaving.
-   { "BareMemberJoiningIsNotSetUp",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/9: holds 0, should hold 1 (CFM)", cfmProfileLost },
-     "cfm add Port-Channel1 vlan 10; module 1 unit 0; lag Port-Channel1 members 1/0/9" },
-   { "BareMemberLeavingIsNotTakenDown",
-     { "unit 0 SOURCE_TRUNK_MAP 1/0/9: holds 1, should hold 0 (CFM: the port is not covered)"},
-     "module 1 unit 0; lag Port-Channel1 members 1/0/9; cfm add Port-Channel1 vlan 10; lag Port-Channel1 remove" },
 };
 
 // Where the rules broke the intent and a local mend now keeps it: each
@@ -352,24 +278,85 @@ struct Mended {
 };
 
 const Mended mended[] = {
-   // A removed key takes a port down only when no other present key covers
-   // it: another VLAN of its interface, or a key of its port-channel.
+   // A removed key takes a port down only when CFM no longer covers it:
+   // another VLAN of its interface, a key of its port-channel, membership.
    { "TheOtherVlanKeepsThePortUp",
      "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; cfm add Ethernet1 vlan 20; "
      "cfm remove Ethernet1 vlan 10" },
    { "ThePortChannelsKeyKeepsItsMemberUp",
      "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
      "cfm add Port-Channel1 vlan 10; cfm remove Ethernet1 vlan 10" },
-   // Only the port holding the last claim clears the profile: after a
-   // restart the new slice never claimed the LAG member that leaves, while
-   // Ethernet3 holds the one claim left.
+   { "LeavingTheLagKeepsAKeyedPortUp",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; cfm add Ethernet1 vlan 10; "
+     "lag Port-Channel1 remove" },
+   // Only the last user of a unit's profile clears it.
    { "AnUnclaimedPortLeavesTheProfileAlone",
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; intf Ethernet3 port 1/0/4; "
-     "cfm add Ethernet3 vlan 10; lag Port-Channel1 remove" },
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; "
+     "intf Ethernet3 port 1/0/4; cfm add Ethernet3 vlan 10; lag Port-Channel1 remove" },
+   // Users are counted per chip unit, across the slices of its modules.
+   { "TheUnitsProfileOutlivesOneModulesLastPort",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; "
+     "intf Ethernet4 port 2/0/6; cfm add Ethernet4 vlan 10; cfm remove Ethernet4 vlan 10" },
+   { "EachUnitGetsItsOwnProfile",
+     "module 1 unit 0; module 3 unit 1; intf Ethernet1 port 1/0/3; intf Ethernet6 port 3/1/3; cfm add Ethernet1 vlan 10; "
+     "cfm add Ethernet6 vlan 10; cfm remove Ethernet1 vlan 10" },
+   // A slice serves its own module's ports: a request is answered once, and
+   // claims kept by port number never mix modules.
+   { "ModuleAppearingLeavesTheTracersPortAlone",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:1; "
+     "clock advance 2; module 2 unit 0" },
+   { "NewSlicesLeaveOtherModulesMembersAlone",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; "
+     "tracer withdraw Ethernet1 id r:4" },
+   { "AnsweredRequestIsNotHandledAgain",
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; "
+     "tracer withdraw Ethernet1 id r:5; clock advance 0; module 3 unit 1" },
+   { "PortsSharingANumberKeepTheirOwnClaims",
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet2 port 2/0/3; "
+     "tracer apply Ethernet1 id r:6; cfm add Ethernet2 vlan 10" },
+   // A new slice starts from the world as it is: the tracer's completed
+   // apply and CFM's memberships; the ports an earlier slice of its module
+   // set up are taken over, or down.
+   { "RestartKeepsTheTracersPort",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; tracer apply Ethernet1 id r:2; "
+     "clock advance 2; agent restart" },
+   { "RestartedSlicesKnowTheLagMembers",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; agent restart; "
+     "tracer withdraw Ethernet1 id r:3" },
+   { "AModulesNextSliceTakesItsPortsDown",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; module 1 remove; "
+     "cfm remove Ethernet1 vlan 10; module 1 unit 0" },
+   // The tracer asks for one port at a time: a new request takes back the
+   // port an earlier apply steered, also when the interface goes.
+   { "ApplyToAnotherPortTakesTheFirstBack",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; tracer apply Ethernet1 id r:1; "
+     "clock advance 2; tracer apply Ethernet3 id r:2" },
+   { "ApplyToAnotherPortHandsACfmPortBack",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan 10; "
+     "tracer apply Ethernet1 id r:1; clock advance 2; tracer apply Ethernet3 id r:2" },
+   { "ApplyOnAnotherUnitTakesTheFirstBack",
+     "module 1 unit 0; module 3 unit 1; intf Ethernet1 port 1/0/3; intf Ethernet6 port 3/1/3; "
+     "tracer apply Ethernet1 cpu id r:1; clock advance 2; tracer apply Ethernet6 cpu id r:2; clock advance 2" },
+   { "TheTracersInterfaceGoingTakesItsPortBack",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; tracer apply Ethernet1 id r:1; clock advance 2; intf Ethernet1 remove" },
+   // Module information, interfaces and memberships in any order.
+   { "TakeDownWithoutModuleInformationWaitsForIt",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; unit 0 remove; "
+     "cfm remove Ethernet1 vlan 10; unit 0 modinfo 256" },
+   { "ModuleInformationArrivingPostsTheWaitingPort",
+     "unit 1 remove; module 3 unit 1; intf Ethernet6 port 3/1/3; cfm add Ethernet6 vlan 10; unit 1 modinfo 512" },
+   { "KeyBeforeItsInterfaceIsSetUpWithThePort", "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1 port 1/0/3" },
+   { "MemberBeforeItsInterfaceIsSetUpWithThePort",
+     "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1 port 1/0/3" },
+   { "PortOfARemovedInterfaceIsTakenDown",
+     "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; intf Ethernet1 remove" },
+   { "BareMemberJoiningIsSetUp", "cfm add Port-Channel1 vlan 10; module 1 unit 0; lag Port-Channel1 members 1/0/9" },
+   { "BareMemberLeavingIsTakenDown",
+     "module 1 unit 0; lag Port-Channel1 members 1/0/9; cfm add Port-Channel1 vlan 10; lag Port-Channel1 remove" },
 };
 
 // A difference of a kind some documented divergence gives: the same line
-// with its port left out. The random runs meet the divergences all the time,
+// with its unit and port left out. The random runs meet the divergences all the time,
 // on every port, so this is what they can hold the audit to: a difference of
 // any other kind (a wrong CPU bit, a tracer entry off its port's settings, a
 // profile held by the wrong client) is a new way for the rules or the audit
@@ -377,7 +364,8 @@ const Mended mended[] = {
 std::string
 differenceKind( const std::string & line ) {
    static const std::regex port( "[0-9]+/[0-9]+/[0-9]+" );
-   return std::regex_replace( line, port, "PORT" );
+   static const std::regex unit( "^unit [0-9]+ " );
+   return std::regex_replace( std::regex_replace( line, port, "PORT" ), unit, "unit U " );
 }
 
 bool
