@@ -50,10 +50,12 @@ PortsSetUp::tracerPortIs( StrataTypes::StrataPort port, bool steered ) {
 }
 
 std::vector< StrataTypes::StrataPort >
-PortsSetUp::tracerPortsOfModule( U16 modId ) const {
+PortsSetUp::tracerPortsOfModule( U16 modId, const StrataTypes::StrataPort * kept ) const {
    std::vector< StrataTypes::StrataPort > ports;
    std::copy_if( tracerPorts_.begin(), tracerPorts_.end(), std::back_inserter( ports ),
-                 [ modId ]( const StrataTypes::StrataPort & port ) { return port.modId == modId; } );
+                 [ modId, kept ]( const StrataTypes::StrataPort & port ) {
+                    return port.modId == modId && !( kept && samePort( port, *kept ) );
+                 } );
    return ports;
 }
 

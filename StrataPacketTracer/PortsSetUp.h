@@ -41,8 +41,11 @@ class PortsSetUp {
 
    // Records `port` as steered at the packet tracer's profile, or as no longer.
    void tracerPortIs( StrataTypes::StrataPort port, bool steered );
-   // The ports steered at the tracer's profile whose module id is `modId`.
-   std::vector< StrataTypes::StrataPort > tracerPortsOfModule( U16 modId ) const;
+   // The ports steered at the tracer's profile whose module id is `modId`,
+   // but for `kept` (when given). Allocates nothing when there are none,
+   // which is every request but one that moves the tracer to another port.
+   std::vector< StrataTypes::StrataPort > tracerPortsOfModule( U16 modId,
+                                                               const StrataTypes::StrataPort * kept ) const;
 
  private:
    std::map< U16, std::set< StrataTypes::StrataPort > > cfmUsers_; // by unit

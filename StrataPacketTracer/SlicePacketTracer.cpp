@@ -208,10 +208,7 @@ StrataPacketTracerSliceSm::tracerClaimsTakenBack() {
    const StrataTypes::StrataPort * named =
       intfKnown( intfId ) ? inputs_.scsd->strataIntfToPortCache.find( intfId ) : nullptr;
    // (Also the ports an earlier slice of the module steered.)
-   for( const StrataTypes::StrataPort & sp : portsSetUp_->tracerPortsOfModule( modId_.value() ) ) {
-      if( named && PortsSetUp::samePort( *named, sp ) ) {
-         continue;
-      }
+   for( const StrataTypes::StrataPort & sp : portsSetUp_->tracerPortsOfModule( modId_.value(), named ) ) {
       // Without the unit's module information the entry cannot be re-keyed:
       // the claim stays, and the take-back waits for the information.
       if( const std::optional< std::string > refusal = requestRefusal( sp ) ) {
