@@ -46,6 +46,9 @@ TEST( LportTableFields, PrintsAndParsesBackAndRefusesEveryOtherText ) {
            good + " ",                                                                             // trailing
            with( good, "'vfpEnable': true", "'vfpEnable': True" ),                                 // bad bool
            with( good, "'portVid': 7", "'portVid': 4294967296" ),                                  // overflow
+           with( good, "'portVid': 7", "'portVid': -1" ),                                          // negative
+           with( good, "'vfpEnable': true", "'vfpEnable': 1" ),                                    // flag as number
+           good.substr( 0, good.size() - 2 ),                                                      // truncated
            with( good, "LportTableFields'", "LportTableField'" ), std::string() } ) {
       EXPECT_THROW( LportTableFields::strepToValue( text ), Quill::ParseException ) << text;
       EXPECT_THROW( fieldsType().fromStrep( text ), Quill::ParseException ) << text;
