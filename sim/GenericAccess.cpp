@@ -1,8 +1,8 @@
 #include "GenericAccess.h"
 
+#include "Agent/StrataTypes.h"
 #include "Host.h"
 #include "Quill/Exceptions.h"
-#include "Quill/PlatformTypes.h"
 #include "ScenarioError.h"
 #include "Suggestion.h"
 #include "Tokens.h"

@@ -2,7 +2,6 @@
 // mark, their expectations, `expect slices` and the object views.
 #include "CommandTable.h"
 #include "GenericAccess.h"
-#include "Quill/PlatformTypes.h"
 #include "ScenarioError.h"
 #include "Tokens.h"
 
