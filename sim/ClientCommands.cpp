@@ -1,6 +1,7 @@
 // The plug-in's clients: the packet tracer's request and status, CFM's
 // forwarding configurations, and the source-trunk-map requests the plug-in
 // posts to the agent.
+#include "Agent/CfmHwConfig.h"
 #include "CommandTable.h"
 #include "Pallet/Pallet.h"
 #include "ScenarioError.h"

@@ -1,5 +1,7 @@
 #include "ClientIntent.h"
 
+#include "Agent/CfmHwConfig.h"
+
 #include <sstream>
 #include <unordered_set>
 

@@ -1,5 +1,6 @@
 #include "Host.h"
 
+#include "Agent/CfmHwConfig.h"
 #include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
 #include "Quill/Type.h"

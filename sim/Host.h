@@ -14,7 +14,6 @@
 // thread is the only thread).
 #pragma once
 
-#include "Agent/CfmHwConfig.h"
 #include "Agent/PacketTracerTypes.h"
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
@@ -29,6 +28,12 @@
 #include <set>
 #include <string>
 #include <string_view>
+
+// Held by pointer only: most of the simulator never looks into CFM's
+// configuration, and need not be rebuilt when it changes.
+namespace CfmSw {
+class CfmHwConfig;
+}
 
 namespace Sim {
 

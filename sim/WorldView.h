@@ -7,7 +7,6 @@
 // long as the view is used.
 #pragma once
 
-#include "Agent/CfmHwConfig.h"
 #include "Agent/PacketTracerTypes.h"
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
@@ -17,6 +16,11 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+// Pointed at only; the rules that read it include it.
+namespace CfmSw {
+class CfmHwConfig;
+}
 
 namespace Sim {
 

@@ -3,6 +3,7 @@
 // give. Removing any one check from the audit fails a row here.
 #include "Audit.h"
 
+#include "Agent/CfmHwConfig.h"
 #include "Pallet/Pallet.h"
 
 #include <gtest/gtest.h>
