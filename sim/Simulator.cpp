@@ -1,5 +1,6 @@
 #include "Simulator.h"
 
+#include "commands/StandardCommands.h"
 #include "Quill/ActivityLock.h"
 
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "Audit.h"
+#include "audit/Audit.h"
 
 #include <algorithm>
 #include <cstdio>

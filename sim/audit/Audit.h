@@ -27,8 +27,8 @@
 // agent's process.
 #pragma once
 
-#include "ClientIntent.h"
-#include "WorldView.h"
+#include "audit/ClientIntent.h"
+#include "audit/WorldView.h"
 
 #include <map>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ClientIntent.h"
+#include "audit/ClientIntent.h"
 
 #include <sstream>
 #include <unordered_set>

@@ -54,7 +54,7 @@
 // module information.
 #pragma once
 
-#include "WorldView.h"
+#include "audit/WorldView.h"
 
 #include <map>
 #include <optional>

@@ -1,17 +1,18 @@
 // The agent's life (context, agent start/remount/stop), virtual time, trace
 // levels, `clear`, and the process-wide views: toggles, trace lines, live
 // framework objects.
-#include "CommandTable.h"
+#include "commands/StandardCommands.h"
 #include "Flagpole/Toggle.h"
-#include "KnownNames.h"
+#include "host/Version.h"
+#include "language/KnownNames.h"
+#include "language/ScenarioError.h"
+#include "language/Suggestion.h"
+#include "language/Tokens.h"
 #include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
 #include "Quill/Type.h"
-#include "ScenarioError.h"
+#include "session/CommandTable.h"
 #include "Shim/SimChip.h"
-#include "Suggestion.h"
-#include "Tokens.h"
-#include "Version.h"
 
 #include <set>
 

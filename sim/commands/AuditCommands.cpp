@@ -1,11 +1,12 @@
 // The audit in the simulator: `audit [UNIT]`, `show audit [UNIT]` and
 // `expect audit clean|N`, on the host's world (HostWorld.h).
-#include "Audit.h"
-#include "ChipAccess.h"
-#include "CommandTable.h"
-#include "HostWorld.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
+#include "audit/Audit.h"
+#include "commands/ChipAccess.h"
+#include "commands/StandardCommands.h"
+#include "host/HostWorld.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
+#include "session/CommandTable.h"
 
 #include <optional>
 #include <string>

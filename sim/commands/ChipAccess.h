@@ -4,8 +4,8 @@
 // mistakes.
 #pragma once
 
-#include "Command.h"
-#include "ScenarioError.h"
+#include "language/Command.h"
+#include "language/ScenarioError.h"
 #include "Shim/SimChip.h"
 
 #include <stdexcept>

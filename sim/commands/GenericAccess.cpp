@@ -1,11 +1,11 @@
-#include "GenericAccess.h"
+#include "commands/GenericAccess.h"
 
-#include "Host.h"
+#include "host/Host.h"
+#include "language/ScenarioError.h"
+#include "language/Suggestion.h"
+#include "language/Tokens.h"
 #include "Quill/Exceptions.h"
 #include "Quill/PlatformTypes.h"
-#include "ScenarioError.h"
-#include "Suggestion.h"
-#include "Tokens.h"
 
 #include <map>
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "Agent/StrataTypes.h"
-#include "Command.h"
+#include "language/Command.h"
 #include "Quill/PtrInterface.h"
 #include "Quill/Type.h"
 #include "Quill/Value.h"

@@ -1,10 +1,11 @@
 // The plug-in's objects through the generic attribute interface: set, call,
 // mark, their expectations, `expect slices` and the object views.
-#include "CommandTable.h"
-#include "GenericAccess.h"
+#include "commands/GenericAccess.h"
+#include "commands/StandardCommands.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
 #include "Quill/PlatformTypes.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
+#include "session/CommandTable.h"
 
 #include <iterator>
 #include <set>

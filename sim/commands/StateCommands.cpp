@@ -1,11 +1,12 @@
 // The shared Strata state (module, unit, intf, lag) and the feature toggles.
 // Each command changes the state at once; every map entry changed publishes
 // its own change, in the order the language lists them.
-#include "CommandTable.h"
+#include "commands/StandardCommands.h"
 #include "Flagpole/Toggle.h"
-#include "KnownNames.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
+#include "language/KnownNames.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
+#include "session/CommandTable.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "Host.h"
+#include "host/Host.h"
 
+#include "language/ScenarioError.h"
 #include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
 #include "Quill/Type.h"
-#include "ScenarioError.h"
 
 namespace Sim {
 

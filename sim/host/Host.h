@@ -19,9 +19,9 @@
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
 #include "Cairn/EntityManager.h"
-#include "PluginLoader.h"
+#include "host/PluginLoader.h"
+#include "host/SourceTrunkMapTable.h"
 #include "StrataLib/MounterBase.h"
-#include "TableManager.h"
 #include "Vela/Ptr.h"
 
 #include <map>

@@ -1,4 +1,4 @@
-#include "HostWorld.h"
+#include "host/HostWorld.h"
 
 #include "Flagpole/Toggle.h"
 #include "Shim/SimChip.h"

@@ -7,8 +7,8 @@
 // now. A toggle never asked is asked at first use, and answered as it is set.
 #pragma once
 
-#include "Host.h"
-#include "WorldView.h"
+#include "audit/WorldView.h"
+#include "host/Host.h"
 
 namespace Sim {
 

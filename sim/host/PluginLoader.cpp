@@ -1,6 +1,6 @@
-#include "PluginLoader.h"
+#include "host/PluginLoader.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,4 @@
-#include "TableManager.h"
+#include "host/SourceTrunkMapTable.h"
 
 namespace Sim {
 

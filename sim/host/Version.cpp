@@ -1,4 +1,4 @@
-#include "Version.h"
+#include "host/Version.h"
 
 // Given by the build, for this file alone: a new version recompiles nothing
 // else.

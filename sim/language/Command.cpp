@@ -1,6 +1,6 @@
-#include "Command.h"
+#include "language/Command.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 namespace Sim {
 

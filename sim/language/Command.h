@@ -3,8 +3,8 @@
 // throws names the word it wanted, so a command only states its grammar.
 #pragma once
 
-#include "Lexer.h"
-#include "Printable.h"
+#include "language/Lexer.h"
+#include "language/Printable.h"
 
 #include <cstddef>
 #include <string>

@@ -1,8 +1,8 @@
-#include "KnownNames.h"
+#include "language/KnownNames.h"
 
+#include "language/ScenarioError.h"
+#include "language/Suggestion.h"
 #include "Quill/Trace.h"
-#include "ScenarioError.h"
-#include "Suggestion.h"
 
 #include <algorithm>
 #include <iterator>

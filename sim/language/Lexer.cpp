@@ -1,6 +1,6 @@
-#include "Lexer.h"
+#include "language/Lexer.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 namespace Sim {
 

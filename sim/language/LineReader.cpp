@@ -1,4 +1,4 @@
-#include "LineReader.h"
+#include "language/LineReader.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -8,7 +8,7 @@
 // buffered without end. A read error is reported, never taken for the end.
 #pragma once
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "Printable.h"
+#include "language/Printable.h"
 
 #include <cstdio>
 

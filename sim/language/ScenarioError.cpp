@@ -1,4 +1,4 @@
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <cerrno>
 #include <cstring>

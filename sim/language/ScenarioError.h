@@ -16,7 +16,7 @@
 // recording): a run whose results are lost has not worked.
 #pragma once
 
-#include "Printable.h"
+#include "language/Printable.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Suggestion.h"
+#include "language/Suggestion.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "Tokens.h"
+#include "language/Tokens.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <charconv>
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include "Agent/PacketTracerTypes.h"
 #include "Agent/StrataTypes.h"
-#include "Lexer.h"
+#include "language/Lexer.h"
 #include "Quill/Types.h"
 #include "Quill/Value.h"
 

@@ -1,4 +1,4 @@
-#include "AbortAction.h"
+#include "output/AbortAction.h"
 
 #include <csignal>
 

@@ -1,7 +1,7 @@
-#include "CompletionScript.h"
+#include "output/CompletionScript.h"
 
-#include "KnownNames.h"
-#include "Usage.h"
+#include "language/KnownNames.h"
+#include "output/Usage.h"
 
 namespace Sim {
 

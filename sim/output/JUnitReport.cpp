@@ -1,7 +1,7 @@
-#include "JUnitReport.h"
+#include "output/JUnitReport.h"
 
-#include "Printable.h"
-#include "ScenarioError.h"
+#include "language/Printable.h"
+#include "language/ScenarioError.h"
 
 #include <algorithm>
 #include <ostream>

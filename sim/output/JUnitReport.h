@@ -20,7 +20,7 @@
 // escaped for XML.
 #pragma once
 
-#include "RunListener.h"
+#include "session/RunListener.h"
 
 #include <cstddef>
 #include <iosfwd>

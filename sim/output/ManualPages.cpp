@@ -1,6 +1,6 @@
-#include "ManualPages.h"
+#include "output/ManualPages.h"
 
-#include "Usage.h"
+#include "output/Usage.h"
 
 namespace Sim {
 

@@ -5,7 +5,7 @@
 // written here.
 #pragma once
 
-#include "CommandTable.h"
+#include "session/CommandTable.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "OutputFiles.h"
+#include "output/OutputFiles.h"
 
-#include "Printable.h"
-#include "ScenarioError.h"
+#include "language/Printable.h"
+#include "language/ScenarioError.h"
 
 #include <sys/stat.h>
 

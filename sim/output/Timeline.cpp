@@ -1,9 +1,9 @@
-#include "Timeline.h"
+#include "output/Timeline.h"
 
-#include "Printable.h"
+#include "language/Printable.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
 #include "Quill/Clock.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
 
 #include <ostream>
 

@@ -23,10 +23,10 @@
 // written whole by write(), or by processStopping().
 #pragma once
 
-#include "RunListener.h"
-#include "Session.h"
+#include "output/TraceEventLog.h"
+#include "session/RunListener.h"
+#include "session/Session.h"
 #include "Shim/SimChip.h"
-#include "TraceEventLog.h"
 #include "Vela/Publisher.h"
 
 #include <iosfwd>

@@ -1,4 +1,4 @@
-#include "TraceEventLog.h"
+#include "output/TraceEventLog.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -10,7 +10,7 @@
 // format's unit. Arguments are shown beside an event when it is selected.
 #pragma once
 
-#include "Report.h"
+#include "session/Report.h"
 
 #include <iosfwd>
 #include <map>

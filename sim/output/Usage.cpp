@@ -1,4 +1,4 @@
-#include "Usage.h"
+#include "output/Usage.h"
 
 namespace Sim {
 

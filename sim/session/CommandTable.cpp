@@ -1,6 +1,6 @@
-#include "CommandTable.h"
+#include "session/CommandTable.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <algorithm>
 #include <sstream>
@@ -239,20 +239,6 @@ CommandTable::wordsAfter( const std::string & first ) const {
       words = commandWords();
    }
    return words;
-}
-
-CommandTable
-standardCommands() {
-   CommandTable table;
-   addStateCommands( table );
-   addClientCommands( table );
-   addChipCommands( table );
-   addChipViews( table );
-   addAgentCommands( table );
-   addObjectCommands( table );
-   addClaimViews( table );
-   addAuditCommands( table );
-   return table;
 }
 
 } // namespace Sim

@@ -6,9 +6,9 @@
 // made, so a new command is documented where it is registered.
 #pragma once
 
-#include "Command.h"
-#include "Report.h"
-#include "Session.h"
+#include "language/Command.h"
+#include "session/Report.h"
+#include "session/Session.h"
 
 #include <functional>
 #include <map>
@@ -87,18 +87,5 @@ class CommandTable {
 
 // A Doc's usage "a | b | c" as its alternatives.
 std::vector< std::string > alternatives( const std::string & usage );
-
-// The whole language.
-CommandTable standardCommands();
-
-// The per-concern parts of the language, each in its own file.
-void addStateCommands( CommandTable & table );  // module, unit, intf, lag, toggle
-void addClientCommands( CommandTable & table ); // tracer, status, cfm, requests
-void addChipCommands( CommandTable & table );   // chip presets, table expectations
-void addChipViews( CommandTable & table );      // show of tables, registers, SDK counts
-void addAgentCommands( CommandTable & table );  // context, agent, clock, trace, clear, ...
-void addObjectCommands( CommandTable & table ); // set, call, mark, objects, slices
-void addClaimViews( CommandTable & table );     // the ports each client holds per slice
-void addAuditCommands( CommandTable & table );  // audit, its show and expectation
 
 } // namespace Sim

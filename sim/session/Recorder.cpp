@@ -1,8 +1,8 @@
-#include "Recorder.h"
+#include "session/Recorder.h"
 
-#include "Printable.h"
+#include "language/Printable.h"
+#include "language/ScenarioError.h"
 #include "Quill/Trace.h"
-#include "ScenarioError.h"
 
 #include <ostream>
 

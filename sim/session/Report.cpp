@@ -1,6 +1,6 @@
-#include "Report.h"
+#include "session/Report.h"
 
-#include "Printable.h"
+#include "language/Printable.h"
 
 #include <algorithm>
 #include <cmath>

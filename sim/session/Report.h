@@ -7,7 +7,7 @@
 #pragma once
 
 #include "Quill/Types.h"
-#include "Style.h"
+#include "session/Style.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -6,7 +6,7 @@
 // Messages come without colour, exactly as the run prints them otherwise.
 #pragma once
 
-#include "Command.h"
+#include "language/Command.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "Runner.h"
+#include "session/Runner.h"
 
+#include "language/ScenarioError.h"
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
-#include "ScenarioError.h"
 
 #include <iostream>
 #include <mutex>

@@ -12,11 +12,11 @@
 // With a recorder, every line run is handed to it with how it ended.
 #pragma once
 
-#include "CommandTable.h"
-#include "LineReader.h"
-#include "Recorder.h"
-#include "RunListener.h"
-#include "Session.h"
+#include "language/LineReader.h"
+#include "session/CommandTable.h"
+#include "session/Recorder.h"
+#include "session/RunListener.h"
+#include "session/Session.h"
 
 #include <cstdio>
 #include <functional>

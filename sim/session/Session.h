@@ -3,11 +3,11 @@
 // every scenario file.
 #pragma once
 
-#include "Command.h"
-#include "Host.h"
-#include "RunListener.h"
-#include "Style.h"
-#include "TraceCapture.h"
+#include "host/Host.h"
+#include "language/Command.h"
+#include "session/RunListener.h"
+#include "session/Style.h"
+#include "session/TraceCapture.h"
 
 #include <cstddef>
 #include <iosfwd>

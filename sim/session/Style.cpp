@@ -1,4 +1,4 @@
-#include "Style.h"
+#include "session/Style.h"
 
 #include <unistd.h>
 

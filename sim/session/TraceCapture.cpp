@@ -1,8 +1,8 @@
-#include "TraceCapture.h"
+#include "session/TraceCapture.h"
 
-#include "KnownNames.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
+#include "language/KnownNames.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
 
 #include <algorithm>
 #include <ostream>

@@ -12,7 +12,7 @@
 
 #include "Quill/Trace.h"
 #include "Quill/Types.h"
-#include "Style.h"
+#include "session/Style.h"
 
 #include <cstddef>
 #include <deque>

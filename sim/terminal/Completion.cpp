@@ -1,4 +1,4 @@
-#include "Completion.h"
+#include "terminal/Completion.h"
 
 #include <algorithm>
 

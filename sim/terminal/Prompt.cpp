@@ -1,7 +1,7 @@
-#include "Prompt.h"
+#include "terminal/Prompt.h"
 
-#include "LineReader.h"
-#include "PromptSignals.h"
+#include "language/LineReader.h"
+#include "terminal/PromptSignals.h"
 
 #include <langinfo.h>
 #include <poll.h>

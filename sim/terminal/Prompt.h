@@ -12,8 +12,8 @@
 // runs, signals do what they would without a prompt.
 #pragma once
 
-#include "Completion.h"
-#include "Runner.h"
+#include "session/Runner.h"
+#include "terminal/Completion.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
-#include "PromptSignals.h"
+#include "terminal/PromptSignals.h"
 
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -10,9 +10,9 @@
 // which is `set slice M timeout S` on every slice, and a restart, which is
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
-#include "Audit.h"
+#include "audit/Audit.h"
 #include "CfmToggles.h"
-#include "HostWorld.h"
+#include "host/HostWorld.h"
 #include "Model.h"
 #include "Simulator.h"
 #include "StrataPacketTracerSliceMounter.h"

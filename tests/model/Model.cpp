@@ -2,7 +2,7 @@
 // model's rules (see Model.h).
 #include "Model.h"
 
-#include "ClientIntent.h"
+#include "audit/ClientIntent.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -15,7 +15,7 @@
 #pragma once
 
 #include "Agent/StrataTypes.h"
-#include "ClientIntent.h"
+#include "audit/ClientIntent.h"
 
 #include <functional>
 #include <limits>

@@ -1,7 +1,7 @@
 // Every check the audit makes, in both directions: a world the audit finds
 // clean, then one thing changed at a time, each with the exact lines it must
 // give. Removing any one check from the audit fails a row here.
-#include "Audit.h"
+#include "audit/Audit.h"
 
 #include "Pallet/Pallet.h"
 

@@ -2,9 +2,9 @@
 // goes through before any command sees it. (Unterminated quotes, unknown
 // escapes and out-of-range module ids in a running file are shown by
 // scenarios/sim_malformed_*.scn.)
-#include "Lexer.h"
-#include "ScenarioError.h"
-#include "Tokens.h"
+#include "language/Lexer.h"
+#include "language/ScenarioError.h"
+#include "language/Tokens.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 // run of such a file is scenarios/sim_malformed_quote.scn).
 #include "Flagpole/Toggle.h"
 #include "Quill/Clock.h"
-#include "Simulator.h"
+#include "session/TraceCapture.h"
 #include "Shim/SimChip.h"
-#include "TraceCapture.h"
+#include "Simulator.h"
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,12 @@
 // line on every call: a view built on them would add a line per port to the
 // capture that `expect trace` and `expect trace-count` look at, so looking
 // would change what a later expectation sees.
-#include "ChipAccess.h"
-#include "CommandTable.h"
+#include "commands/ChipAccess.h"
+#include "commands/GenericAccess.h"
+#include "commands/StandardCommands.h"
 #include "Ferro/Bitmap.h"
-#include "GenericAccess.h"
-#include "ScenarioError.h"
+#include "language/ScenarioError.h"
+#include "session/CommandTable.h"
 
 #include <optional>
 #include <string>
