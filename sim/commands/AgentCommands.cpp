@@ -79,7 +79,7 @@ void
 clearCommand( Session & s, Args & args ) {
    args.end();
    s.trace.clear();
-   s.host.tableManager().logClear();
+   s.host.sourceTrunkMap().logClear();
    Shim::simChip().callCountsClear();
 }
 

@@ -114,7 +114,7 @@ expectRequest( Session & s, Args & args ) {
                               "' (kind K, modinfo V)" );
       }
    }
-   const auto last = s.host.tableManager().lastRequest( modId, port );
+   const auto last = s.host.sourceTrunkMap().lastRequest( modId, port );
    const bool holds = last && last->value == value && ( !kind || last->key.kind == *kind ) &&
                       ( !modInfo || last->key.modInfo == *modInfo );
    s.checks.check( args.line().where, holds, expected,
@@ -127,7 +127,7 @@ void
 expectRequests( Session & s, Args & args ) {
    const U64 count = parseUnsigned( args.next( "count" ), "request count" );
    args.end();
-   const std::size_t posted = s.host.tableManager().log().size();
+   const std::size_t posted = s.host.sourceTrunkMap().log().size();
    s.checks.check( args.line().where, posted == count, std::to_string( count ) + " requests",
                    std::to_string( posted ) );
 }
@@ -174,14 +174,14 @@ showRequests( Session & s, Args & args ) {
    Table & log = report.table( "posted", "requests posted since clear",
                                { "seq", "modInfo", "modId", "port", "kind", "value" } );
    std::size_t n = 0;
-   for( const auto & request : s.host.tableManager().log() ) {
+   for( const auto & request : s.host.sourceTrunkMap().log() ) {
       log.row( { Cell::number( ++n ), Cell::hex( request.key.modInfo ),
                  Cell::number( request.key.modId.value() ), Cell::number( request.key.port.value() ),
                  Cell::number( request.key.kind ), Cell::number( request.value ) } );
    }
    Table & table = report.table( "lastValues", "last value per module and port",
                                  { "modId", "port", "profile" } );
-   for( const auto & [ key, last ] : s.host.tableManager().entries() ) {
+   for( const auto & [ key, last ] : s.host.sourceTrunkMap().entries() ) {
       table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( last.value ) } );
    }
    return report;

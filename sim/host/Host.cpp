@@ -64,7 +64,7 @@ Host::Host( PluginLoader & loader )
    // The agent writes SOURCE_TRUNK_MAP on the unit of the request's module;
    // a module the shared state does not place is looked for by the module
    // information heading the key (the lowest unit that carries it).
-   tableManager_.unitResolverIs(
+   sourceTrunkMap_.unitResolverIs(
       [ this ]( const StrataCentral::PortTabWriteRequestKey & key ) -> std::optional< U16 > {
          if( const U16 * unit = scsd_->strataModIdToUnit.find( key.modId ) ) {
             return *unit;
@@ -218,9 +218,9 @@ Host::start( const std::set< AgentInput > & missing ) {
    }
    Vela::Ptr< Cairn::MountGroup > group = em_->getMountGroup( mounter_.ptr() );
    mountStatus_ = em_->completeMounts( *group, withheldPaths );
-   // The table manager listens before the plug-in runs: slices made during
-   // doMountsComplete may post requests at once.
-   tableManager_.watch(
+   // The SOURCE_TRUNK_MAP table listens before the plug-in runs: slices made
+   // during doMountsComplete may post requests at once.
+   sourceTrunkMap_.watch(
       entityAt< StrataCentral::PortTabWriteRequestDir >( *em_, requestDirPath() ) );
    mounter_->doMountsComplete( mountStatus_, em_ );
 }
@@ -238,7 +238,7 @@ Host::stop() {
    if( !started() ) {
       throw ScenarioError( "agent stop: the agent is not started" );
    }
-   tableManager_.watch( nullptr );
+   sourceTrunkMap_.watch( nullptr );
    em_->mountGroupDel( mounter_.ptr() );
    // The host's reference is the last one: the mounter goes here, and with it
    // the root and every slice.

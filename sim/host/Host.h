@@ -1,7 +1,7 @@
 // The agent around the plug-in: the state database with the entities other
 // agents write (the packet tracer's request, CFM's configuration), the shared
-// Strata state, the host context name, the plug-in's mounter and the table
-// manager that carries out source-trunk-map requests.
+// Strata state, the host context name, the plug-in's mounter and the
+// SOURCE_TRUNK_MAP table it writes by carrying out source-trunk-map requests.
 //
 // The agent's start follows the real host: load the library, create the
 // mounter by type name, attach a host context, doInit, let the state database
@@ -62,7 +62,7 @@ class Host {
       return *requestConfig_;
    }
    CfmSw::CfmHwConfig & cfmConfig() noexcept { return *cfmConfig_; }
-   TableManager & tableManager() noexcept { return tableManager_; }
+   SourceTrunkMapTable & sourceTrunkMap() noexcept { return sourceTrunkMap_; }
    const PluginLoader & loader() const noexcept { return loader_; }
    // Loads the plug-in without starting the agent, so that the names of its
    // types and attributes can be checked; throws ScenarioError when it cannot
@@ -110,7 +110,7 @@ class Host {
    std::map< std::string, Vela::Ptr< Quill::Entity > > detached_;
    Vela::Ptr< StrataLib::MounterBase > mounter_;
    Cairn::MountStatus mountStatus_ = Cairn::MountStatus::mountInProgress;
-   TableManager tableManager_;
+   SourceTrunkMapTable sourceTrunkMap_;
 };
 
 } // namespace Sim

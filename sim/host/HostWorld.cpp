@@ -32,15 +32,15 @@ HostWorld::HostWorld( Host & host ) {
       view_.cfmSwitchedOn = view_.cfmSwitchedOn && ( asked ? asked->answer : setting );
    }
    view_.chip = &Shim::simChip();
-   // The table manager carries every request out as it is posted: none is
-   // ever on its way. Its table is hardware state: it outlives the agent.
+   // The SOURCE_TRUNK_MAP table carries every request out as it is posted:
+   // none is ever on its way. It is hardware state: it outlives the agent.
    for( U16 unit = 0; unit < Shim::SimChip::unitCount; ++unit ) {
-      for( const auto & [ key, written ] : host.tableManager().chipTable( unit ) ) {
+      for( const auto & [ key, written ] : host.sourceTrunkMap().chipTable( unit ) ) {
          sourceTrunkMap_.units[ unit ][ key ] = written.profile;
       }
    }
    view_.sourceTrunkMap = &sourceTrunkMap_;
-   view_.sourceTrunkMapWritable = host.tableManager().watched() != nullptr;
+   view_.sourceTrunkMapWritable = host.sourceTrunkMap().watched() != nullptr;
 }
 
 } // namespace Sim

@@ -3,7 +3,7 @@
 namespace Sim {
 
 void
-TableManager::watch( const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & dir ) {
+SourceTrunkMapTable::watch( const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & dir ) {
    if( dir_ ) {
       dir_->publisher().subscriberRemove( &subscriber_ );
    }
@@ -14,7 +14,7 @@ TableManager::watch( const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & 
 }
 
 void
-TableManager::logClear() {
+SourceTrunkMapTable::logClear() {
    log_.clear();
    if( dir_ ) {
       dir_->requestsClear();
@@ -22,7 +22,7 @@ TableManager::logClear() {
 }
 
 std::optional< StrataCentral::PortTabWriteRequest >
-TableManager::lastRequest( U16 modId, U16 port ) const {
+SourceTrunkMapTable::lastRequest( U16 modId, U16 port ) const {
    auto found = table_.find( PortKey( modId, port ) );
    if( found == table_.end() ) {
       return std::nullopt;
@@ -31,25 +31,25 @@ TableManager::lastRequest( U16 modId, U16 port ) const {
 }
 
 std::optional< U32 >
-TableManager::entry( U16 modId, U16 port ) const {
+SourceTrunkMapTable::entry( U16 modId, U16 port ) const {
    const std::optional< StrataCentral::PortTabWriteRequest > last = lastRequest( modId, port );
    return last ? std::optional< U32 >( last->value ) : std::nullopt;
 }
 
-const std::map< TableManager::PortKey, TableManager::Written > &
-TableManager::chipTable( U16 unit ) const {
+const std::map< SourceTrunkMapTable::PortKey, SourceTrunkMapTable::Written > &
+SourceTrunkMapTable::chipTable( U16 unit ) const {
    static const std::map< PortKey, Written > none;
    auto found = chip_.find( unit );
    return found == chip_.end() ? none : found->second;
 }
 
 void
-TableManager::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
+SourceTrunkMapTable::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
                         const void * key, const void * value ) {
    if( attrId != StrataCentral::PortTabWriteRequestDir::requestAttr || !key || !value ) {
       return;
    }
-   TableManager & self = *subscriber->ownerAs< TableManager >();
+   SourceTrunkMapTable & self = *subscriber->ownerAs< SourceTrunkMapTable >();
    const auto & requestKey = *static_cast< const StrataCentral::PortTabWriteRequestKey * >( key );
    const U32 profile = *static_cast< const U32 * >( value );
    self.log_.push_back( StrataCentral::PortTabWriteRequest{ requestKey, profile } );

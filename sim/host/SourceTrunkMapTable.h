@@ -1,7 +1,8 @@
-// The simulated agent's table manager: it watches the plug-in's source-trunk-
-// map request directory and carries each posted request out at once, keeping
-// the resulting SOURCE_TRUNK_MAP profile per chip unit and (module id, port),
-// and a log of the requests posted since the last clear.
+// SOURCE_TRUNK_MAP, the chip table the agent writes for the plug-in: as the
+// simulated agent's table manager, it watches the plug-in's source-trunk-map
+// request directory and carries each posted request out at once, keeping the
+// resulting SOURCE_TRUNK_MAP profile per chip unit and (module id, port), and
+// a log of the requests posted since the last clear.
 #pragma once
 
 #include "Agent/PortTabWriteRequestDir.h"
@@ -16,7 +17,7 @@
 
 namespace Sim {
 
-class TableManager {
+class SourceTrunkMapTable {
  public:
    using PortKey = std::pair< U16, U16 >; // module id, port number
    // The chip unit a request is carried out on, or nothing when none can be
@@ -29,9 +30,9 @@ class TableManager {
       U32 profile = 0; // the LPORT profile index
    };
 
-   TableManager() = default;
-   TableManager( const TableManager & ) = delete;
-   TableManager & operator=( const TableManager & ) = delete;
+   SourceTrunkMapTable() = default;
+   SourceTrunkMapTable( const SourceTrunkMapTable & ) = delete;
+   SourceTrunkMapTable & operator=( const SourceTrunkMapTable & ) = delete;
 
    // Watches `dir` from now on (requests it already holds are not replayed);
    // null stops watching.

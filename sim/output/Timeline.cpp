@@ -31,7 +31,7 @@ Timeline::Timeline( Session & session, std::ostream & out, std::string name )
    session_.host.requestConfig().publisher().subscriberAdd( &requestSubscriber_ );
    followStatusEntity();
    Shim::simChip().listenerIs( [ this ]( const Shim::SimChip::Access & access ) { chipAccessed( access ); } );
-   session_.host.tableManager().listenerIs(
+   session_.host.sourceTrunkMap().listenerIs(
       [ this ]( const StrataCentral::PortTabWriteRequest & request, std::optional< U16 > unit ) {
          requestCarriedOut( request, unit );
       } );
@@ -39,7 +39,7 @@ Timeline::Timeline( Session & session, std::ostream & out, std::string name )
 
 Timeline::~Timeline() {
    Shim::simChip().listenerIs( nullptr );
-   session_.host.tableManager().listenerIs( nullptr );
+   session_.host.sourceTrunkMap().listenerIs( nullptr );
 }
 
 double

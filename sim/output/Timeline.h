@@ -18,9 +18,9 @@
 //                           `expect audit`), and the agent stopping the
 //                           process
 //
-// It watches the host (the request entity, the status entity, the table
-// manager) and the chip itself, never the plug-in's objects. The file is
-// written whole by write(), or by processStopping().
+// It watches the host (the request entity, the status entity,
+// SOURCE_TRUNK_MAP) and the chip itself, never the plug-in's objects. The
+// file is written whole by write(), or by processStopping().
 #pragma once
 
 #include "output/TraceEventLog.h"

@@ -168,7 +168,7 @@ AgentHarness::stop() {
 Observation
 AgentHarness::observe() {
    Observation o;
-   for( const auto & [ key, last ] : session_.host.tableManager().entries() ) {
+   for( const auto & [ key, last ] : session_.host.sourceTrunkMap().entries() ) {
       o[ stmKey( key.first, key.second ) ] = std::to_string( last.value );
    }
    Shim::SimChip & chip = Shim::simChip();

@@ -34,8 +34,8 @@ class Agent {
       std::ostringstream s;
       s << "portVid " << chip.entryField( 0, chip.LPORT_TABm(), 5, "portVid" ) << " vfpEnable "
         << chip.entryField( 0, chip.LPORT_TABm(), 5, "vfpEnable" ) << " register " << chip.cpuPktProfile2( 0 )
-        << " request " << host.tableManager().entry( 1, 7 ).value_or( 99 ) << " posted "
-        << host.tableManager().log().size() << " request version " << host.requestConfig().version()
+        << " request " << host.sourceTrunkMap().entry( 1, 7 ).value_or( 99 ) << " posted "
+        << host.sourceTrunkMap().log().size() << " request version " << host.requestConfig().version()
         << " time " << Quill::System::currentTime();
       if( auto status = host.statusEntity() ) {
          s << " status " << unsigned( status->state() ) << " version " << status->version();

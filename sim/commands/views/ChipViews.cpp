@@ -154,7 +154,7 @@ showSourceTrunkMap( Session & s, Args & args ) {
                            " is not a chip unit (0 to " +
                            std::to_string( Shim::SimChip::unitCount - 1 ) + ")" );
    }
-   const auto & written = s.host.tableManager().chipTable( U16( unit ) );
+   const auto & written = s.host.sourceTrunkMap().chipTable( U16( unit ) );
    std::size_t nonZero = 0;
    for( const auto & [ key, entry ] : written ) {
       nonZero += entry.profile != 0 ? 1 : 0;
