@@ -177,6 +177,34 @@ genericOp( const Vela::Ptr< Quill::PtrInterface > & object, const Quill::AttrInf
 }
 
 const char *
+kindName( Quill::AttrKind kind ) noexcept {
+   switch( kind ) {
+    case Quill::AttrKind::constructor: return "constructor";
+    case Quill::AttrKind::value: return "value";
+    case Quill::AttrKind::instantiating: return "instantiating";
+    case Quill::AttrKind::collection: return "collection";
+    case Quill::AttrKind::operation: return "operation";
+   }
+   return "?";
+}
+
+std::string
+opsText( unsigned ops ) {
+   static const std::pair< Quill::AttrOp, const char * > names[] = {
+      { Quill::AttrOp::read, "read" },       { Quill::AttrOp::write, "write" },
+      { Quill::AttrOp::del, "del" },         { Quill::AttrOp::count, "count" },
+      { Quill::AttrOp::iterate, "iterate" }, { Quill::AttrOp::member, "member" },
+      { Quill::AttrOp::call, "call" } };
+   std::string text;
+   for( const auto & [ op, name ] : names ) {
+      if( ops & Quill::opBit( op ) ) {
+         text += ( text.empty() ? "" : "," ) + std::string( name );
+      }
+   }
+   return text;
+}
+
+const char *
 answerName( Quill::AttrAnswer answer ) noexcept {
    switch( answer ) {
     case Quill::AttrAnswer::done: return "done";

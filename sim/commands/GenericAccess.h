@@ -63,6 +63,10 @@ Quill::AttrAnswer genericOp( const Vela::Ptr< Quill::PtrInterface > & object,
                              const Quill::AttrInfo & attr, Quill::AttrOp op,
                              const Quill::ValueList & args, Quill::Value & result );
 const char * answerName( Quill::AttrAnswer answer ) noexcept;
+// An attribute's kind as the language writes it ("operation"), and the
+// operations it takes ("read,write").
+const char * kindName( Quill::AttrKind kind ) noexcept;
+std::string opsText( unsigned ops );
 
 // A token as a value of `typeName` ("bool", "U8" ... "U64", "Seconds",
 // "string", a registered value type parsed by its TypeInfo, or an object type:

@@ -1,5 +1,6 @@
 // The plug-in's objects through the generic attribute interface: set, call,
-// mark, their expectations, `expect slices` and the object views.
+// mark, their expectations and `expect slices` (the object views are in
+// views/ObjectViews.cpp).
 #include "commands/GenericAccess.h"
 #include "commands/StandardCommands.h"
 #include "language/ScenarioError.h"
@@ -7,56 +8,11 @@
 #include "Quill/PlatformTypes.h"
 #include "session/CommandTable.h"
 
-#include <iterator>
 #include <set>
 
 namespace Sim {
 
 namespace {
-
-const char *
-kindName( Quill::AttrKind kind ) noexcept {
-   switch( kind ) {
-    case Quill::AttrKind::constructor: return "constructor";
-    case Quill::AttrKind::value: return "value";
-    case Quill::AttrKind::instantiating: return "instantiating";
-    case Quill::AttrKind::collection: return "collection";
-    case Quill::AttrKind::operation: return "operation";
-   }
-   return "?";
-}
-
-std::string
-opsText( unsigned ops ) {
-   static const std::pair< Quill::AttrOp, const char * > names[] = {
-      { Quill::AttrOp::read, "read" },       { Quill::AttrOp::write, "write" },
-      { Quill::AttrOp::del, "del" },         { Quill::AttrOp::count, "count" },
-      { Quill::AttrOp::iterate, "iterate" }, { Quill::AttrOp::member, "member" },
-      { Quill::AttrOp::call, "call" } };
-   std::string text;
-   for( const auto & [ op, name ] : names ) {
-      if( ops & Quill::opBit( op ) ) {
-         text += ( text.empty() ? "" : "," ) + std::string( name );
-      }
-   }
-   return text;
-}
-
-// A value as a report cell: numbers and booleans stay JSON literals.
-Cell
-cellOf( const Quill::Value & value ) {
-   if( value.isBool() ) {
-      return Cell::boolean( value.asBool() );
-   }
-   if( value.isNumber() ) {
-      try {
-         return Cell::number( value.asUnsigned() );
-      } catch( const std::exception & ) {
-         return Cell::decimal( value.asDouble() );
-      }
-   }
-   return describeValue( value );
-}
 
 // An object with one of its attributes, the name checked against its type.
 struct Target {
@@ -284,89 +240,6 @@ expectSlices( Session & s, Args & args ) {
                    modules ? modulesText( *modules ) : why );
 }
 
-Report
-showSlices( Session & s, Args & args ) {
-   args.end();
-   Report report( "slices" );
-   std::string why;
-   const auto modules = sliceModules( s.host, why );
-   // "error" is always a key (null when all is well), shown only when set.
-   report.field( "error", modules ? "" : "error", modules ? Cell::withJson( "", "null" ) : Cell( why ) );
-   static const char * const shown[] = { "initialized", "handleClockCalled", "timeout",
-                                          "lPortProfileIdx", "lPortCfmProfileIdx" };
-   std::vector< std::string > columns{ "module", "slice" };
-   columns.insert( columns.end(), std::begin( shown ), std::end( shown ) );
-   Table & table = report.table( "slices", columns );
-   for( unsigned module : modules ? *modules : std::set< unsigned >() ) {
-      ObjectRef ref;
-      ref.kind = ObjectRef::Kind::slice;
-      ref.modId = StrataCentral::ModId( module );
-      const Resolved r = resolve( s.host, ref );
-      std::vector< Cell > row{ Cell::number( module ),
-                               r.object ? describeValue( Quill::Value( r.object ) ) : r.missing };
-      for( const char * name : shown ) {
-         const Quill::AttrInfo * attr =
-            r.object && r.object->fwkType() ? r.object->fwkType()->attribute( name ) : nullptr;
-         Quill::Value value;
-         if( attr &&
-             genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) == Quill::AttrAnswer::done ) {
-            row.push_back( cellOf( value ) );
-         } else {
-            row.push_back( "-" );
-         }
-      }
-      table.row( std::move( row ) );
-   }
-   return report;
-}
-
-// Every attribute of an object, read through the generic interface.
-Report
-showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
-   const ObjectRef ref = objectAfter( kind, args );
-   args.end();
-   Report report( ref.text() );
-   const Resolved r = resolve( s.host, ref );
-   // The same keys whether or not the object exists: null stands for what
-   // does not apply, and stays out of the text.
-   const Cell none = Cell::withJson( "", "null" );
-   report.field( "object", ref.text() );
-   report.field( "missing", r.object ? "" : "missing", r.object ? none : Cell( r.missing ) );
-   report.field( "identity", r.object ? "identity" : "",
-                 r.object ? Cell( describeValue( Quill::Value( r.object ) ) ) : none );
-   Table & table = report.table( "attributes", { "id", "name", "kind", "type", "ops", "value" } );
-   const Quill::TypeInfo * type = r.object ? r.object->fwkType() : nullptr;
-   if( !type ) {
-      return report;
-   }
-   for( const Quill::AttrInfo & attr : type->attributes ) {
-      Cell value;
-      if( attr.kind == Quill::AttrKind::operation ) {
-         std::string signature = "(";
-         for( const Quill::ParamInfo & p : attr.params ) {
-            signature += ( signature.size() > 1 ? ", " : "" ) + p.name + ": " + p.typeName;
-         }
-         value = signature + ")";
-      } else {
-         // A collection shows its member count.
-         const bool collection = attr.kind == Quill::AttrKind::collection;
-         Quill::Value result;
-         try {
-            const Quill::AttrAnswer answer = genericOp(
-               r.object, attr, collection ? Quill::AttrOp::count : Quill::AttrOp::read, {}, result );
-            value = answer != Quill::AttrAnswer::done
-                       ? Cell( std::string( "(" ) + answerName( answer ) + ")" )
-                       : cellOf( result );
-         } catch( const std::exception & e ) {
-            value = std::string( "(raised: " ) + e.what() + ")";
-         }
-      }
-      table.row( { Cell::number( U64( attr.id ) ), attr.name, kindName( attr.kind ), attr.typeName,
-                   opsText( attr.ops ), value } );
-   }
-   return report;
-}
-
 } // namespace
 
 void
@@ -388,8 +261,6 @@ addObjectCommands( CommandTable & table ) {
                markCommand );
    table.expectation( "slices",
                       { "slices [MOD...]", "Exactly these modules have slices." }, expectSlices );
-   table.show( "slices",
-               { "slices", "Every slice with its chief attributes." }, showSlices );
    const std::pair< const char *, ObjectRef::Kind > objects[] = {
       { "mounter", ObjectRef::Kind::mounter },
       { "root", ObjectRef::Kind::root },
@@ -402,10 +273,6 @@ addObjectCommands( CommandTable & table ) {
                            "The attribute reads VALUE, the call returns VALUE, or the object is "
                            "(is not) the one marked LABEL." },
                          [ k = kind ]( Session & s, Args & args ) { expectObject( s, args, k ); } );
-      table.show( word,
-                  { object, "Every attribute and operation of the object, read through the "
-                            "generic attribute interface." },
-                  [ k = kind ]( Session & s, Args & args ) { return showObject( s, args, k ); } );
    }
 }
 
