@@ -1,7 +1,7 @@
 // The scenario lexer and the value readers: the rules every scenario line
 // goes through before any command sees it. (Unterminated quotes, unknown
 // escapes and out-of-range module ids in a running file are shown by
-// scenarios/sim_malformed_*.scn.)
+// scenarios/language/malformed_*.scn.)
 #include "language/Lexer.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"

@@ -1,7 +1,7 @@
 // Bad input, line by line: a malformed line, a name the plug-in or the host
 // does not know, input that is no scenario text. Each stops a file's run at
 // its line with exit status 2 and "FILE:LINE: what is wrong" (the end-to-end
-// run of such a file is scenarios/sim_malformed_quote.scn).
+// run of such a file is scenarios/language/malformed_quote.scn).
 #include "Flagpole/Toggle.h"
 #include "Quill/Clock.h"
 #include "session/TraceCapture.h"
