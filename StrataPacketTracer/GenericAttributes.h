@@ -18,7 +18,6 @@
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
 #include "Quill/Exceptions.h"
-#include "Quill/PlatformTypes.h"
 #include "Quill/Type.h"
 #include "Quill/Value.h"
 #include "SliceInputs.h"

@@ -2,7 +2,7 @@
 
 #include "Quill/Exceptions.h"
 
-#include <array>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -12,20 +12,10 @@ namespace {
 
 using Sdk = Shim::Sdk;
 using F = LportTableFields;
+using Member = LportTableFields::Member;
 
-// One member of the value: a flag or a number, never both, and the
-// LPORT_TAB/PORT_TAB field that carries it (none for lPortProfileIdx, which
-// names a profile and is no setting). The table order is the declaration
-// order, which is also the order of the text and of the generic attribute
-// identifiers.
-struct Member {
-   const char * name;
-   bool LportTableFields::*flag;
-   U32 LportTableFields::*number;
-   Shim::soc_field_t ( Sdk::*field )() const;
-};
-
-constexpr std::array< Member, 18 > members{ {
+// members(): sized by its rows, so that no count is written beside it.
+constexpr Member memberTable[] = {
    { "vfpEnable", &F::vfpEnable, nullptr, &Sdk::VFP_ENABLEf },
    { "v4L3Enable", &F::v4L3Enable, nullptr, &Sdk::V4L3_ENABLEf },
    { "v6L3Enable", &F::v6L3Enable, nullptr, &Sdk::V6L3_ENABLEf },
@@ -44,7 +34,7 @@ constexpr std::array< Member, 18 > members{ {
    { "portVid", nullptr, &F::portVid, &Sdk::PORT_VIDf },
    { "outerTpidEnable", nullptr, &F::outerTpidEnable, &Sdk::OUTER_TPID_ENABLEf },
    { "lPortProfileIdx", nullptr, &F::lPortProfileIdx, nullptr },
-} };
+};
 
 // A member's value as a number: a flag as 0 or 1.
 U32
@@ -58,7 +48,7 @@ constexpr Quill::AttributeId firstMemberId = 2;
 const Member *
 memberWithId( Quill::AttributeId id ) noexcept {
    const int index = id - firstMemberId;
-   return index >= 0 && index < int( members.size() ) ? &members[ std::size_t( index ) ] : nullptr;
+   return index >= 0 && index < int( std::size( memberTable ) ) ? &memberTable[ std::size_t( index ) ] : nullptr;
 }
 
 // The framework's text form of a flag, the same one its bool reader accepts.
@@ -121,10 +111,10 @@ makeTypeInfo() {
    auto * type = new Quill::TypeInfo;
    type->name = LportTableFields::quillTypeName;
    type->kind = Quill::TypeKind::value;
-   for( std::size_t i = 0; i < members.size(); ++i ) {
+   for( std::size_t i = 0; i < std::size( memberTable ); ++i ) {
       type->attributes.push_back( Quill::AttrInfo{
-         Quill::AttributeId( firstMemberId + int( i ) ), members[ i ].name, Quill::AttrKind::value,
-         members[ i ].flag ? "bool" : "U32",
+         Quill::AttributeId( firstMemberId + int( i ) ), memberTable[ i ].name, Quill::AttrKind::value,
+         memberTable[ i ].flag ? "bool" : "U32",
          Quill::opBit( Quill::AttrOp::read ) | Quill::opBit( Quill::AttrOp::write ),
          {} } );
    }
@@ -148,10 +138,15 @@ makeTypeInfo() {
 
 } // namespace
 
+std::span< const LportTableFields::Member >
+LportTableFields::members() noexcept {
+   return memberTable;
+}
+
 LportTableFields::LportTableFields( Quill::CharRange & range ) {
    range.needString( "Value('Strata::LportTableFields', ** {" );
    bool first = true;
-   for( const Member & member : members ) {
+   for( const Member & member : memberTable ) {
       // Separator, quoted name and colon form one literal, so a member out of
       // place, missing or added fails right at its name.
       range.needString( std::string( first ? "'" : ", '" ) + member.name + "': " );
@@ -167,7 +162,7 @@ LportTableFields::LportTableFields( Quill::CharRange & range ) {
 
 bool
 LportTableFields::isEq( const LportTableFields & other ) const noexcept {
-   for( const Member & member : members ) {
+   for( const Member & member : memberTable ) {
       if( numberOf( *this, member ) != numberOf( other, member ) ) {
          return false;
       }
@@ -185,7 +180,7 @@ LportTableFields::valueToStrep() const {
    // The same pieces, in the same order, as the parser reads.
    std::string text = "Value('Strata::LportTableFields', ** {";
    bool first = true;
-   for( const Member & member : members ) {
+   for( const Member & member : memberTable ) {
       text += std::string( first ? "'" : ", '" ) + member.name + "': ";
       text += member.flag ? boolStrep( this->*member.flag ) : std::to_string( this->*member.number );
       first = false;
@@ -195,7 +190,7 @@ LportTableFields::valueToStrep() const {
 
 void
 LportTableFields::toEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, void * entry ) const {
-   for( const Member & member : members ) {
+   for( const Member & member : memberTable ) {
       if( member.field ) {
          sdk.soc_mem_field32_set( unit, mem, entry, ( sdk.*member.field )(), numberOf( *this, member ) );
       }
@@ -205,7 +200,7 @@ LportTableFields::toEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, void 
 LportTableFields
 LportTableFields::fromEntry( Shim::Sdk & sdk, int unit, Shim::soc_mem_t mem, const void * entry ) {
    LportTableFields fields;
-   for( const Member & member : members ) {
+   for( const Member & member : memberTable ) {
       if( !member.field ) {
          continue;
       }

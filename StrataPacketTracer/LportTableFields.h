@@ -11,6 +11,7 @@
 #include "Vela/String.h"
 
 #include <ostream>
+#include <span>
 
 namespace Strata {
 
@@ -36,12 +37,28 @@ struct LportTableFields {
    U32 outerTpidEnable = 0;
    U32 lPortProfileIdx = 0;
 
+   // One member of the value: a flag or a number, never both, and the
+   // LPORT_TAB/PORT_TAB field that carries it (none for lPortProfileIdx,
+   // which names a profile and is no setting).
+   struct Member {
+      const char * name;
+      bool LportTableFields::*flag;
+      U32 LportTableFields::*number;
+      Shim::soc_field_t ( Shim::Sdk::*field )() const;
+   };
+   // Every member, in declaration order, which is also the order of the text
+   // and of the generic attribute identifiers. The one list of what the
+   // tracer's profile copies: the text, the parser, equality, the generic
+   // attributes, the entry fields and the benchmark's bare SDK sequence all
+   // go by it.
+   static std::span< const Member > members() noexcept;
+
    LportTableFields() = default;
    // Parses the representation from `range`, strictly left to right; throws
    // Quill::ParseException at the first mismatch. Leaves the range after "})".
    explicit LportTableFields( Quill::CharRange & range );
 
-   // All 18 members equal.
+   // Every member equal.
    bool isEq( const LportTableFields & other ) const noexcept;
    bool operator==( const LportTableFields & other ) const noexcept { return isEq( other ); }
    // Differs from the all-zero value.

@@ -227,12 +227,12 @@ StrataPacketTracerSliceSm::cfmCovers( const StrataTypes::StrataPort & sp ) {
       return false;
    }
    const CfmSw::CfmHwConfig & config = *inputs_.cfmHwConfig;
-   return ( ownIntf && cfmKeyIndex_.anyPresent( *own, config ) ) || ( lag && cfmKeyIndex_.anyPresent( *lag, config ) );
+   return ( ownIntf && presentCfmKeys_.anyPresent( *own, config ) ) || ( lag && presentCfmKeys_.anyPresent( *lag, config ) );
 }
 
 bool
 StrataPacketTracerSliceSm::stillCovered( const Lumo::IntfId & keyIntf, const StrataTypes::StrataPort & sp ) {
-   return cfmKeyIndex_.anyPresent( keyIntf, *inputs_.cfmHwConfig ) || cfmCovers( sp );
+   return presentCfmKeys_.anyPresent( keyIntf, *inputs_.cfmHwConfig ) || cfmCovers( sp );
 }
 
 void
@@ -266,7 +266,7 @@ StrataPacketTracerSliceSm::handleCfmKey( const CfmSw::IntfVlanTuple & intfVlanTu
    PT_TRACE( 8, TraceLine::handleLPortTableWriteForCfmKey, cfmKeyHandler )
       << cfmKeyHandler << " => intfVlan: " << intfVlanTuple << " setup: " << setup;
    if( setup ) {
-      cfmKeyIndex_.keyPresentIs( intfVlanTuple );
+      presentCfmKeys_.keyPresentIs( intfVlanTuple );
    }
    // A removed key takes its ports down only where CFM still does not cover
    // them otherwise (another VLAN of the interface, a key of the port's own

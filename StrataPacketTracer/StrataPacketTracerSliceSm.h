@@ -18,7 +18,7 @@
 //
 // The implementation is split by concern:
 //   SliceLifecycle.cpp      creation, subscriptions, initialisation, teardown
-//   SliceAllocators.cpp     the two source-trunk bitmaps and the counter
+//   SliceClaims.cpp         the two source-trunk claims and the profile counter
 //   SliceClock.cpp          the completion clock and its notifiee
 //   SlicePacketTracer.cpp   the packet tracer's request, LPORT_TAB, source
 //                           trunk map and CPU packet profile
@@ -33,7 +33,7 @@
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
 #include "Agent/StrataTypes.h"
-#include "CfmKeyIndex.h"
+#include "PresentCfmKeys.h"
 #include "PortsSetUp.h"
 #include "Ferro/Bitmap.h"
 #include "LportTableFields.h"
@@ -161,7 +161,13 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // unusedIntf); the module plays no part.
    bool intfOnSlice( const Lumo::IntfId & intfId );
 
-   // --- allocators (SliceAllocators.cpp, SourceTrunkClaims.h) ---
+   // --- claims (SliceClaims.cpp, SourceTrunkClaims.h) ---
+   // Whether each client holds port number `idx`, and how many CFM holds:
+   // const and silent, for whatever observes the slice. The handlers use the
+   // traced queries below, whose lines trace readers know.
+   bool tracerHolds( U32 idx ) const noexcept { return tracerClaims_.holds( idx ); }
+   bool cfmHolds( U32 idx ) const noexcept { return cfmClaims_.holds( idx ); }
+   U32 cfmClaimCount() const noexcept { return cfmClaims_.count(); }
    const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmap() const noexcept { return tracerClaims_.bitmap(); }
    const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmapCfm() const noexcept { return cfmClaims_.bitmap(); }
    // Keeps a bitmap made with the same three values, else replaces it.
@@ -349,7 +355,7 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // configuration's keys is still exactly the set of present keys.
    U64 cfmConfigChanges_ = 0;
    // The keys this slice has seen present, by interface.
-   CfmKeyIndex cfmKeyIndex_;
+   PresentCfmKeys presentCfmKeys_;
 
    // Subscriptions to the three watched inputs.
    Vela::Subscriber lPortTableWriteRequestConfigSubscriber_{ &lPortTableWriteRequestConfigDispatch, this };

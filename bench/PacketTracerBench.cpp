@@ -23,6 +23,7 @@
 #include "Counters.h"
 #include "Samples.h"
 
+#include "LportTableFields.h"
 #include "PluginTrace.h"
 #include "Quill/Clock.h"
 #include "Shim/CheckedCall.h"
@@ -106,13 +107,24 @@ BM_PacketTracerWithdraw( benchmark::State & state ) {
 
 // --------------------------------------------------------------- the floor
 
-// A field carried from PORT_TAB to LPORT_TAB: read in the plug-in's read
-// order, written at `setPosition` of its write order.
+// A setting carried from PORT_TAB to LPORT_TAB. The list is the plug-in's own
+// member table, so that the floor copies exactly the settings the plug-in
+// copies, in the same order, whatever the table holds.
 struct CopiedField {
    Shim::soc_field_t field;
-   unsigned setPosition;
    bool flag; // flags are written as 0 or 1, numbers as read
 };
+
+std::vector< CopiedField >
+copiedFields( Shim::Sdk & sdk ) {
+   std::vector< CopiedField > copied;
+   for( const Strata::LportTableFields::Member & member : Strata::LportTableFields::members() ) {
+      if( member.field ) {
+         copied.push_back( { ( sdk.*member.field )(), member.flag != nullptr } );
+      }
+   }
+   return copied;
+}
 
 struct DirectSdk {
    Shim::Sdk & sdk = *Shim::sdk_;
@@ -123,58 +135,35 @@ struct DirectSdk {
    const int blockAny = sdk.MEM_BLOCK_ANY();
    const int blockAll = sdk.MEM_BLOCK_ALL();
    const Shim::soc_port_t anyPort = sdk.REG_PORT_ANY();
-   // PORT_TAB read order, with each field's place in the LPORT_TAB write order.
-   const std::array< CopiedField, 17 > readOrder{ {
-      { sdk.VFP_ENABLEf(), 0, true },
-      { sdk.V4L3_ENABLEf(), 3, true },
-      { sdk.V6L3_ENABLEf(), 1, true },
-      { sdk.V6IPMC_ENABLEf(), 2, true },
-      { sdk.V4IPMC_ENABLEf(), 4, true },
-      { sdk.USE_PORT_TABLE_GROUP_IDf(), 5, true },
-      { sdk.TRUST_INCOMING_VIDf(), 6, true },
-      { sdk.TRUST_DSCP_V4f(), 8, true },
-      { sdk.TRUST_DSCP_V6f(), 7, true },
-      { sdk.PORT_VIDf(), 10, false },
-      { sdk.PORT_PARITY_ENf(), 9, true },
-      { sdk.OUTER_TPID_ENABLEf(), 11, false },
-      { sdk.MPLS_ENABLEf(), 12, true },
-      { sdk.IPMC_DO_VLANf(), 13, true },
-      { sdk.FILTER_ENABLEf(), 14, true },
-      { sdk.EN_IFILTERf(), 15, true },
-      { sdk.DISABLE_STATIC_MOVE_DROPf(), 16, true },
-   } };
-   // LPORT_TAB write order.
-   const std::array< Shim::soc_field_t, 17 > writeOrder{ {
-      sdk.VFP_ENABLEf(), sdk.V6L3_ENABLEf(), sdk.V6IPMC_ENABLEf(), sdk.V4L3_ENABLEf(), sdk.V4IPMC_ENABLEf(),
-      sdk.USE_PORT_TABLE_GROUP_IDf(), sdk.TRUST_INCOMING_VIDf(), sdk.TRUST_DSCP_V6f(), sdk.TRUST_DSCP_V4f(),
-      sdk.PORT_PARITY_ENf(), sdk.PORT_VIDf(), sdk.OUTER_TPID_ENABLEf(), sdk.MPLS_ENABLEf(), sdk.IPMC_DO_VLANf(),
-      sdk.FILTER_ENABLEf(), sdk.EN_IFILTERf(), sdk.DISABLE_STATIC_MOVE_DROPf(),
-   } };
+   const std::vector< CopiedField > copied = copiedFields( sdk );
 
    static Shim::CallSite site( int line, const char * callText ) {
       return Shim::CallSite{ Strata::apiStrataTraceHandle(), "/bench/DirectSdk", line, "directSdk", callText };
    }
 
-   // PORT_TAB of the ingress port, field by field, into LPORT_TAB order.
-   void readPortTab( int unit, int port, std::array< U32, 17 > & values ) {
+   // The settings the caller holds values for, one per copied field.
+   std::vector< U32 > values() const { return std::vector< U32 >( copied.size() ); }
+
+   // PORT_TAB of the ingress port, field by field.
+   void readPortTab( int unit, int port, std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
       Shim::checkedCall( site( __LINE__, "soc_mem_read( PORT_TABm )" ), [ & ] {
          return sdk.soc_mem_read( unit, portTab, blockAny, port, entry.data() );
       } );
-      for( const CopiedField & copied : readOrder ) {
-         const U32 value = sdk.soc_mem_field32_get( unit, portTab, entry.data(), copied.field );
-         values[ copied.setPosition ] = copied.flag ? U32( value != 0 ) : value;
+      for( std::size_t i = 0; i < copied.size(); ++i ) {
+         const U32 value = sdk.soc_mem_field32_get( unit, portTab, entry.data(), copied[ i ].field );
+         values[ i ] = copied[ i ].flag ? U32( value != 0 ) : value;
       }
    }
 
-   // LPORT_TAB read-modify-write of the 17 fields.
-   void writeLportTab( int unit, const std::array< U32, 17 > & values ) {
+   // LPORT_TAB read-modify-write of the copied fields.
+   void writeLportTab( int unit, const std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
       Shim::checkedCall( site( __LINE__, "soc_mem_read( LPORT_TABm )" ), [ & ] {
          return sdk.soc_mem_read( unit, lportTab, blockAny, tracerProfileIdx, entry.data() );
       } );
-      for( std::size_t i = 0; i < writeOrder.size(); ++i ) {
-         sdk.soc_mem_field32_set( unit, lportTab, entry.data(), writeOrder[ i ], values[ i ] );
+      for( std::size_t i = 0; i < copied.size(); ++i ) {
+         sdk.soc_mem_field32_set( unit, lportTab, entry.data(), copied[ i ].field, values[ i ] );
       }
       Shim::checkedCall( site( __LINE__, "soc_mem_write( LPORT_TABm )" ), [ & ] {
          return sdk.soc_mem_write( unit, lportTab, blockAll, tracerProfileIdx, entry.data() );
@@ -201,9 +190,10 @@ runDirect( benchmark::State & state, bool enable ) {
    presetIngressPortTab();
    TraceMode traceMode( false );
    DirectSdk direct;
+   // Made once: a withdrawal writes it as made, all zero; an apply fills it.
+   std::vector< U32 > values = direct.values();
    AllocationsPerIteration allocations;
    for( auto _ : state ) {
-      std::array< U32, 17 > values{};
       if( enable ) {
          direct.readPortTab( AgentWorld::unit, ingressPortNumber, values );
       }
@@ -239,6 +229,7 @@ BM_ApplyVersusDirectSdk( benchmark::State & state ) {
    const auto & request = world.request();
    TraceMode traceMode( false );
    DirectSdk direct;
+   std::vector< U32 > values = direct.values();
    const std::size_t iterations = std::size_t( state.max_iterations );
    Samples applySamples( iterations );
    Samples directSamples( iterations );
@@ -251,7 +242,6 @@ BM_ApplyVersusDirectSdk( benchmark::State & state ) {
       world.requestsDrain();
 
       start = Samples::now();
-      std::array< U32, 17 > values{};
       direct.readPortTab( AgentWorld::unit, ingressPortNumber, values );
       direct.writeLportTab( AgentWorld::unit, values );
       direct.flipCpuBit( AgentWorld::unit, true );

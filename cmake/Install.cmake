@@ -57,7 +57,8 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/LportTableFields.h
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/SliceInputs.h
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/SourceTrunkClaims.h
-  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/CfmKeyIndex.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/PresentCfmKeys.h
+  ${PROJECT_SOURCE_DIR}/StrataPacketTracer/PortsSetUp.h
   ${PROJECT_SOURCE_DIR}/StrataPacketTracer/TraceLines.h
   DESTINATION ${STRATA_INCLUDE_INSTALL_DIR}/StrataPacketTracer COMPONENT Development)
 

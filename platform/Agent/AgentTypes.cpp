@@ -3,7 +3,6 @@
 #include "Agent/PacketTracerTypes.h"
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
-#include "Quill/PlatformTypes.h"
 
 namespace StrataCentral {
 
@@ -11,11 +10,6 @@ std::ostream &
 operator<<( std::ostream & out, const PortTabWriteRequestKey & key ) {
    return out << "(modInfo " << key.modInfo << ", modId " << key.modId.value() << ", port "
               << key.port.value() << ", kind " << unsigned( key.kind ) << ")";
-}
-
-const Quill::TypeInfo *
-PortTabWriteRequestDir::fwkType() const {
-   return &Quill::PlatformTypes::portTabWriteRequestDir();
 }
 
 void
@@ -26,13 +20,6 @@ PortTabWriteRequestDir::postRequest( const PortTabWriteRequestKey & key, U32 val
 }
 
 } // namespace StrataCentral
-
-namespace Strata {
-const Quill::TypeInfo *
-StrataCommonSmData::fwkType() const {
-   return &Quill::PlatformTypes::strataCommonSmData();
-}
-} // namespace Strata
 
 namespace PacketTracer {
 std::ostream &
@@ -52,11 +39,6 @@ assignAndPublish( Quill::Entity & entity, Quill::AttributeId id, T & member, con
    entity.publisher().publish( id, nullptr, &copy );
 }
 } // namespace
-
-const Quill::TypeInfo *
-LPortTableWriteRequestConfig::fwkType() const {
-   return &Quill::PlatformTypes::lPortTableWriteRequestConfig();
-}
 
 void
 LPortTableWriteRequestConfig::requestIdIs( const PacketTracer::RequestId & id ) {
@@ -79,11 +61,6 @@ LPortTableWriteRequestConfig::versionIs( U32 version ) {
    assignAndPublish( *this, versionAttr, version_, version );
 }
 
-const Quill::TypeInfo *
-LPortTableWriteRequestStatus::fwkType() const {
-   return &Quill::PlatformTypes::lPortTableWriteRequestStatus();
-}
-
 void
 LPortTableWriteRequestStatus::stateIs( PacketTracer::State state ) {
    assignAndPublish( *this, stateAttr, state_, state );
@@ -104,11 +81,6 @@ namespace CfmSw {
 std::ostream &
 operator<<( std::ostream & out, const IntfVlanTuple & tuple ) {
    return out << "(" << tuple.intf << ", " << tuple.vlan << ")";
-}
-
-const Quill::TypeInfo *
-CfmHwConfig::fwkType() const {
-   return &Quill::PlatformTypes::cfmHwConfig();
 }
 
 } // namespace CfmSw

@@ -22,6 +22,8 @@ struct IntfVlanTuple {
    IntfVlanTuple( Lumo::IntfId i, U16 v ) : intf( std::move( i ) ), vlan( v ) {}
    const Lumo::IntfId & intfId() const noexcept { return intf; }
    auto operator<=>( const IntfVlanTuple & ) const = default;
+   // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
+   static const Quill::TypeInfo & typeInfo();
 };
 
 // "(INTF, VLAN)".
@@ -62,3 +64,8 @@ class CfmHwConfig : public Quill::Entity {
 };
 
 } // namespace CfmSw
+
+template<>
+struct Quill::ValueTraits< CfmSw::IntfVlanTuple > {
+   static const Quill::TypeInfo & type() { return CfmSw::IntfVlanTuple::typeInfo(); }
+};

@@ -1,6 +1,8 @@
 // Interface identifiers.
 #pragma once
 
+#include "Quill/Value.h"
+
 #include <compare>
 #include <ostream>
 #include <string>
@@ -15,6 +17,8 @@ class IntfId {
    bool empty() const noexcept { return name_.empty(); }
    bool isEq( const IntfId & other ) const noexcept { return name_ == other.name_; }
    auto operator<=>( const IntfId & ) const = default;
+   // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
+   static const Quill::TypeInfo & typeInfo();
 
  private:
    std::string name_;
@@ -34,3 +38,8 @@ class PortChannelIntfId {
 };
 
 } // namespace Lumo
+
+template<>
+struct Quill::ValueTraits< Lumo::IntfId > {
+   static const Quill::TypeInfo & type() { return Lumo::IntfId::typeInfo(); }
+};

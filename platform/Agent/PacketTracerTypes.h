@@ -14,6 +14,8 @@ struct RequestId {
    std::string name;
    U32 number = 0;
    auto operator<=>( const RequestId & ) const = default;
+   // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
+   static const Quill::TypeInfo & typeInfo();
 };
 
 // "NAME:NUMBER".
@@ -28,6 +30,11 @@ enum class State : U8 {
 };
 
 } // namespace PacketTracer
+
+template<>
+struct Quill::ValueTraits< PacketTracer::RequestId > {
+   static const Quill::TypeInfo & type() { return PacketTracer::RequestId::typeInfo(); }
+};
 
 namespace StrataPacketTracer {
 

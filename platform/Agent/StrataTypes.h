@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Quill/Types.h"
+#include "Quill/Value.h"
 
 #include <compare>
 #include <ostream>
@@ -20,6 +21,8 @@ class ModId {
    explicit ModId( unsigned value );
    constexpr U16 value() const noexcept { return value_; }
    auto operator<=>( const ModId & ) const = default;
+   // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
+   static const Quill::TypeInfo & typeInfo();
 
  private:
    U16 value_ = null;
@@ -61,6 +64,8 @@ struct StrataPort {
 
    bool isEq( const StrataPort & other ) const noexcept { return *this == other; }
    auto operator<=>( const StrataPort & ) const = default;
+   // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
+   static const Quill::TypeInfo & typeInfo();
 };
 
 // "MOD/UNIT/PORT".
@@ -69,3 +74,12 @@ std::ostream & operator<<( std::ostream & out, const StrataPort & port );
 using StrataPortList = std::set< StrataPort >;
 
 } // namespace StrataTypes
+
+template<>
+struct Quill::ValueTraits< StrataCentral::ModId > {
+   static const Quill::TypeInfo & type() { return StrataCentral::ModId::typeInfo(); }
+};
+template<>
+struct Quill::ValueTraits< StrataTypes::StrataPort > {
+   static const Quill::TypeInfo & type() { return StrataTypes::StrataPort::typeInfo(); }
+};

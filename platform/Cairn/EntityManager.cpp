@@ -2,7 +2,7 @@
 
 #include "Pallet/Pallet.h"
 #include "Quill/Exceptions.h"
-#include "Quill/PlatformTypes.h"
+#include "Quill/FrameworkTypes.h"
 #include "Quill/Type.h"
 
 #include <vector>
@@ -42,7 +42,7 @@ EntityManager::EntityManager( std::string name )
 
 const Quill::TypeInfo *
 EntityManager::fwkType() const {
-   return &Quill::PlatformTypes::entityManager();
+   return &Quill::FrameworkTypes::entityManager();
 }
 
 Vela::Ptr< Quill::Entity >

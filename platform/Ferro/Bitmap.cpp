@@ -1,6 +1,6 @@
 #include "Ferro/Bitmap.h"
 
-#include "Quill/PlatformTypes.h"
+#include "Quill/FrameworkTypes.h"
 
 namespace Ferro {
 
@@ -13,7 +13,7 @@ Bitmap::Bitmap( U64 id, U32 size, HBitmap::BitState initialBitState )
 
 const Quill::TypeInfo *
 Bitmap::fwkType() const {
-   return &Quill::PlatformTypes::bitmap();
+   return &Quill::FrameworkTypes::bitmap();
 }
 
 void

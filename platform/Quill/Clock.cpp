@@ -1,7 +1,7 @@
 #include "Quill/Clock.h"
 
 #include "Pallet/Pallet.h"
-#include "Quill/PlatformTypes.h"
+#include "Quill/FrameworkTypes.h"
 
 #include <cmath>
 #include <vector>
@@ -38,7 +38,7 @@ Clock::~Clock() {
 
 const TypeInfo *
 Clock::fwkType() const {
-   return &PlatformTypes::clock();
+   return &FrameworkTypes::clock();
 }
 
 Seconds

@@ -1,6 +1,6 @@
 #include "Quill/Entity.h"
 
-#include "Quill/PlatformTypes.h"
+#include "Quill/FrameworkTypes.h"
 #include "Quill/Type.h"
 
 namespace Quill {
@@ -24,7 +24,7 @@ Dir::~Dir() {
 
 const TypeInfo *
 Dir::fwkType() const {
-   return &PlatformTypes::dir();
+   return &FrameworkTypes::dir();
 }
 
 Vela::Ptr< Entity >

@@ -7,7 +7,27 @@ namespace Sim {
 
 namespace {
 
-constexpr std::size_t tracerFlagCount = 15;
+// The tracer's settings as the audit knows them: the flags, then the numbers.
+// This list is the audit's own on purpose, written apart from the plug-in's
+// member table (LportTableFields::members()) and never taken from it: the
+// audit is an independent check of what the plug-in copies, and a list shared
+// with the plug-in would agree with whatever the plug-in gets wrong. The
+// model test (tests/model/) presets every PORT_TAB field, so that the two
+// lists going apart is a mismatch there.
+const std::vector< std::string > &
+tracerFlags() {
+   static const std::vector< std::string > names{
+      "vfpEnable",   "v4L3Enable",       "v6L3Enable",  "v6IpmcEnable", "v4IpmcEnable",
+      "usePortTableGroupId", "trustIncomingVid", "trustDscpV4", "trustDscpV6", "parity",
+      "mplsEnable",  "ipmcDoVlan",       "filterEnable", "enIfilter",   "disableStaticMoveDrop" };
+   return names;
+}
+
+const std::vector< std::string > &
+tracerNumbers() {
+   static const std::vector< std::string > names{ "portVid", "outerTpidEnable" };
+   return names;
+}
 
 // A port is one entry of SOURCE_TRUNK_MAP whatever its one-byte field holds.
 StrataTypes::StrataPort
@@ -53,7 +73,7 @@ settingsOf( const Shim::SimChip & chip, const StrataTypes::StrataPort & port ) {
       const U32 value = chip.entryField( port.unit, chip.PORT_TABm(), port.port, names[ i ] );
       const unsigned width = chip.fieldWidth( chip.LPORT_TABm(), names[ i ] );
       const U32 mask = width >= 32 ? ~0u : ( 1u << width ) - 1u;
-      settings[ names[ i ] ] = i < tracerFlagCount ? U32( value != 0 ) : value & mask;
+      settings[ names[ i ] ] = i < ClientIntent::tracerFlagCount() ? U32( value != 0 ) : value & mask;
    }
    return settings;
 }
@@ -103,12 +123,17 @@ ClientIntent::cfmProfile() {
 
 const std::vector< std::string > &
 ClientIntent::tracerSettings() {
-   static const std::vector< std::string > names{
-      "vfpEnable",   "v4L3Enable",       "v6L3Enable",  "v6IpmcEnable", "v4IpmcEnable",
-      "usePortTableGroupId", "trustIncomingVid", "trustDscpV4", "trustDscpV6", "parity",
-      "mplsEnable",  "ipmcDoVlan",       "filterEnable", "enIfilter",   "disableStaticMoveDrop",
-      "portVid",     "outerTpidEnable" };
+   static const std::vector< std::string > names = [] {
+      std::vector< std::string > all = tracerFlags();
+      all.insert( all.end(), tracerNumbers().begin(), tracerNumbers().end() );
+      return all;
+   }();
    return names;
+}
+
+std::size_t
+ClientIntent::tracerFlagCount() {
+   return tracerFlags().size();
 }
 
 ClientIntent::ClientIntent( const WorldView & world ) {

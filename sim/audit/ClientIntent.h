@@ -12,9 +12,9 @@
 // pending, whatever the ids say, which is not a fault. A completed
 //  - apply wants the interface's port on the tracer's profile, the tracer's
 //    LPORT_TAB entry on the port's unit holding the port's PORT_TAB settings
-//    (the fifteen flags on where the port's field is not 0, portVid and
-//    outerTpidEnable whole) and, with the CPU bit asked for, bit 2 of the
-//    unit's CPU_PKT_PROFILE_2 set;
+//    (each flag on where the port's field is not 0, each number whole as far
+//    as the entry's field holds it) and, with the CPU bit asked for, bit 2 of
+//    the unit's CPU_PKT_PROFILE_2 set;
 //  - withdraw wants the port where it would be without the tracer, every
 //    setting of the tracer's entry on the port's unit 0 and, with the CPU bit
 //    asked for, bit 2 clear.
@@ -122,8 +122,12 @@ class ClientIntent {
 
    // The CFM profile's fields that are 1; every other field is 0.
    static const FieldValues & cfmProfile();
-   // The settings the tracer's profile copies from PORT_TAB, flags first.
+   // The settings the tracer's profile copies from PORT_TAB, flags first: the
+   // audit's own list, kept apart from the plug-in's on purpose (see
+   // ClientIntent.cpp).
    static const std::vector< std::string > & tracerSettings();
+   // How many of tracerSettings() are flags; the rest are numbers.
+   static std::size_t tracerFlagCount();
 
  private:
    void cfmIs( const WorldView & world );

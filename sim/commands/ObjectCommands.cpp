@@ -5,7 +5,6 @@
 #include "commands/StandardCommands.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"
-#include "Quill/PlatformTypes.h"
 #include "session/CommandTable.h"
 
 #include <set>

@@ -4,6 +4,7 @@
 // the run: an exception of another kind, or any exception from parsing the
 // printed text, escapes and ends the process with its message; a crash
 // inside the parser is reported by the sanitizers.
+#include "KeptInput.h"
 #include "LportTableFields.h"
 #include "Quill/Exceptions.h"
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 extern "C" int
@@ -29,4 +31,14 @@ LLVMFuzzerTestOneInput( const std::uint8_t * data, std::size_t size ) {
       std::abort();
    }
    return 0;
+}
+
+std::string
+FuzzCheck::keptInputRefusal( std::string_view input ) {
+   try {
+      Strata::LportTableFields::strepToValue( Vela::String( input ) );
+   } catch( const Quill::ParseException & error ) {
+      return error.what();
+   }
+   return {};
 }

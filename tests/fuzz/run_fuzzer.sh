@@ -7,8 +7,9 @@
 # rewrites the corpus kept with the sources. A crash, a hang or a sanitizer
 # report ends the run with libFuzzer's failing status; the input that caused
 # it is kept in ARTIFACT_DIR and printed here, so that a CI log alone is
-# enough to reproduce it (save it under tests/fuzz/corpus/ and it becomes a
-# regression test).
+# enough to reproduce it (saved under tests/fuzz/corpus/ it becomes a
+# regression test, when the target's reader takes it; one the reader refuses
+# goes into the reader's own tests of what it refuses).
 set -u
 
 if [ $# -lt 4 ]; then

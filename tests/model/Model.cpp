@@ -3,6 +3,7 @@
 #include "Model.h"
 
 #include "audit/ClientIntent.h"
+#include "Shim/SimChip.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -50,20 +51,33 @@ ports() {
    return all;
 }
 
+namespace {
+U32
+widthMask( unsigned width ) {
+   return width >= 32 ? ~0u : ( 1u << width ) - 1u;
+}
+} // namespace
+
 FieldValues
 portTab( const Port & port ) {
+   // Every field, so that a field the plug-in copies and the clients' intent
+   // does not name, or the other way round, shows in the tracer's entry.
    // Distinct per port, with flag values 2 and 3 among them (a flag is on
-   // whenever its field is not 0) and wide values in the two integer fields,
-   // so that a field copied from the wrong place or not normalised shows up.
+   // whenever its field is not 0) and values that are never 0 in the wider
+   // fields, so that a field copied from the wrong place or not normalised
+   // shows up.
+   const Shim::SimChip & chip = Shim::simChip();
+   const std::vector< std::string > names = chip.fieldNames( chip.PORT_TABm() );
    const U32 portNumber = port.port + 61u * port.unit;
    FieldValues fields;
-   for( std::size_t i = 0; i < tracerFlagCount; ++i ) {
-      if( const U32 value = ( portNumber * 7u + U32( i ) * 3u ) % 4u ) {
-         fields[ tracerFieldNames()[ i ] ] = value;
+   for( std::size_t i = 0; i < names.size(); ++i ) {
+      const U32 mask = widthMask( chip.fieldWidth( chip.PORT_TABm(), names[ i ] ) );
+      const U32 value = mask <= 3u ? ( portNumber * 7u + U32( i ) * 3u ) % 4u & mask
+                                   : 1u + ( portNumber * 37u + U32( i ) * 5u ) % mask;
+      if( value ) {
+         fields[ names[ i ] ] = value;
       }
    }
-   fields[ "portVid" ] = ( portNumber * 37u + 5u ) & 0xFFFu;
-   fields[ "outerTpidEnable" ] = 1u + portNumber % 15u;
    return fields;
 }
 
@@ -74,10 +88,6 @@ lportTabPresets() {
    return { { int( tracerProfileIdx ), { { "spare", 0x5A5A } } }, { 2, { { "spare", 0x1234 } } } };
 }
 
-const std::vector< std::string > &
-tracerFieldNames() {
-   return Sim::ClientIntent::tracerSettings();
-}
 
 FieldValues
 cfmProfile() {
@@ -445,17 +455,21 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
       return; // refused before any chip access, never answered
    }
 
-   // LPORT_TAB of the port's unit: read-modify-write of the 17 settings in
-   // the tracer's entry; flags become 1 when their PORT_TAB field is not 0,
-   // the two integer settings are copied whole, a withdrawal writes them all 0.
+   // LPORT_TAB of the port's unit: read-modify-write of the tracer's settings
+   // in its entry; flags become 1 when their PORT_TAB field is not 0, numbers
+   // are copied as far as the entry's field holds them, a withdrawal writes
+   // them all 0.
    const FieldValues source = request.enable ? portTab( port ) : FieldValues();
    std::map< int, FieldValues > & table = world_.lportTab[ port.unit ];
    FieldValues & entry = table[ int( tracerProfileIdx ) ];
+   const Shim::SimChip & chip = Shim::simChip();
    for( std::size_t i = 0; i < tracerFieldNames().size(); ++i ) {
       const std::string & name = tracerFieldNames()[ i ];
-      const U32 value = source.count( name ) ? source.at( name ) : 0;
+      const U32 held = source.count( name ) ? source.at( name ) : 0;
+      const U32 value = i < tracerFlagCount() ? U32( held != 0 )
+                                              : held & widthMask( chip.fieldWidth( chip.LPORT_TABm(), name ) );
       if( value ) {
-         entry[ name ] = i < tracerFlagCount ? 1 : value;
+         entry[ name ] = value;
       } else {
          entry.erase( name );
       }

@@ -55,13 +55,16 @@ const std::vector< InterfaceDef > & interfaces();
 std::optional< Port > portOf( const std::string & intf );
 // Every chip port of the world: the interfaces' and the bare 1/0/9.
 const std::vector< Port > & ports();
-// A port's PORT_TAB entry as preset before the agent starts.
+// A port's PORT_TAB entry as preset before the agent starts: every field of
+// the chip's PORT_TAB, copied by the tracer or not.
 FieldValues portTab( const Port & port );
 // LPORT_TAB entries preset before the agent starts (index to fields).
 std::map< int, FieldValues > lportTabPresets();
-// The settings the tracer copies from PORT_TAB; the first fifteen are flags.
-const std::vector< std::string > & tracerFieldNames();
-inline constexpr std::size_t tracerFlagCount = 15;
+// The settings the tracer copies from PORT_TAB, flags first, and how many are
+// flags: the clients' intent's own (sim/ClientIntent.h), which the audit
+// holds the chip to.
+inline const std::vector< std::string > & tracerFieldNames() { return Sim::ClientIntent::tracerSettings(); }
+inline std::size_t tracerFlagCount() { return Sim::ClientIntent::tracerFlagCount(); }
 // The fields the CFM profile sets to 1; every other field is 0.
 FieldValues cfmProfile();
 std::string portText( const Port & port ); // "MOD/UNIT/PORT"

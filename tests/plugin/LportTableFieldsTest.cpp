@@ -16,6 +16,14 @@ using Strata::LportTableFields;
 
 const Quill::TypeInfo & fieldsType() { return LportTableFields::typeInfo(); }
 
+// A member's generic attribute identifier, found by its name.
+Quill::AttributeId
+idOf( const char * member ) {
+   const Quill::AttrInfo * attribute = fieldsType().attribute( member );
+   EXPECT_TRUE( attribute ) << member;
+   return attribute ? attribute->id : 0;
+}
+
 std::string
 with( std::string text, const std::string & from, const std::string & to ) {
    const auto at = text.find( from );
@@ -46,6 +54,9 @@ TEST( LportTableFields, PrintsAndParsesBackAndRefusesEveryOtherText ) {
            good + " ",                                                                             // trailing
            with( good, "'vfpEnable': true", "'vfpEnable': True" ),                                 // bad bool
            with( good, "'portVid': 7", "'portVid': 4294967296" ),                                  // overflow
+           with( good, "'portVid': 7", "'portVid': -1" ),                                          // negative
+           with( good, "'vfpEnable': true", "'vfpEnable': 1" ),                                    // flag as number
+           good.substr( 0, good.size() - 2 ),                                                      // truncated
            with( good, "LportTableFields'", "LportTableField'" ), std::string() } ) {
       EXPECT_THROW( LportTableFields::strepToValue( text ), Quill::ParseException ) << text;
       EXPECT_THROW( fieldsType().fromStrep( text ), Quill::ParseException ) << text;
@@ -74,18 +85,21 @@ TEST( LportTableFields, EachMemberCountsForEqualityAndSurvivesTheText ) {
       EXPECT_EQ( LportTableFields::strepToValue( f.valueToStrep() ), f ) << member.name;
       single.push_back( f );
    }
-   ASSERT_EQ( single.size(), 18u );
+   ASSERT_EQ( single.size(), LportTableFields::members().size() );
    // Around the members: no such attribute; on a member: only read and write.
    LportTableFields f;
    Quill::Value ignored;
-   for( Quill::AttributeId outside : { 1, 20 } ) {
+   for( Quill::AttributeId outside : { fieldsType().attributes.front().id - 1, fieldsType().attributes.back().id + 1 } ) {
       for( Quill::AttrOp op : { Quill::AttrOp::read, Quill::AttrOp::write } ) {
          EXPECT_EQ( fieldsType().genericAttrOp( &f, outside, op, { true }, ignored ), Quill::AttrAnswer::noSuchAttribute );
       }
    }
-   EXPECT_EQ( fieldsType().genericAttrOp( &f, 2, Quill::AttrOp::del, {}, ignored ), Quill::AttrAnswer::notSupported );
-   EXPECT_THROW( fieldsType().genericAttrOp( &f, 17, Quill::AttrOp::write, { -1 }, ignored ), Quill::RangeException );
-   EXPECT_THROW( fieldsType().genericAttrOp( &f, 2, Quill::AttrOp::write, {}, ignored ), Quill::RangeException );
+   EXPECT_EQ( fieldsType().genericAttrOp( &f, idOf( "vfpEnable" ), Quill::AttrOp::del, {}, ignored ),
+              Quill::AttrAnswer::notSupported );
+   EXPECT_THAT( [ & ] { fieldsType().genericAttrOp( &f, idOf( "portVid" ), Quill::AttrOp::write, { -1 }, ignored ); },
+                ::testing::ThrowsMessage< Quill::RangeException >( ::testing::HasSubstr( "::portVid: " ) ) );
+   EXPECT_THAT( [ & ] { fieldsType().genericAttrOp( &f, idOf( "vfpEnable" ), Quill::AttrOp::write, {}, ignored ); },
+                ::testing::ThrowsMessage< Quill::RangeException >( ::testing::HasSubstr( "::vfpEnable: " ) ) );
    EXPECT_EQ( f, LportTableFields() ) << "a refused write changes nothing";
    EXPECT_THROW( fieldsType().hash( &f ), Quill::NoHashException ) << "a value type without hash";
    for( std::size_t a = 0; a < single.size(); ++a ) {

@@ -57,25 +57,26 @@ TEST_F( MounterTest, ANewInputMakesANewRootAndTheMounterSwitchesItsRootOff ) {
 
 TEST_F( MounterTest, GenericAttributes ) {
    auto mounter = makeMounter();
-   done( mounter, Mounter::cfmHwConfigId, Quill::AttrOp::write, { cfm_ } );
-   EXPECT_EQ( done( mounter, 642, Quill::AttrOp::read ).asPtr< CfmSw::CfmHwConfig >(), cfm_ );
-   EXPECT_THROW( generic( mounter, 642, Quill::AttrOp::write, { scsd_ } ), Quill::RangeException );
-   EXPECT_FALSE( done( mounter, 643, Quill::AttrOp::read ).asObject() );
+   const Quill::AttributeId cfmId = Mounter::cfmHwConfigId, rootId = Mounter::strataPacketTracerSliceRootSmId;
+   done( mounter, cfmId, Quill::AttrOp::write, { cfm_ } );
+   EXPECT_EQ( done( mounter, cfmId, Quill::AttrOp::read ).asPtr< CfmSw::CfmHwConfig >(), cfm_ );
+   EXPECT_THROW( generic( mounter, cfmId, Quill::AttrOp::write, { scsd_ } ), Quill::RangeException );
+   EXPECT_FALSE( done( mounter, rootId, Quill::AttrOp::read ).asObject() );
    const Vela::Ptr< Root > root =
-      done( mounter, 643, Quill::AttrOp::write, { requestDir_, request_, status_, scsd_, cfm_ } ).asPtr< Root >();
+      done( mounter, rootId, Quill::AttrOp::write, { requestDir_, request_, status_, scsd_, cfm_ } ).asPtr< Root >();
    ASSERT_TRUE( root );
-   EXPECT_EQ( done( mounter, 643, Quill::AttrOp::read ).asPtr< Root >(), root );
-   EXPECT_EQ( done( mounter, 643, Quill::AttrOp::del ).asPtr< Root >(), root );
+   EXPECT_EQ( done( mounter, rootId, Quill::AttrOp::read ).asPtr< Root >(), root );
+   EXPECT_EQ( done( mounter, rootId, Quill::AttrOp::del ).asPtr< Root >(), root );
    EXPECT_FALSE( mounter->strataPacketTracerSliceRootSm() );
    EXPECT_FALSE( root->hasNotificationActive() ) << "handed over switched off";
-   EXPECT_EQ( generic( mounter, 642, Quill::AttrOp::del ), Quill::AttrAnswer::notSupported );
-   EXPECT_EQ( generic( mounter, 643, Quill::AttrOp::count ), Quill::AttrAnswer::notSupported );
-   EXPECT_EQ( generic( mounter, 641, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
-   EXPECT_EQ( generic( mounter, 644, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
+   EXPECT_EQ( generic( mounter, cfmId, Quill::AttrOp::del ), Quill::AttrAnswer::notSupported );
+   EXPECT_EQ( generic( mounter, rootId, Quill::AttrOp::count ), Quill::AttrAnswer::notSupported );
+   EXPECT_EQ( generic( mounter, cfmId - 1, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
+   EXPECT_EQ( generic( mounter, rootId + 1, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
    // Objects without a type have no attributes.
    for( const Vela::Ptr< Quill::PtrInterface > & untyped : { Vela::Ptr< Quill::PtrInterface >(),
                                                               Pallet::make< Quill::PtrInterface >() } ) {
-      EXPECT_EQ( generic( untyped, 1, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
+      EXPECT_EQ( generic( untyped, cfmId, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
    }
 }
 

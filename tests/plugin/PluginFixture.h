@@ -32,7 +32,6 @@
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
 #include "Quill/Exceptions.h"
-#include "Quill/PlatformTypes.h"
 #include "Quill/Trace.h"
 #include "Shim/SimChip.h"
 #include "StrataPacketTracerSliceMounter.h"

@@ -1,11 +1,11 @@
-#include "CfmKeyIndex.h"
+#include "PresentCfmKeys.h"
 
 #include <bit>
 
 namespace Strata {
 
 void
-CfmKeyIndex::keyPresentIs( const CfmSw::IntfVlanTuple & key ) {
+PresentCfmKeys::keyPresentIs( const CfmSw::IntfVlanTuple & key ) {
    std::vector< U64 > & bits = vlans_[ key.intf.name() ];
    const std::size_t word = key.vlan / 64u;
    if( bits.size() <= word ) {
@@ -15,7 +15,7 @@ CfmKeyIndex::keyPresentIs( const CfmSw::IntfVlanTuple & key ) {
 }
 
 bool
-CfmKeyIndex::anyPresent( const Lumo::IntfId & intf, const CfmSw::CfmHwConfig & config ) {
+PresentCfmKeys::anyPresent( const Lumo::IntfId & intf, const CfmSw::CfmHwConfig & config ) {
    const auto found = vlans_.find( intf.name() );
    if( found == vlans_.end() ) {
       return false;

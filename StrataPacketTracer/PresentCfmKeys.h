@@ -18,7 +18,7 @@
 
 namespace Strata {
 
-class CfmKeyIndex {
+class PresentCfmKeys {
  public:
    // Records that `key` is present in the configuration.
    void keyPresentIs( const CfmSw::IntfVlanTuple & key );
