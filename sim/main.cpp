@@ -8,6 +8,8 @@
 // options and exit statuses are documented once, in Usage.h, for --help, the
 // manual page and the shell completion alike. Output is coloured only on a
 // terminal and without NO_COLOR.
+#include "Quill/ActivityLock.h"
+#include "Simulator.h"
 #include "host/Version.h"
 #include "language/ScenarioError.h"
 #include "output/AbortAction.h"
@@ -15,14 +17,12 @@
 #include "output/OutputFiles.h"
 #include "output/Timeline.h"
 #include "output/Usage.h"
-#include "Quill/ActivityLock.h"
 #include "session/CommandTable.h"
 #include "session/Recorder.h"
 #include "session/Runner.h"
 #include "session/Session.h"
 #include "session/Style.h"
 #include "session/TraceCapture.h"
-#include "Simulator.h"
 #include "terminal/Prompt.h"
 
 #include <fcntl.h>

@@ -1,18 +1,18 @@
 // The agent's life (context, agent start/remount/stop), virtual time, trace
 // levels, `clear`, and the expectations on toggles, trace lines and live
 // framework objects (their views are in views/AgentViews.cpp).
+#include "Flagpole/Toggle.h"
+#include "Pallet/Pallet.h"
+#include "Quill/Clock.h"
+#include "Quill/Type.h"
+#include "Shim/SimChip.h"
 #include "commands/StandardCommands.h"
 #include "commands/TraceWhere.h"
-#include "Flagpole/Toggle.h"
 #include "language/KnownNames.h"
 #include "language/ScenarioError.h"
 #include "language/Suggestion.h"
 #include "language/Tokens.h"
-#include "Pallet/Pallet.h"
-#include "Quill/Clock.h"
-#include "Quill/Type.h"
 #include "session/CommandTable.h"
-#include "Shim/SimChip.h"
 
 #include <set>
 

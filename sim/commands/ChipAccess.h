@@ -4,9 +4,9 @@
 // mistakes.
 #pragma once
 
+#include "Shim/SimChip.h"
 #include "language/Command.h"
 #include "language/ScenarioError.h"
-#include "Shim/SimChip.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,12 +1,12 @@
 // The simulated chip: presets, injected failures, table expectations and SDK
 // call counts. Fields are named by the LportTableFields member that carries
 // them (vfpEnable ... outerTpidEnable), plus cfmOnly and spare.
+#include "Shim/SimChip.h"
 #include "commands/ChipAccess.h"
 #include "commands/StandardCommands.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"
 #include "session/CommandTable.h"
-#include "Shim/SimChip.h"
 
 #include <stdexcept>
 #include <utility>

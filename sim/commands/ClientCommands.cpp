@@ -1,10 +1,10 @@
 // The plug-in's clients: the packet tracer's request and status, CFM's
 // forwarding configurations, and the source-trunk-map requests the plug-in
 // posts to the agent (their views are in views/ClientViews.cpp).
+#include "Pallet/Pallet.h"
 #include "commands/StandardCommands.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"
-#include "Pallet/Pallet.h"
 #include "session/CommandTable.h"
 
 

@@ -1,11 +1,11 @@
 #include "commands/GenericAccess.h"
 
 #include "Agent/StrataTypes.h"
+#include "Quill/Exceptions.h"
 #include "host/Host.h"
 #include "language/ScenarioError.h"
 #include "language/Suggestion.h"
 #include "language/Tokens.h"
-#include "Quill/Exceptions.h"
 
 #include <map>
 

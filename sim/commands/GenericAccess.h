@@ -6,11 +6,11 @@
 #pragma once
 
 #include "Agent/StrataTypes.h"
-#include "language/Command.h"
 #include "Quill/PtrInterface.h"
 #include "Quill/Type.h"
 #include "Quill/Value.h"
 #include "Vela/Ptr.h"
+#include "language/Command.h"
 
 #include <optional>
 #include <set>

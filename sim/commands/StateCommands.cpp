@@ -1,8 +1,8 @@
 // The shared Strata state (module, unit, intf, lag) and the feature toggles.
 // Each command changes the state at once; every map entry changed publishes
 // its own change, in the order the language lists them.
-#include "commands/StandardCommands.h"
 #include "Flagpole/Toggle.h"
+#include "commands/StandardCommands.h"
 #include "language/KnownNames.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"

@@ -1,9 +1,9 @@
 #include "host/Host.h"
 
-#include "language/ScenarioError.h"
 #include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
 #include "Quill/Type.h"
+#include "language/ScenarioError.h"
 
 namespace Sim {
 

@@ -19,10 +19,10 @@
 #include "Agent/PortTabWriteRequestDir.h"
 #include "Agent/StrataCommonSmData.h"
 #include "Cairn/EntityManager.h"
-#include "host/PluginLoader.h"
-#include "host/SourceTrunkMapTable.h"
 #include "StrataLib/MounterBase.h"
 #include "Vela/Ptr.h"
+#include "host/PluginLoader.h"
+#include "host/SourceTrunkMapTable.h"
 
 #include <map>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "language/KnownNames.h"
 
+#include "Quill/Trace.h"
 #include "language/ScenarioError.h"
 #include "language/Suggestion.h"
-#include "Quill/Trace.h"
 
 #include <algorithm>
 #include <iterator>

@@ -6,9 +6,9 @@
 
 #include "Agent/PacketTracerTypes.h"
 #include "Agent/StrataTypes.h"
-#include "language/Lexer.h"
 #include "Quill/Types.h"
 #include "Quill/Value.h"
+#include "language/Lexer.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,9 +1,9 @@
 #include "output/Timeline.h"
 
+#include "Quill/Clock.h"
 #include "language/Printable.h"
 #include "language/ScenarioError.h"
 #include "language/Tokens.h"
-#include "Quill/Clock.h"
 
 #include <ostream>
 

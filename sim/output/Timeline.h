@@ -23,11 +23,11 @@
 // file is written whole by write(), or by processStopping().
 #pragma once
 
+#include "Shim/SimChip.h"
+#include "Vela/Publisher.h"
 #include "output/TraceEventLog.h"
 #include "session/RunListener.h"
 #include "session/Session.h"
-#include "Shim/SimChip.h"
-#include "Vela/Publisher.h"
 
 #include <iosfwd>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "session/Recorder.h"
 
+#include "Quill/Trace.h"
 #include "language/Printable.h"
 #include "language/ScenarioError.h"
-#include "Quill/Trace.h"
 
 #include <ostream>
 

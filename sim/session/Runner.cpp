@@ -1,8 +1,8 @@
 #include "session/Runner.h"
 
-#include "language/ScenarioError.h"
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
+#include "language/ScenarioError.h"
 
 #include <iostream>
 #include <mutex>

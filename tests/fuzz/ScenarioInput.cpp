@@ -2,9 +2,9 @@
 
 #include "Flagpole/Toggle.h"
 #include "Quill/Clock.h"
-#include "session/TraceCapture.h"
 #include "Shim/SimChip.h"
 #include "Simulator.h"
+#include "session/TraceCapture.h"
 
 #include <regex>
 #include <sstream>

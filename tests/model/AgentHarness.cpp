@@ -10,12 +10,12 @@
 // which is `set slice M timeout S` on every slice, and a restart, which is
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
-#include "audit/Audit.h"
 #include "CfmToggles.h"
-#include "host/HostWorld.h"
 #include "Model.h"
 #include "Simulator.h"
 #include "StrataPacketTracerSliceMounter.h"
+#include "audit/Audit.h"
+#include "host/HostWorld.h"
 
 #include "Pallet/Pallet.h"
 #include "Quill/ActivityLock.h"

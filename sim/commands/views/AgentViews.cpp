@@ -1,14 +1,14 @@
 // The process-wide views: the agent (its version, plug-in, mounts and the
 // time), the toggles as the plug-in asked them, the trace lines captured and
 // the live framework objects.
+#include "Flagpole/Toggle.h"
+#include "Pallet/Pallet.h"
+#include "Quill/Clock.h"
 #include "commands/StandardCommands.h"
 #include "commands/TraceWhere.h"
-#include "Flagpole/Toggle.h"
 #include "host/Version.h"
 #include "language/KnownNames.h"
 #include "language/ScenarioError.h"
-#include "Pallet/Pallet.h"
-#include "Quill/Clock.h"
 #include "session/CommandTable.h"
 
 namespace Sim {

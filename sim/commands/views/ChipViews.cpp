@@ -3,12 +3,12 @@
 // non-zero fields ("LPORT_TAB.0[5]: <vfpEnable=1,portVid=0x123>"); one entry
 // shows every field. SOURCE_TRUNK_MAP is the table the simulated agent wrote
 // from the plug-in's posted requests.
+#include "Shim/SimChip.h"
 #include "commands/ChipAccess.h"
 #include "commands/GenericAccess.h"
 #include "commands/StandardCommands.h"
 #include "session/CommandTable.h"
 #include "session/Report.h"
-#include "Shim/SimChip.h"
 
 #include <string>
 #include <vector>

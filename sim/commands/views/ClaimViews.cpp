@@ -7,10 +7,10 @@
 // line on every call: a view built on them would add a line per port to the
 // capture that `expect trace` and `expect trace-count` look at, so looking
 // would change what a later expectation sees.
+#include "Ferro/Bitmap.h"
 #include "commands/ChipAccess.h"
 #include "commands/GenericAccess.h"
 #include "commands/StandardCommands.h"
-#include "Ferro/Bitmap.h"
 #include "language/ScenarioError.h"
 #include "session/CommandTable.h"
 

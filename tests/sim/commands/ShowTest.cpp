@@ -1,10 +1,10 @@
 // What `show ... json` prints, without the plug-in: one document per show,
 // whose keys do not move with the data.
 #include "Flagpole/Toggle.h"
-#include "language/Printable.h"
 #include "Quill/Trace.h"
 #include "Shim/SimChip.h"
 #include "Simulator.h"
+#include "language/Printable.h"
 
 #include <gtest/gtest.h>
 

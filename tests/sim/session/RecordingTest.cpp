@@ -6,9 +6,9 @@
 #include "Quill/ActivityLock.h"
 #include "Quill/Clock.h"
 #include "Quill/Trace.h"
-#include "session/Recorder.h"
 #include "Shim/SimChip.h"
 #include "Simulator.h"
+#include "session/Recorder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // run of such a file is scenarios/language/malformed_quote.scn).
 #include "Flagpole/Toggle.h"
 #include "Quill/Clock.h"
-#include "session/TraceCapture.h"
 #include "Shim/SimChip.h"
 #include "Simulator.h"
+#include "session/TraceCapture.h"
 
 #include <gtest/gtest.h>
 
