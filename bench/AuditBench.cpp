@@ -15,9 +15,9 @@
 //               profile entries compared with it
 // The row fails unless every audit finds the programmed world clean.
 #include "AgentWorld.h"
-#include "Audit.h"
 #include "CfmConfig.h"
 #include "Samples.h"
+#include "audit/Audit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "Quill/ActivityLock.h"
+#include "commands/StandardCommands.h"
 
 #include <mutex>
 #include <sstream>

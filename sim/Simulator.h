@@ -4,10 +4,10 @@
 // if started, stops with it, on the activity thread.
 #pragma once
 
-#include "CommandTable.h"
-#include "PluginLoader.h"
-#include "Runner.h"
-#include "Session.h"
+#include "host/PluginLoader.h"
+#include "session/CommandTable.h"
+#include "session/Runner.h"
+#include "session/Session.h"
 
 #include <iosfwd>
 #include <string>

@@ -8,22 +8,22 @@
 // options and exit statuses are documented once, in Usage.h, for --help, the
 // manual page and the shell completion alike. Output is coloured only on a
 // terminal and without NO_COLOR.
-#include "AbortAction.h"
-#include "JUnitReport.h"
-#include "OutputFiles.h"
-#include "CommandTable.h"
-#include "Prompt.h"
 #include "Quill/ActivityLock.h"
-#include "Recorder.h"
-#include "Runner.h"
-#include "ScenarioError.h"
-#include "Session.h"
 #include "Simulator.h"
-#include "Style.h"
-#include "Timeline.h"
-#include "TraceCapture.h"
-#include "Usage.h"
-#include "Version.h"
+#include "host/Version.h"
+#include "language/ScenarioError.h"
+#include "output/AbortAction.h"
+#include "output/JUnitReport.h"
+#include "output/OutputFiles.h"
+#include "output/Timeline.h"
+#include "output/Usage.h"
+#include "session/CommandTable.h"
+#include "session/Recorder.h"
+#include "session/Runner.h"
+#include "session/Session.h"
+#include "session/Style.h"
+#include "session/TraceCapture.h"
+#include "terminal/Prompt.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

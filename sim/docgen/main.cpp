@@ -4,10 +4,11 @@
 //    strata-sim-docs PAGE1 PAGE5 COMPLETION
 //
 // Not installed: what it writes is.
-#include "CompletionScript.h"
-#include "CommandTable.h"
-#include "ManualPages.h"
-#include "Version.h"
+#include "commands/StandardCommands.h"
+#include "host/Version.h"
+#include "output/CompletionScript.h"
+#include "output/ManualPages.h"
+#include "session/CommandTable.h"
 
 #include <fstream>
 #include <iostream>

@@ -2,9 +2,9 @@
 
 #include "Flagpole/Toggle.h"
 #include "Quill/Clock.h"
-#include "Simulator.h"
 #include "Shim/SimChip.h"
-#include "TraceCapture.h"
+#include "Simulator.h"
+#include "session/TraceCapture.h"
 
 #include <regex>
 #include <sstream>

@@ -10,12 +10,12 @@
 // which is `set slice M timeout S` on every slice, and a restart, which is
 // `agent stop` and `agent start`. The agent's SOURCE_TRUNK_MAP is the host's
 // table manager's.
-#include "Audit.h"
 #include "CfmToggles.h"
-#include "HostWorld.h"
 #include "Model.h"
 #include "Simulator.h"
 #include "StrataPacketTracerSliceMounter.h"
+#include "audit/Audit.h"
+#include "host/HostWorld.h"
 
 #include "Pallet/Pallet.h"
 #include "Quill/ActivityLock.h"
@@ -168,7 +168,7 @@ AgentHarness::stop() {
 Observation
 AgentHarness::observe() {
    Observation o;
-   for( const auto & [ key, last ] : session_.host.tableManager().entries() ) {
+   for( const auto & [ key, last ] : session_.host.sourceTrunkMap().entries() ) {
       o[ stmKey( key.first, key.second ) ] = std::to_string( last.value );
    }
    Shim::SimChip & chip = Shim::simChip();

@@ -2,8 +2,8 @@
 // model's rules (see Model.h).
 #include "Model.h"
 
-#include "ClientIntent.h"
 #include "Shim/SimChip.h"
+#include "audit/ClientIntent.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -15,7 +15,7 @@
 #pragma once
 
 #include "Agent/StrataTypes.h"
-#include "ClientIntent.h"
+#include "audit/ClientIntent.h"
 
 #include <functional>
 #include <limits>
@@ -122,7 +122,7 @@ std::vector< std::string > differences( const Observation & expected, const Obse
 // observation equals the model's and, after an agent stop (a restart, and
 // the run's end), that nothing is left behind; when asked, it also holds the
 // plug-in's work against the clients' intent with the simulator's audit
-// (sim/Audit.h): a difference it finds is an "intent" failure, unless
+// (sim/audit/Audit.h): a difference it finds is an "intent" failure, unless
 // `excused` says the rules are known to lead there.
 struct Failure {
    std::string kind; // "mismatch", "leftover", "exception" or "intent"

@@ -1,7 +1,7 @@
 // The discipline around SDK calls: what a failed call leaves on standard
 // error, and that the locks are free during the call. (What a good call
-// traces: scenarios/tracer_apply_withdraw.scn; a fault injected on one entry
-// stopping the agent with its call site: scenarios/tracer_port_tab_read_failure.scn.)
+// traces: scenarios/plugin/tracer_apply_withdraw.scn; a fault injected on one entry
+// stopping the agent with its call site: scenarios/plugin/tracer_port_tab_read_failure.scn.)
 #include "Shim/CheckedCall.h"
 #include "Shim/SimChip.h"
 

@@ -2,7 +2,7 @@
 // callback can cause. Run under AddressSanitizer too: several of these only
 // show their fault as a use after free. (The key and the value reaching the
 // subscriber: the CFM changes a slice hears, plugin/CfmWalkTest.cpp, and the
-// port table requests the simulator records, scenarios/tracer_apply_withdraw.scn.)
+// port table requests the simulator records, scenarios/plugin/tracer_apply_withdraw.scn.)
 #include "Pallet/Pallet.h"
 #include "Quill/Entity.h"
 #include "Vela/Publisher.h"

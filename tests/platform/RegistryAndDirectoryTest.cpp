@@ -1,7 +1,7 @@
 // The type registry and the state database's directories. (The generic
 // attribute interface, entities made by type name, mounting and a module's
 // types listed by index are tested on the plug-in's own types:
-// plugin/MounterTest.cpp, plugin/GenericAccessTest.cpp, scenarios/mounter_start.scn.)
+// plugin/MounterTest.cpp, plugin/GenericAccessTest.cpp, scenarios/plugin/mounter_start.scn.)
 #include "Pallet/Pallet.h"
 #include "Quill/Entity.h"
 #include "Quill/Exceptions.h"

@@ -1,7 +1,7 @@
 // The simulated chip as the plug-in and the scenarios meet it: SDK calls on
 // one side, presets and inspection by field name on the other. (Presets
 // masked to their field and read-modify-writes keeping other fields are
-// shown by scenarios/sim_language.scn and scenarios/tracer_apply_withdraw.scn;
+// shown by scenarios/language/language.scn and scenarios/plugin/tracer_apply_withdraw.scn;
 // every field reaching its host name by the model runs, which copy each
 // PORT_TAB setting through the SDK and compare LPORT_TAB field by field.)
 #include "Shim/SimChip.h"

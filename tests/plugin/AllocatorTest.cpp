@@ -1,7 +1,7 @@
 // The slice's source-trunk claims at their edges: the bitmaps' re-creation
 // rules, the profile counter and the null index. (Claims at work are followed
 // step by step by the model runs, the allocators' trace lines by
-// scenarios/sim_objects.scn.)
+// scenarios/language/objects.scn.)
 #include "PluginFixture.h"
 
 namespace PluginTest {

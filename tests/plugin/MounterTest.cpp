@@ -1,7 +1,7 @@
 // The plug-in's entry: the registered types, the mounter's creation by name,
 // the status entity, the root it owns and its generic attributes. (The
 // mounts themselves and the inputs reaching the root are shown end to end
-// by scenarios/mounter_start.scn, with inputs withheld.)
+// by scenarios/plugin/mounter_start.scn, with inputs withheld.)
 #include "PluginFixture.h"
 
 namespace PluginTest {

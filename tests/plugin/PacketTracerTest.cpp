@@ -1,7 +1,7 @@
 // The packet tracer's programming steps through one slice, at their edges:
 // range errors and the profile index. (Apply, withdrawal, completion,
 // refusals and the failing PORT_TAB read are shown end to end by
-// scenarios/tracer_*.scn, missing inputs by scenarios/mounter_start.scn.)
+// scenarios/plugin/tracer_*.scn, missing inputs by scenarios/plugin/mounter_start.scn.)
 #include "PluginFixture.h"
 
 namespace PluginTest {

@@ -1,7 +1,7 @@
 // The root state machine: notification switching and re-instantiation
 // errors. (Following modules as they come and go, and its collection read
 // through the generic interface, are shown end to end by
-// examples/modules.scn and scenarios/sim_objects.scn.)
+// examples/modules.scn and scenarios/language/objects.scn.)
 #include "PluginFixture.h"
 
 namespace PluginTest {

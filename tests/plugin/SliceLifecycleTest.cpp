@@ -2,7 +2,7 @@
 // not-initialised state and failed construction. (Its initial values are read
 // in GenericAccessTest; a request pending when a slice starts, and its claims
 // at work, are followed step by step by the model runs; CFM at work by
-// scenarios/cfm_*.scn and the examples; destruction is checked after every
+// scenarios/plugin/cfm_*.scn and the examples; destruction is checked after every
 // test by the fixture, and by the model runs' restarts.)
 #include "PluginFixture.h"
 
