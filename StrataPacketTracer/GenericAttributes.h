@@ -39,15 +39,15 @@ namespace Strata::Generic {
 // Throws unless exactly `count` arguments were given.
 void countIs( const Quill::ValueList & args, std::size_t count, const std::string & op );
 
-template< typename T >
+template < typename T >
 struct IsPtr : std::false_type {};
-template< typename T >
+template < typename T >
 struct IsPtr< Vela::Ptr< T > > : std::true_type {
    using Pointee = T;
 };
 
 // The name the type table gives a parameter or value of type T.
-template< typename T >
+template < typename T >
 std::string
 typeName() {
    if constexpr( std::is_same_v< T, bool > ) {
@@ -80,7 +80,7 @@ typeName() {
 // Argument `i` as a T: a number within T's range, a bool, a framework object
 // of T's type (none gives null), a module id (boxed, or a number up to 64) or
 // a boxed value of a registered value type.
-template< typename T >
+template < typename T >
 T
 arg( const Quill::ValueList & args, std::size_t i, const std::string & op, const char * param ) {
    if( i >= args.size() ) {
@@ -117,7 +117,7 @@ arg( const Quill::ValueList & args, std::size_t i, const std::string & op, const
 }
 
 // A value as the generic interface hands it back.
-template< typename T >
+template < typename T >
 Quill::Value
 result( const T & value ) {
    if constexpr( std::is_arithmetic_v< T > || IsPtr< T >::value ) {
@@ -131,10 +131,10 @@ result( const T & value ) {
 
 // What one generic operation does on an attribute of an Object: the result,
 // from the arguments.
-template< typename Object >
+template < typename Object >
 using Handler = std::function< Quill::Value( Object &, const Quill::ValueList & ) >;
 
-template< typename Object >
+template < typename Object >
 struct Attribute {
    Quill::AttributeId id;
    std::string name;
@@ -145,10 +145,10 @@ struct Attribute {
 };
 
 // The generic attribute operation over a table.
-template< typename Object >
+template < typename Object >
 Quill::AttrAnswer
-dispatch( const std::vector< Attribute< Object > > & table, void * object, Quill::AttributeId id,
-          Quill::AttrOp op, const Quill::ValueList & args, Quill::Value & result ) {
+dispatch( const std::vector< Attribute< Object > > & table, void * object, Quill::AttributeId id, Quill::AttrOp op,
+          const Quill::ValueList & args, Quill::Value & result ) {
    auto * typed = dynamic_cast< Object * >( static_cast< Quill::PtrInterface * >( object ) );
    if( !typed ) {
       return Quill::AttrAnswer::noSuchAttribute;
@@ -171,7 +171,7 @@ dispatch( const std::vector< Attribute< Object > > & table, void * object, Quill
 // The framework type of Object, described by the table `table()` returns and
 // reached through it; made once, and kept for the life of the process (the
 // type registry refers to it until the very end).
-template< typename Object, const std::vector< Attribute< Object > > & ( *table )() >
+template < typename Object, const std::vector< Attribute< Object > > & ( *table )() >
 Quill::TypeInfo &
 typeInfoOf( const char * name, Quill::TypeKind kind ) {
    static Quill::TypeInfo * type = [ & ] {
@@ -193,21 +193,21 @@ typeInfoOf( const char * name, Quill::TypeKind kind ) {
 }
 
 // The result and parameter types of a member function, const or not.
-template< typename R, typename... Ps >
+template < typename R, typename... Ps >
 struct Signature {
    using Result = std::decay_t< R >;
    using Params = std::tuple< std::decay_t< Ps >... >;
 };
-template< typename C, typename R, typename... Ps, bool noThrow >
+template < typename C, typename R, typename... Ps, bool noThrow >
 Signature< R, Ps... > signatureOf( R ( C::* )( Ps... ) noexcept( noThrow ) );
-template< typename C, typename R, typename... Ps, bool noThrow >
+template < typename C, typename R, typename... Ps, bool noThrow >
 Signature< R, Ps... > signatureOf( R ( C::* )( Ps... ) const noexcept( noThrow ) );
-template< auto method >
+template < auto method >
 using MethodTraits = decltype( signatureOf( method ) );
 
 // Calls `method` on the object with the arguments converted to its
 // parameters, whose names are `names`.
-template< auto method, typename Object, std::size_t... I >
+template < auto method, typename Object, std::size_t... I >
 Quill::Value
 invoke( Object & object, const Quill::ValueList & args, const std::string & op,
         const std::array< const char *, sizeof...( I ) > & names, std::index_sequence< I... > ) {
@@ -223,7 +223,7 @@ invoke( Object & object, const Quill::ValueList & args, const std::string & op,
 }
 
 // A callable operation: `method` with its parameters named in order.
-template< auto method, typename Object, typename... Names >
+template < auto method, typename Object, typename... Names >
 Attribute< Object >
 operation( Quill::AttributeId id, const char * name, Names... paramNames ) {
    using Params = typename MethodTraits< method >::Params;
@@ -232,7 +232,8 @@ operation( Quill::AttributeId id, const char * name, Names... paramNames ) {
    std::vector< Quill::ParamInfo > params;
    [ & ]< std::size_t... I >( std::index_sequence< I... > ) {
       ( params.push_back( { names[ I ], typeName< std::tuple_element_t< I, Params > >() } ), ... );
-   }( std::make_index_sequence< sizeof...( Names ) >() );
+   }
+   ( std::make_index_sequence< sizeof...( Names ) >() );
    const std::string op = name;
    return { id,
             name,
@@ -240,13 +241,12 @@ operation( Quill::AttributeId id, const char * name, Names... paramNames ) {
             typeName< typename MethodTraits< method >::Result >(),
             std::move( params ),
             { { Quill::AttrOp::call, [ op, names ]( Object & object, const Quill::ValueList & args ) {
-                  return invoke< method >( object, args, op, names,
-                                           std::make_index_sequence< sizeof...( Names ) >() );
+                  return invoke< method >( object, args, op, names, std::make_index_sequence< sizeof...( Names ) >() );
                } } } };
 }
 
 // A read-only attribute: `getter`'s result, for a read with no argument.
-template< auto getter, typename Object >
+template < auto getter, typename Object >
 Attribute< Object >
 readOnly( Quill::AttributeId id, const char * name, Quill::AttrKind kind = Quill::AttrKind::constructor ) {
    const std::string op = name;
@@ -263,7 +263,7 @@ readOnly( Quill::AttributeId id, const char * name, Quill::AttrKind kind = Quill
 
 // A value attribute: read with `getter`, written with `setter` from one
 // argument of the getter's type.
-template< auto getter, auto setter, typename Object >
+template < auto getter, auto setter, typename Object >
 Attribute< Object >
 value( Quill::AttributeId id, const char * name ) {
    using V = typename MethodTraits< getter >::Result;
@@ -278,7 +278,7 @@ value( Quill::AttributeId id, const char * name ) {
 }
 
 // Input `index` of the object's inputs(), read-only.
-template< typename Object >
+template < typename Object >
 Attribute< Object >
 input( Quill::AttributeId id, const char * name, std::size_t index ) {
    return { id,

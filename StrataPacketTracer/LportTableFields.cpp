@@ -63,8 +63,8 @@ void
 memberIs( LportTableFields & fields, const Member & member, const Quill::ValueList & args ) {
    const std::string where = std::string( LportTableFields::quillTypeName ) + "::" + member.name;
    if( args.size() != 1 ) {
-      Quill::throwRangeException( where + ": a write takes exactly one value, " +
-                                  std::to_string( args.size() ) + " given" );
+      Quill::throwRangeException( where + ": a write takes exactly one value, " + std::to_string( args.size() ) +
+                                  " given" );
    }
    try {
       if( member.flag ) {
@@ -93,11 +93,8 @@ genericAttr( void * object, Quill::AttributeId id, Quill::AttrOp op, const Quill
          result = Quill::Value( fields.*member->number );
       }
       return Quill::AttrAnswer::done;
-   case Quill::AttrOp::write:
-      memberIs( fields, *member, args );
-      return Quill::AttrAnswer::done;
-   default:
-      return Quill::AttrAnswer::notSupported;
+   case Quill::AttrOp::write: memberIs( fields, *member, args ); return Quill::AttrAnswer::done;
+   default: return Quill::AttrAnswer::notSupported;
    }
 }
 
@@ -112,11 +109,13 @@ makeTypeInfo() {
    type->name = LportTableFields::quillTypeName;
    type->kind = Quill::TypeKind::value;
    for( std::size_t i = 0; i < std::size( memberTable ); ++i ) {
-      type->attributes.push_back( Quill::AttrInfo{
-         Quill::AttributeId( firstMemberId + int( i ) ), memberTable[ i ].name, Quill::AttrKind::value,
-         memberTable[ i ].flag ? "bool" : "U32",
-         Quill::opBit( Quill::AttrOp::read ) | Quill::opBit( Quill::AttrOp::write ),
-         {} } );
+      type->attributes.push_back(
+         Quill::AttrInfo{ Quill::AttributeId( firstMemberId + int( i ) ),
+                          memberTable[ i ].name,
+                          Quill::AttrKind::value,
+                          memberTable[ i ].flag ? "bool" : "U32",
+                          Quill::opBit( Quill::AttrOp::read ) | Quill::opBit( Quill::AttrOp::write ),
+                          {} } );
    }
    type->genericAttr = &genericAttr;
    Quill::ValueOps & ops = type->valueOps;

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "Quill/CharRange.h"
-#include "Shim/Sdk.h"
 #include "Quill/Type.h"
 #include "Quill/Types.h"
+#include "Shim/Sdk.h"
 #include "Vela/String.h"
 
 #include <ostream>
@@ -60,7 +60,10 @@ struct LportTableFields {
 
    // Every member equal.
    bool isEq( const LportTableFields & other ) const noexcept;
-   bool operator==( const LportTableFields & other ) const noexcept { return isEq( other ); }
+   bool
+   operator==( const LportTableFields & other ) const noexcept {
+      return isEq( other );
+   }
    // Differs from the all-zero value.
    bool isNonDefault() const noexcept;
 
@@ -85,7 +88,10 @@ std::ostream & operator<<( std::ostream & out, const LportTableFields & fields )
 
 } // namespace Strata
 
-template<>
+template <>
 struct Quill::ValueTraits< Strata::LportTableFields > {
-   static const Quill::TypeInfo & type() { return Strata::LportTableFields::typeInfo(); }
+   static const Quill::TypeInfo &
+   type() {
+      return Strata::LportTableFields::typeInfo();
+   }
 };

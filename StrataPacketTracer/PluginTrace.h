@@ -24,11 +24,11 @@ const Quill::TraceHandle & apiStrataTraceHandle();
 
 // A trace line on the default handle at `level`, from the call site `site`
 // (a TraceLine), written by `function`. Formats nothing when the level is off.
-#define PT_TRACE( level, site, function )                                                         \
+#define PT_TRACE( level, site, function )                                                                              \
    QTRACE_AT( ::Strata::defaultTraceHandle(), level, ::Strata::traceFile, ::Strata::lineOf( site ), function )
 
 // The call site `site` (a TraceLine) of an SDK call, traced on "ApiStrata".
-#define PT_SDK_SITE( site, function, callText )                                                   \
-   ::Shim::CallSite {                                                                              \
-      ::Strata::apiStrataTraceHandle(), ::Strata::traceFile, ::Strata::lineOf( site ), function, callText \
+#define PT_SDK_SITE( site, function, callText )                                                                        \
+   ::Shim::CallSite {                                                                                                  \
+      ::Strata::apiStrataTraceHandle(), ::Strata::traceFile, ::Strata::lineOf( site ), function, callText              \
    }

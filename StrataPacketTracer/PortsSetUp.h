@@ -27,7 +27,8 @@ namespace Strata {
 class PortsSetUp {
  public:
    // The same chip port, whatever the flags the port's name carries.
-   static bool samePort( const StrataTypes::StrataPort & a, const StrataTypes::StrataPort & b ) noexcept {
+   static bool
+   samePort( const StrataTypes::StrataPort & a, const StrataTypes::StrataPort & b ) noexcept {
       return a.modId == b.modId && a.unit == b.unit && a.port == b.port;
    }
 
@@ -44,8 +45,7 @@ class PortsSetUp {
    // The ports steered at the tracer's profile whose module id is `modId`,
    // but for `kept` (when given). Allocates nothing when there are none,
    // which is every request but one that moves the tracer to another port.
-   std::vector< StrataTypes::StrataPort > tracerPortsOfModule( U16 modId,
-                                                               const StrataTypes::StrataPort * kept ) const;
+   std::vector< StrataTypes::StrataPort > tracerPortsOfModule( U16 modId, const StrataTypes::StrataPort * kept ) const;
 
  private:
    std::map< U16, std::set< StrataTypes::StrataPort > > cfmUsers_; // by unit

@@ -59,20 +59,22 @@ constexpr const char * cfmKeyHandler = "handleLPortTableWriteForCfm";
 U32
 StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTypes::StrataPort & sp ) {
    if( !initialized_ ) {
-      PT_TRACE( 0, TraceLine::programLPortTableCfmNotInitialized, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " not initialized";
+      PT_TRACE( 0, TraceLine::programLPortTableCfmNotInitialized, "programLPortTableCfm" ) << "programLPortTableCfm"
+                                                                                           << " not initialized";
       return lPortRsvdProfileIdx_;
    }
    const U32 lportIdx = lPortCfmProfileIdx_;
    const std::size_t unitUsers = portsSetUp_->cfmUsers( sp.unit );
    PT_TRACE( 0, TraceLine::programLPortTableCfm, "programLPortTableCfm" )
-      << "programLPortTableCfm" << " lportIdx: " << lportIdx << " setup: " << setupLPort
-      << " for port: " << sp << " allocated: " << allocatedLportCfmIdx() << " on unit: " << unitUsers;
+      << "programLPortTableCfm"
+      << " lportIdx: " << lportIdx << " setup: " << setupLPort << " for port: " << sp
+      << " allocated: " << allocatedLportCfmIdx() << " on unit: " << unitUsers;
 
    const bool firstSetup = setupLPort && unitUsers == 0;
    if( setupLPort && !firstSetup ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmProgrammed, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " lportIdx already programmed";
+         << "programLPortTableCfm"
+         << " lportIdx already programmed";
       return lportIdx;
    }
    bool lastTakeDown = !setupLPort && unitUsers == 1;
@@ -80,8 +82,8 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
    // profile, so only the take-down of that very port clears it.
    if( lastTakeDown && !portsSetUp_->cfmUses( sp ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmKept, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " lportIdx kept: port: " << sp
-         << " is no user, another port on the unit is the last one";
+         << "programLPortTableCfm"
+         << " lportIdx kept: port: " << sp << " is no user, another port on the unit is the last one";
       lastTakeDown = false;
    }
    if( !firstSetup && !lastTakeDown ) {
@@ -96,8 +98,9 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
    // is posted when the information arrives: handleModInfo).
    if( sp == StrataTypes::StrataPort::nullPort() || !Shim::sdk_->soc_unit_valid( sp.unit ) ) {
       PT_TRACE( 0, TraceLine::programLPortTableCfmNoChipUnit, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " ERROR: unit: " << sp.unit << " is not a unit of the chip, LPORT_TAB entry "
-         << lportIdx << " not " << ( setupLPort ? "written" : "cleared" );
+         << "programLPortTableCfm"
+         << " ERROR: unit: " << sp.unit << " is not a unit of the chip, LPORT_TAB entry " << lportIdx << " not "
+         << ( setupLPort ? "written" : "cleared" );
       return lportIdx;
    }
 
@@ -106,11 +109,12 @@ StrataPacketTracerSliceSm::programLPortTableCfm( bool setupLPort, const StrataTy
       PT_TRACE( 0, TraceLine::programLPortTableCfmFields, "programLPortTableCfm" )
          << "Set Lport_tab entryfields for lportIdx: " << lportIdx;
       setCfmProfileFields( sp.unit, lPortEntry );
-      PT_TRACE( 0, TraceLine::programLPortTableCfmAdd, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " lportIdx add at idx: " << lportIdx;
+      PT_TRACE( 0, TraceLine::programLPortTableCfmAdd, "programLPortTableCfm" ) << "programLPortTableCfm"
+                                                                                << " lportIdx add at idx: " << lportIdx;
    } else {
       PT_TRACE( 0, TraceLine::programLPortTableCfmRemove, "programLPortTableCfm" )
-         << "programLPortTableCfm" << " lportIdx remove at idx: " << lportIdx;
+         << "programLPortTableCfm"
+         << " lportIdx remove at idx: " << lportIdx;
    }
    Shim::checkedMemWrite( PT_SDK_SITE( TraceLine::programLPortTableCfmWrite, "programLPortTableCfm",
                                        "soc_mem_write( sp.unit(), LPORT_TABm, MEM_BLOCK_ALL, lportIdx, &lPortEntry )" ),
@@ -131,18 +135,18 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    // (or 0) itself when it lets the port go.
    if( isAllocatedSrcTrunkIdx( sp.port ) ) {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmHeld, "programSourceTrunkMapCfm" )
-         << "INFO: SOURCE_TRUNK_MAP already programmed for port: " << sp.port
-         << " by another client so return";
+         << "INFO: SOURCE_TRUNK_MAP already programmed for port: " << sp.port << " by another client so return";
       return;
    }
    PT_TRACE( 0, TraceLine::programSourceTrunkMapCfm, "programSourceTrunkMapCfm" )
-      << "programSourceTrunkMapCfm" << " setup: " << setupLPort << " for lportIdx: " << lportIdx;
+      << "programSourceTrunkMapCfm"
+      << " setup: " << setupLPort << " for lportIdx: " << lportIdx;
 
    const StrataModInfo * modInfo = modInfoOfUnit( sp.unit );
    if( !modInfo ) {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmNoUnit, "programSourceTrunkMapCfm" )
-         << "programSourceTrunkMapCfm" << " ERROR: unit: " << sp.unit
-         << " not present in scsd->strataModId()";
+         << "programSourceTrunkMapCfm"
+         << " ERROR: unit: " << sp.unit << " not present in scsd->strataModId()";
       return;
    }
    // Either range error leaves the claim above as it is.
@@ -163,23 +167,21 @@ StrataPacketTracerSliceSm::programSourceTrunkMapCfm( bool setupLPort, U32 lportI
    const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > requestDir = inputs_.sourceTrunkMapRequestDir;
    if( !requestDir ) {
       PT_TRACE( 0, TraceLine::programSourceTrunkMapCfmNoDir, "programSourceTrunkMapCfm" )
-         << "programSourceTrunkMapCfm" << " ERROR: no sourceTrunkMapRequestDir, request for port: " << sp
-         << " not posted";
+         << "programSourceTrunkMapCfm"
+         << " ERROR: no sourceTrunkMapRequestDir, request for port: " << sp << " not posted";
       return;
    }
    requestDir->postRequest( key, value );
 }
 
 void
-StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort & sp,
-                                      const CfmPortReport & report ) {
+StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort & sp, const CfmPortReport & report ) {
    // Refused before anything is written: a port whose claim cannot be kept
    // would leave the profile written for a user that is never counted, and a
    // module id no key can hold would throw out of the reaction.
    if( const std::optional< std::string > refusal = portRefusal( sp ) ) {
-      PT_TRACE( 8, report.refused, report.function )
-         << report.function << " ERROR: port: " << sp << " " << *refusal << ", not "
-         << ( setup ? "set up" : "taken down" );
+      PT_TRACE( 8, report.refused, report.function ) << report.function << " ERROR: port: " << sp << " " << *refusal
+                                                     << ", not " << ( setup ? "set up" : "taken down" );
       return;
    }
    // Without the unit's module information a port set up for CFM cannot be
@@ -188,8 +190,8 @@ StrataPacketTracerSliceSm::cfmPortIs( bool setup, const StrataTypes::StrataPort 
    // information (handleModInfo), keeping the profile under it.
    if( !setup && portsSetUp_->cfmUses( sp ) && !modInfoOfUnit( sp.unit ) ) {
       PT_TRACE( 8, TraceLine::cfmTakeDownWaits, "cfmPortIs" )
-         << "cfmPortIs" << " port: " << sp << " take-down waits: unit: " << sp.unit
-         << " has no module information";
+         << "cfmPortIs"
+         << " port: " << sp << " take-down waits: unit: " << sp.unit << " has no module information";
       return;
    }
    const U32 idx = programLPortTableCfm( setup, sp );
@@ -227,7 +229,8 @@ StrataPacketTracerSliceSm::cfmCovers( const StrataTypes::StrataPort & sp ) {
       return false;
    }
    const CfmSw::CfmHwConfig & config = *inputs_.cfmHwConfig;
-   return ( ownIntf && presentCfmKeys_.anyPresent( *own, config ) ) || ( lag && presentCfmKeys_.anyPresent( *lag, config ) );
+   return ( ownIntf && presentCfmKeys_.anyPresent( *own, config ) ) ||
+          ( lag && presentCfmKeys_.anyPresent( *lag, config ) );
 }
 
 bool
@@ -362,8 +365,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteForCfm() {
    }
    const U64 changesAtSnapshot = cfmConfigChanges_;
    for( const Entry & entry : entries ) {
-      const bool unchanged =
-         cfmHwConfigSubscriber_.isSubscribed() && cfmConfigChanges_ == changesAtSnapshot;
+      const bool unchanged = cfmHwConfigSubscriber_.isSubscribed() && cfmConfigChanges_ == changesAtSnapshot;
       // The configuration is held while its key is programmed.
       Vela::Ptr< CfmSw::CfmForwardingConfig > config;
       if( unchanged ) {
@@ -384,15 +386,16 @@ StrataPacketTracerSliceSm::handlePortToLag( const StrataTypes::StrataPort & sp )
    }
    if( !inputs_.scsd ) {
       PT_TRACE( 8, TraceLine::handlePortToLagNoInput, "handlePortToLag" )
-         << "handlePortToLag" << " ERROR: no scsd, port: " << sp << " ignored";
+         << "handlePortToLag"
+         << " ERROR: no scsd, port: " << sp << " ignored";
       return;
    }
    if( !servesPort( sp, TraceLine::handlePortToLagOtherModule, "handlePortToLag" ) ) {
       return;
    }
    PT_TRACE( 8, TraceLine::handlePortToLag, "handlePortToLag" )
-      << "handlePortToLag" << " intf: " << intfOfPort( *inputs_.scsd, sp )
-      << " added: " << inputs_.scsd->strataPortToLag.contains( sp );
+      << "handlePortToLag"
+      << " intf: " << intfOfPort( *inputs_.scsd, sp ) << " added: " << inputs_.scsd->strataPortToLag.contains( sp );
    cfmPortFollows( sp, { "handlePortToLag", TraceLine::handlePortToLagRefused, TraceLine::handlePortToLagPort,
                          " port-channel sp: " } );
 }
@@ -410,9 +413,10 @@ StrataPacketTracerSliceSm::handlePortToIntf( const StrataTypes::StrataPort & sp 
       return;
    }
    PT_TRACE( 8, TraceLine::handlePortToIntf, "handlePortToIntf" )
-      << "handlePortToIntf" << " port: " << sp << " intf: " << intfOfPort( *inputs_.scsd, sp );
-   cfmPortFollows( sp, { "handlePortToIntf", TraceLine::handlePortToIntfRefused, TraceLine::handlePortToIntfPort,
-                         " sp: " } );
+      << "handlePortToIntf"
+      << " port: " << sp << " intf: " << intfOfPort( *inputs_.scsd, sp );
+   cfmPortFollows(
+      sp, { "handlePortToIntf", TraceLine::handlePortToIntfRefused, TraceLine::handlePortToIntfPort, " sp: " } );
 }
 
 void
@@ -424,7 +428,8 @@ StrataPacketTracerSliceSm::handleModInfo( U16 unit ) {
    if( !cfmProgrammingEnabled() ) {
       return;
    }
-   PT_TRACE( 8, TraceLine::handleModInfo, "handleModInfo" ) << "handleModInfo" << " unit: " << unit;
+   PT_TRACE( 8, TraceLine::handleModInfo, "handleModInfo" ) << "handleModInfo"
+                                                            << " unit: " << unit;
    const CfmPortReport report{ "handleModInfo", TraceLine::handleModInfoRefused, TraceLine::handleModInfoPort,
                                " sp: " };
    for( const StrataTypes::StrataPort & sp : portsSetUp_->cfmUsersOfModule( modId_.value() ) ) {
@@ -448,8 +453,8 @@ StrataPacketTracerSliceSm::handleModInfo( U16 unit ) {
 // event while it is still being constructed, with no reference yet, and
 // taking and dropping one then would destroy it.
 void
-StrataPacketTracerSliceSm::cfmHwConfigDispatch( Vela::Publisher *, Vela::Subscriber * subscriber,
-                                                short attrId, const void * key, const void * ) {
+StrataPacketTracerSliceSm::cfmHwConfigDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
+                                                const void * key, const void * ) {
    if( attrId != CfmSw::CfmHwConfig::forwardingConfigAttr || !key || !subscriber ) {
       return;
    }
@@ -477,14 +482,14 @@ StrataPacketTracerSliceSm::scsdDispatch( Vela::Publisher *, Vela::Subscriber * s
       return;
    }
    switch( attrId ) {
-    case StrataCommonSmData::strataPortToLagAttr:
+   case StrataCommonSmData::strataPortToLagAttr:
       slice->handlePortToLag( *static_cast< const StrataTypes::StrataPort * >( key ) );
       break;
-    case StrataCommonSmData::strataPortToIntfAttr:
+   case StrataCommonSmData::strataPortToIntfAttr:
       slice->handlePortToIntf( *static_cast< const StrataTypes::StrataPort * >( key ) );
       break;
-    case StrataCommonSmData::strataModIdAttr: slice->handleModInfo( *static_cast< const U16 * >( key ) ); break;
-    default: break;
+   case StrataCommonSmData::strataModIdAttr: slice->handleModInfo( *static_cast< const U16 * >( key ) ); break;
+   default: break;
    }
 }
 

@@ -7,20 +7,24 @@
 namespace Strata {
 
 const SourceTrunkClaims::Report StrataPacketTracerSliceSm::tracerClaimsReport{
-   "allocateSrcTrunkIdx",  TraceLine::allocateSrcTrunkIdx,      " allocated srcTrunkIdx: ",
-   "freeSrcTrunkIdx",      TraceLine::freeSrcTrunkIdx,          " free srcTrunkIdx: ",
-   TraceLine::freeSrcTrunkIdxCheck, "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkIdx(U32)" };
+   "allocateSrcTrunkIdx",           TraceLine::allocateSrcTrunkIdx,
+   " allocated srcTrunkIdx: ",      "freeSrcTrunkIdx",
+   TraceLine::freeSrcTrunkIdx,      " free srcTrunkIdx: ",
+   TraceLine::freeSrcTrunkIdxCheck, "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkIdx(U32)"
+};
 
 const SourceTrunkClaims::Report StrataPacketTracerSliceSm::cfmClaimsReport{
-   "allocateSrcTrunkCfmIdx", TraceLine::allocateSrcTrunkCfmIdx, " allocated srcTrunkCfmIdx: ",
-   "freeSrcTrunkCfmIdx",     TraceLine::freeSrcTrunkCfmIdx,     " free srcTrunkCfmIdx: ",
-   TraceLine::freeSrcTrunkCfmIdxCheck, "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkCfmIdx(U32)" };
+   "allocateSrcTrunkCfmIdx",           TraceLine::allocateSrcTrunkCfmIdx,
+   " allocated srcTrunkCfmIdx: ",      "freeSrcTrunkCfmIdx",
+   TraceLine::freeSrcTrunkCfmIdx,      " free srcTrunkCfmIdx: ",
+   TraceLine::freeSrcTrunkCfmIdxCheck, "void Strata::StrataPacketTracerSliceSm::freeSrcTrunkCfmIdx(U32)"
+};
 
 bool
 StrataPacketTracerSliceSm::isAllocatedSrcTrunkIdx( U32 idx ) {
    const bool isSet = tracerClaims_.holds( idx );
-   PT_TRACE( 0, TraceLine::isAllocatedSrcTrunkIdx, "isAllocatedSrcTrunkIdx" )
-      << "isAllocatedSrcTrunkIdx" << " " << idx << " is set: " << isSet;
+   PT_TRACE( 0, TraceLine::isAllocatedSrcTrunkIdx, "isAllocatedSrcTrunkIdx" ) << "isAllocatedSrcTrunkIdx"
+                                                                              << " " << idx << " is set: " << isSet;
    return isSet;
 }
 
@@ -34,8 +38,8 @@ StrataPacketTracerSliceSm::isAllocatedSrcTrunkCfmIdx( U32 idx ) {
 U32
 StrataPacketTracerSliceSm::allocatedLportCfmIdx() {
    const U32 count = cfmClaims_.count();
-   PT_TRACE( 0, TraceLine::allocatedLportCfmIdx, "allocatedLportCfmIdx" )
-      << "allocatedLportCfmIdx" << " num references for lport: " << count;
+   PT_TRACE( 0, TraceLine::allocatedLportCfmIdx, "allocatedLportCfmIdx" ) << "allocatedLportCfmIdx"
+                                                                          << " num references for lport: " << count;
    return count;
 }
 

@@ -37,8 +37,7 @@ StrataPacketTracerSliceSm::clockIs( const Vela::Ptr< const Quill::Clock > & cloc
    // Made without a clock and then pointed at it, so that attaching runs
    // handleClock once, exactly as re-pointing an existing notifiee does.
    // (Made registered.)
-   Vela::Ptr< QuillClock > notifiee =
-      Pallet::make< QuillClock >( Vela::Ptr< const Quill::Clock >(), this );
+   Vela::Ptr< QuillClock > notifiee = Pallet::make< QuillClock >( Vela::Ptr< const Quill::Clock >(), this );
    // The notifiee follows the slice's own notification switch, so that a
    // paused slice never hears its clock (during construction the slice is
    // still off; switching it on switches the notifiee on with it).

@@ -8,12 +8,12 @@ namespace Strata {
 namespace {
 
 using Slice = StrataPacketTracerSliceSm;
-using Quill::AttrOp;
 using Generic::operation;
 using Generic::value;
+using Quill::AttrOp;
 
 // A bitmap: read, instantiated from (id, size, initialBitState), deleted.
-template< auto bitmapIs, auto bitmapDel, auto bitmap >
+template < auto bitmapIs, auto bitmapDel, auto bitmap >
 Generic::Attribute< Slice >
 bitmapAttribute( Quill::AttributeId id, const char * name ) {
    Generic::Attribute< Slice > row = operation< bitmapIs, Slice >( id, name, "id", "size", "initialBitState" );
@@ -61,8 +61,7 @@ attributes() {
       value< &Slice::clock, &Slice::clockIs, Slice >( Slice::clockId, "clock" ),
       operation< &Slice::handleClock, Slice >( Slice::handleClockId, "handleClock" ),
       operation< &Slice::intfOnSlice, Slice >( Slice::intfOnSliceId, "intfOnSlice", "intfId" ),
-      value< &Slice::sizeSrcTrunkTbl, &Slice::sizeSrcTrunkTblIs, Slice >( Slice::sizeSrcTrunkTblId,
-                                                                          "sizeSrcTrunkTbl" ),
+      value< &Slice::sizeSrcTrunkTbl, &Slice::sizeSrcTrunkTblIs, Slice >( Slice::sizeSrcTrunkTblId, "sizeSrcTrunkTbl" ),
       bitmapAttribute< &Slice::srcTrunkBitmapIs, &Slice::srcTrunkBitmapDel, &Slice::srcTrunkBitmap >(
          Slice::srcTrunkBitmapId, "srcTrunkBitmap" ),
       operation< &Slice::isAllocatedSrcTrunkIdx, Slice >( Slice::isAllocatedSrcTrunkIdxId, "isAllocatedSrcTrunkIdx",
@@ -79,15 +78,13 @@ attributes() {
       operation< &Slice::freeSrcTrunkCfmIdx, Slice >( Slice::freeSrcTrunkCfmIdxId, "freeSrcTrunkCfmIdx", "idx" ),
       operation< &Slice::programLPortTableCfm, Slice >( Slice::programLPortTableCfmId, "programLPortTableCfm",
                                                         "setupLPort", "sp" ),
-      operation< &Slice::programSourceTrunkMapCfm, Slice >( Slice::programSourceTrunkMapCfmId,
-                                                            "programSourceTrunkMapCfm", "setupLPort", "lportIdx",
-                                                            "sp" ),
+      operation< &Slice::programSourceTrunkMapCfm, Slice >(
+         Slice::programSourceTrunkMapCfmId, "programSourceTrunkMapCfm", "setupLPort", "lportIdx", "sp" ),
       value< &Slice::lPortRsvdProfileIdx, &Slice::lPortRsvdProfileIdxIs, Slice >( Slice::lPortRsvdProfileIdxId,
                                                                                   "lPortRsvdProfileIdx" ),
       value< &Slice::lPortCfmProfileIdx, &Slice::lPortCfmProfileIdxIs, Slice >( Slice::lPortCfmProfileIdxId,
                                                                                 "lPortCfmProfileIdx" ),
-      value< &Slice::lPortProfileIdx, &Slice::lPortProfileIdxIs, Slice >( Slice::lPortProfileIdxId,
-                                                                          "lPortProfileIdx" ),
+      value< &Slice::lPortProfileIdx, &Slice::lPortProfileIdxIs, Slice >( Slice::lPortProfileIdxId, "lPortProfileIdx" ),
       value< &Slice::lportProfileIdxRefCount, &Slice::lportProfileIdxRefCountIs, Slice >(
          Slice::lportProfileIdxRefCountId, "lportProfileIdxRefCount" ),
       operation< &Slice::programLPortTable, Slice >( Slice::programLPortTableId, "programLPortTable", "sp",

@@ -5,9 +5,9 @@
 namespace Strata {
 
 namespace {
-constexpr std::array< const char *, SliceInputs::count > names{
-   "sourceTrunkMapRequestDir", "lPortTableWriteRequestConfig", "lPortTableWriteRequestStatus", "scsd",
-   "cfmHwConfig" };
+constexpr std::array< const char *, SliceInputs::count > names{ "sourceTrunkMapRequestDir",
+                                                                "lPortTableWriteRequestConfig",
+                                                                "lPortTableWriteRequestStatus", "scsd", "cfmHwConfig" };
 } // namespace
 
 std::array< Quill::Value, SliceInputs::count >

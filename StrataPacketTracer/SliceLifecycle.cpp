@@ -126,7 +126,8 @@ StrataPacketTracerSliceSm::tracerClaimResumed() {
       return;
    }
    PT_TRACE( 0, TraceLine::tracerClaimResumed, "handleInitialized" )
-      << "handleInitialized" << " port: " << *sp << " stays on the packet tracer's profile";
+      << "handleInitialized"
+      << " port: " << *sp << " stays on the packet tracer's profile";
    allocateSrcTrunkIdx( sp->port );
    portsSetUp_->tracerPortIs( *sp, true );
 }
@@ -144,15 +145,15 @@ StrataPacketTracerSliceSm::cfmResumed() {
          members.push_back( entry.first );
       }
    }
-   const CfmPortReport memberReport{ "handleInitialized", TraceLine::cfmResumedRefused,
-                                     TraceLine::cfmResumedMember, " port-channel sp: " };
+   const CfmPortReport memberReport{ "handleInitialized", TraceLine::cfmResumedRefused, TraceLine::cfmResumedMember,
+                                     " port-channel sp: " };
    for( const StrataTypes::StrataPort & sp : members ) {
       cfmPortFollows( sp, memberReport );
    }
    // The ports an earlier slice of this module left set up: taken over
    // where CFM still covers them, taken down where nothing does any more.
-   const CfmPortReport takeOverReport{ "handleInitialized", TraceLine::cfmResumedRefused,
-                                       TraceLine::cfmResumedTakeDown, " sp: " };
+   const CfmPortReport takeOverReport{ "handleInitialized", TraceLine::cfmResumedRefused, TraceLine::cfmResumedTakeDown,
+                                       " sp: " };
    for( const StrataTypes::StrataPort & sp : portsSetUp_->cfmUsersOfModule( modId_.value() ) ) {
       if( !cfmClaims_.holds( sp.port ) ) {
          cfmPortIs( cfmCovers( sp ), sp, takeOverReport );
@@ -162,7 +163,8 @@ StrataPacketTracerSliceSm::cfmResumed() {
 
 bool
 StrataPacketTracerSliceSm::intfOnSlice( const Lumo::IntfId & intfId ) {
-   PT_TRACE( 0, TraceLine::intfOnSlice, "intfOnSlice" ) << "intfOnSlice" << " intfId : " << intfId;
+   PT_TRACE( 0, TraceLine::intfOnSlice, "intfOnSlice" ) << "intfOnSlice"
+                                                        << " intfId : " << intfId;
    return intfKnown( intfId );
 }
 

@@ -86,9 +86,8 @@ StrataPacketTracerSliceSm::programSourceTrunkMap( bool setupLPort, const StrataT
       PT_TRACE( 0, TraceLine::programSourceTrunkMapReset, "programSourceTrunkMap" )
          << "reset SOURCE_TRUNK_MAP entry lport_Profile_Idx to 0";
       // Hand the port back to CFM when CFM holds it, else to no profile.
-      inputs_.sourceTrunkMapRequestDir->postRequest( key, isAllocatedSrcTrunkCfmIdx( sp.port )
-                                                        ? lPortCfmProfileIdx_
-                                                        : 0u );
+      inputs_.sourceTrunkMapRequestDir->postRequest( key,
+                                                     isAllocatedSrcTrunkCfmIdx( sp.port ) ? lPortCfmProfileIdx_ : 0u );
       freeSrcTrunkIdx( sp.port );
       portsSetUp_->tracerPortIs( sp, false );
    }
@@ -145,8 +144,7 @@ StrataPacketTracerSliceSm::handleLPortTableWriteRequest() {
    const StrataTypes::StrataPort * found = inputs_.scsd->strataIntfToPortCache.find( intfId );
    if( !found ) {
       PT_TRACE( 0, TraceLine::handleLPortTableWriteRequestNoPort, "handleLPortTableWriteRequest" )
-         << "handleLPortTableWriteRequest ERROR: intfId: " << intfId
-         << " not present in scsd->strataIntfToPortCache()";
+         << "handleLPortTableWriteRequest ERROR: intfId: " << intfId << " not present in scsd->strataIntfToPortCache()";
       return;
    }
    const StrataTypes::StrataPort sp = *found;
@@ -223,10 +221,8 @@ StrataPacketTracerSliceSm::tracerClaimsTakenBack() {
 }
 
 void
-StrataPacketTracerSliceSm::lPortTableWriteRequestConfigDispatch( Vela::Publisher *,
-                                                                  Vela::Subscriber * subscriber,
-                                                                  short attributeId, const void *,
-                                                                  const void * ) {
+StrataPacketTracerSliceSm::lPortTableWriteRequestConfigDispatch( Vela::Publisher *, Vela::Subscriber * subscriber,
+                                                                 short attributeId, const void *, const void * ) {
    // Only a new version posts a request; the other attributes are its payload.
    if( attributeId != StrataPacketTracer::LPortTableWriteRequestConfig::versionAttr ) {
       return;

@@ -31,8 +31,7 @@ StrataPacketTracerSliceSm::servesPort( const StrataTypes::StrataPort & sp, Trace
    if( sp.modId == modId_.value() ) {
       return true;
    }
-   PT_TRACE( 9, site, function ) << function << " port: " << sp << " is module " << sp.modId
-                                 << "'s, left to its slice";
+   PT_TRACE( 9, site, function ) << function << " port: " << sp << " is module " << sp.modId << "'s, left to its slice";
    return false;
 }
 

@@ -27,7 +27,7 @@ struct MountRow {
 };
 
 // The mounted entity at `path` when it is a T, else null.
-template< typename T >
+template < typename T >
 Vela::Ptr< T >
 entityAt( const Vela::Ptr< Cairn::EntityManager > & em, const std::string & path ) {
    return em ? Vela::dynamicPtrCast< T >( em->getEntity( path ) ) : Vela::Ptr< T >();
@@ -85,7 +85,7 @@ StrataPacketTracerSliceMounter::~StrataPacketTracerSliceMounter() {
 
 Quill::TypeInfo &
 StrataPacketTracerSliceMounter::typeInfo() {
-   static Quill::TypeInfo & type = [] () -> Quill::TypeInfo & {
+   static Quill::TypeInfo & type = []() -> Quill::TypeInfo & {
       Quill::TypeInfo & made =
          Generic::typeInfoOf< StrataPacketTracerSliceMounter, &attributes >( quillTypeName, Quill::TypeKind::entity );
       made.newEntityForDir = &newEntityForDir;
@@ -133,14 +133,15 @@ StrataPacketTracerSliceMounter::doMountsComplete( Cairn::MountStatus status,
    auto scsd = Vela::dynamicPtrCast< Strata::StrataCommonSmData >( sharedEntity( "strataCommon" ) );
    auto config = entityAt< const StrataPacketTracer::LPortTableWriteRequestConfig >( em, requestConfigPath );
    auto statusDir = entityAt< Quill::Dir >( em, statusDirPath );
-   auto requestDir = entityAt< StrataCentral::PortTabWriteRequestDir >(
-      em, Quill::_fmt( requestDirPattern, context.c_str() ) );
+   auto requestDir =
+      entityAt< StrataCentral::PortTabWriteRequestDir >( em, Quill::_fmt( requestDirPattern, context.c_str() ) );
 
    // The entity manager prints as the framework prints any object: its type
    // name and serial number ("null" when there is none).
    PT_TRACE( 0, TraceLine::doMountsComplete, "doMountsComplete" )
-      << "StrataPacketTracerSliceMounter::" << "doMountsComplete" << " status: " << status
-      << " em: " << Quill::Value( em ).toString() << " CfmHwConfig";
+      << "StrataPacketTracerSliceMounter::"
+      << "doMountsComplete"
+      << " status: " << status << " em: " << Quill::Value( em ).toString() << " CfmHwConfig";
 
    cfmHwConfigIs( entityAt< const CfmSw::CfmHwConfig >( em, cfmHwConfigPath ) );
 

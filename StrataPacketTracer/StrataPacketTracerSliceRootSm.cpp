@@ -80,7 +80,8 @@ StrataPacketTracerSliceRootSm::strataPacketTracerSliceSmIs( const SliceInputs & 
       using Slice = StrataPacketTracerSliceSm;
       static constexpr std::array< Quill::AttributeId, SliceInputs::count > sliceAttr{
          Slice::sourceTrunkMapRequestDirId, Slice::lPortTableWriteRequestConfigId,
-         Slice::lPortTableWriteRequestStatusId, Slice::scsdId, Slice::cfmHwConfigId };
+         Slice::lPortTableWriteRequestStatusId, Slice::scsdId, Slice::cfmHwConfigId
+      };
       const auto current = existing->inputs().values();
       const auto passed = inputs.values();
       for( std::size_t i = 0; i < SliceInputs::count; ++i ) {
@@ -156,8 +157,8 @@ StrataPacketTracerSliceRootSm::quillDoZombieReactors( bool zombie ) {
 }
 
 void
-StrataPacketTracerSliceRootSm::scsdDispatch( Vela::Publisher *, Vela::Subscriber * subscriber,
-                                             short attributeId, const void * key, const void * ) {
+StrataPacketTracerSliceRootSm::scsdDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attributeId,
+                                             const void * key, const void * ) {
    if( attributeId != Strata::StrataCommonSmData::strataModIdToUnitAttr || !key ) {
       return;
    }

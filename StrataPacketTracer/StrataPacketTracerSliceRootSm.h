@@ -41,10 +41,16 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs );
    ~StrataPacketTracerSliceRootSm() override;
 
-   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
+   const Quill::TypeInfo *
+   fwkType() const override {
+      return &typeInfo();
+   }
    static Quill::TypeInfo & typeInfo();
 
-   const SliceInputs & inputs() const noexcept { return inputs_; }
+   const SliceInputs &
+   inputs() const noexcept {
+      return inputs_;
+   }
 
    // Makes the collection agree with the scsd for one module.
    void handleModule( StrataCentral::ModId modId );
@@ -61,13 +67,15 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    void strataPacketTracerSliceSmDelAll();
    // The slice for modId, or null.
    Vela::Ptr< StrataPacketTracerSliceSm > strataPacketTracerSliceSm( StrataCentral::ModId modId ) const;
-   const SliceMap & strataPacketTracerSliceSms() const noexcept { return slices_; }
+   const SliceMap &
+   strataPacketTracerSliceSms() const noexcept {
+      return slices_;
+   }
 
    void hasNotificationActiveIs( bool active );
    virtual void quillDoZombieReactors( bool zombie );
 
-   static void scsdDispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *,
-                             const void * );
+   static void scsdDispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *, const void * );
 
  private:
    // Destroyed in the reverse of this order: the slices, the subscription,

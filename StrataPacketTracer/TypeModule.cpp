@@ -12,8 +12,7 @@ const Quill::Module &
 typeModule() {
    static Quill::Module * module = new Quill::Module(
       typeModuleName, { &LportTableFields::typeInfo(), &StrataPacketTracerSliceSm::typeInfo(),
-                        &StrataPacketTracerSliceRootSm::typeInfo(),
-                        &StrataPacketTracerSliceMounter::typeInfo() } );
+                        &StrataPacketTracerSliceRootSm::typeInfo(), &StrataPacketTracerSliceMounter::typeInfo() } );
    return *module;
 }
 

@@ -25,7 +25,7 @@ constexpr const char * pluginHandles[] = { "StrataPacketTracerSliceMounter", "Ap
 // The counting sink's tally; only the benchmark thread traces.
 std::size_t traceLinesSeen = 0;
 
-template< typename T >
+template < typename T >
 Vela::Ptr< T >
 entityAs( const Vela::Ptr< Quill::Entity > & entity, const std::string & what ) {
    Vela::Ptr< T > typed = Vela::dynamicPtrCast< T >( entity );

@@ -9,8 +9,7 @@ ethernet( unsigned number ) {
 
 CfmSw::IntfVlanTuple
 configKey( unsigned k ) {
-   return CfmSw::IntfVlanTuple( Lumo::IntfId( ethernet( k % configInterfaces + 1 ) ),
-                                U16( k / configInterfaces + 1 ) );
+   return CfmSw::IntfVlanTuple( Lumo::IntfId( ethernet( k % configInterfaces + 1 ) ), U16( k / configInterfaces + 1 ) );
 }
 
 void

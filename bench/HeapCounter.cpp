@@ -74,37 +74,77 @@ heapCounts() noexcept {
 // A block allocated before tracking started and freed during it would make
 // the tally go negative; the figures are differences over one tracked span,
 // in which the benchmark allocates and frees its own objects only.
-HeapByteTracking::HeapByteTracking() noexcept { trackBytes.store( true, std::memory_order_relaxed ); }
+HeapByteTracking::HeapByteTracking() noexcept {
+   trackBytes.store( true, std::memory_order_relaxed );
+}
 
-HeapByteTracking::~HeapByteTracking() { trackBytes.store( false, std::memory_order_relaxed ); }
+HeapByteTracking::~HeapByteTracking() {
+   trackBytes.store( false, std::memory_order_relaxed );
+}
 
 } // namespace Bench
 
-void * operator new( std::size_t size ) { return Bench::allocate( size ); }
-void * operator new[]( std::size_t size ) { return Bench::allocate( size ); }
-void * operator new( std::size_t size, std::align_val_t alignment ) { return Bench::allocateAligned( size, alignment ); }
-void * operator new[]( std::size_t size, std::align_val_t alignment ) {
+void *
+operator new( std::size_t size ) {
+   return Bench::allocate( size );
+}
+void *
+operator new[]( std::size_t size ) {
+   return Bench::allocate( size );
+}
+void *
+operator new( std::size_t size, std::align_val_t alignment ) {
    return Bench::allocateAligned( size, alignment );
 }
-void * operator new( std::size_t size, const std::nothrow_t & ) noexcept {
+void *
+operator new[]( std::size_t size, std::align_val_t alignment ) {
+   return Bench::allocateAligned( size, alignment );
+}
+void *
+operator new( std::size_t size, const std::nothrow_t & ) noexcept {
    try {
       return Bench::allocate( size );
    } catch( ... ) {
       return nullptr;
    }
 }
-void * operator new[]( std::size_t size, const std::nothrow_t & ) noexcept {
+void *
+operator new[]( std::size_t size, const std::nothrow_t & ) noexcept {
    try {
       return Bench::allocate( size );
    } catch( ... ) {
       return nullptr;
    }
 }
-void operator delete( void * block ) noexcept { Bench::release( block ); }
-void operator delete[]( void * block ) noexcept { Bench::release( block ); }
-void operator delete( void * block, std::size_t ) noexcept { Bench::release( block ); }
-void operator delete[]( void * block, std::size_t ) noexcept { Bench::release( block ); }
-void operator delete( void * block, std::align_val_t ) noexcept { Bench::release( block ); }
-void operator delete[]( void * block, std::align_val_t ) noexcept { Bench::release( block ); }
-void operator delete( void * block, std::size_t, std::align_val_t ) noexcept { Bench::release( block ); }
-void operator delete[]( void * block, std::size_t, std::align_val_t ) noexcept { Bench::release( block ); }
+void
+operator delete( void * block ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete[]( void * block ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete( void * block, std::size_t ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete[]( void * block, std::size_t ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete( void * block, std::align_val_t ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete[]( void * block, std::align_val_t ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete( void * block, std::size_t, std::align_val_t ) noexcept {
+   Bench::release( block );
+}
+void
+operator delete[]( void * block, std::size_t, std::align_val_t ) noexcept {
+   Bench::release( block );
+}

@@ -48,8 +48,8 @@ void
 presetIngressPortTab() {
    Shim::SimChip & chip = Shim::simChip();
    const Shim::soc_mem_t portTab = chip.PORT_TABm();
-   for( const char * field : { "vfpEnable", "v4L3Enable", "v6L3Enable", "trustIncomingVid", "filterEnable",
-                               "enIfilter", "mplsEnable" } ) {
+   for( const char * field :
+        { "vfpEnable", "v4L3Enable", "v6L3Enable", "trustIncomingVid", "filterEnable", "enIfilter", "mplsEnable" } ) {
       chip.entryFieldIs( AgentWorld::unit, portTab, ingressPortNumber, field, 1 );
    }
    chip.entryFieldIs( AgentWorld::unit, portTab, ingressPortNumber, "portVid", 100 );
@@ -137,19 +137,23 @@ struct DirectSdk {
    const Shim::soc_port_t anyPort = sdk.REG_PORT_ANY();
    const std::vector< CopiedField > copied = copiedFields( sdk );
 
-   static Shim::CallSite site( int line, const char * callText ) {
+   static Shim::CallSite
+   site( int line, const char * callText ) {
       return Shim::CallSite{ Strata::apiStrataTraceHandle(), "/bench/DirectSdk", line, "directSdk", callText };
    }
 
    // The settings the caller holds values for, one per copied field.
-   std::vector< U32 > values() const { return std::vector< U32 >( copied.size() ); }
+   std::vector< U32 >
+   values() const {
+      return std::vector< U32 >( copied.size() );
+   }
 
    // PORT_TAB of the ingress port, field by field.
-   void readPortTab( int unit, int port, std::vector< U32 > & values ) {
+   void
+   readPortTab( int unit, int port, std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
-      Shim::checkedCall( site( __LINE__, "soc_mem_read( PORT_TABm )" ), [ & ] {
-         return sdk.soc_mem_read( unit, portTab, blockAny, port, entry.data() );
-      } );
+      Shim::checkedCall( site( __LINE__, "soc_mem_read( PORT_TABm )" ),
+                         [ & ] { return sdk.soc_mem_read( unit, portTab, blockAny, port, entry.data() ); } );
       for( std::size_t i = 0; i < copied.size(); ++i ) {
          const U32 value = sdk.soc_mem_field32_get( unit, portTab, entry.data(), copied[ i ].field );
          values[ i ] = copied[ i ].flag ? U32( value != 0 ) : value;
@@ -157,7 +161,8 @@ struct DirectSdk {
    }
 
    // LPORT_TAB read-modify-write of the copied fields.
-   void writeLportTab( int unit, const std::vector< U32 > & values ) {
+   void
+   writeLportTab( int unit, const std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
       Shim::checkedCall( site( __LINE__, "soc_mem_read( LPORT_TABm )" ), [ & ] {
          return sdk.soc_mem_read( unit, lportTab, blockAny, tracerProfileIdx, entry.data() );
@@ -171,7 +176,8 @@ struct DirectSdk {
    }
 
    // CPU_PKT_PROFILE_2 bit 2 set or cleared, unchecked as the agent does.
-   void flipCpuBit( int unit, bool set ) {
+   void
+   flipCpuBit( int unit, bool set ) {
       U32 reg = 0;
       Shim::uncheckedCall( site( __LINE__, "soc_reg32_get" ),
                            [ & ] { sdk.soc_reg32_get( unit, cpuPktProfile2, anyPort, 0, &reg ); } );
@@ -260,7 +266,10 @@ BENCHMARK( BM_PacketTracerApply )
    ->ArgNames( { "traces", "cpu" } )
    ->ArgsProduct( { { 0, 1 }, { 0, 1 } } )
    ->MinTime( 0.3 );
-BENCHMARK( BM_PacketTracerWithdraw )->ArgNames( { "traces", "cpu" } )->ArgsProduct( { { 0, 1 }, { 1 } } )->MinTime( 0.3 );
+BENCHMARK( BM_PacketTracerWithdraw )
+   ->ArgNames( { "traces", "cpu" } )
+   ->ArgsProduct( { { 0, 1 }, { 1 } } )
+   ->MinTime( 0.3 );
 BENCHMARK( BM_DirectSdkApply )->ArgName( "cpu" )->Arg( 0 )->Arg( 1 )->MinTime( 0.3 );
 BENCHMARK( BM_DirectSdkWithdraw )->ArgName( "cpu" )->Arg( 1 )->MinTime( 0.3 );
 

@@ -18,14 +18,12 @@ ReactorStopwatch::close() {
 }
 
 void
-ReactorStopwatch::opening( Vela::Publisher *, Vela::Subscriber * subscriber, short, const void *,
-                           const void * ) {
+ReactorStopwatch::opening( Vela::Publisher *, Vela::Subscriber * subscriber, short, const void *, const void * ) {
    subscriber->ownerAs< ReactorStopwatch >()->openedAt_ = Samples::now();
 }
 
 void
-ReactorStopwatch::closing( Vela::Publisher *, Vela::Subscriber * subscriber, short, const void *,
-                           const void * ) {
+ReactorStopwatch::closing( Vela::Publisher *, Vela::Subscriber * subscriber, short, const void *, const void * ) {
    const std::int64_t closedAt = Samples::now();
    const std::int64_t clockRead = Samples::now() - closedAt;
    ReactorStopwatch & watch = *subscriber->ownerAs< ReactorStopwatch >();

@@ -93,8 +93,7 @@ BM_SliceInit( benchmark::State & state ) {
       world.requestsDrain();
       state.ResumeTiming();
    }
-   state.counters[ "allocs" ] =
-      benchmark::Counter( double( timedAllocations ), benchmark::Counter::kAvgIterations );
+   state.counters[ "allocs" ] = benchmark::Counter( double( timedAllocations ), benchmark::Counter::kAvgIterations );
    reportPerKey( state, keys );
    reportTraceLines( state, traceMode.lines() );
    if( requestsPosted != std::size_t( keys ) * std::size_t( state.iterations() ) ) {
@@ -137,17 +136,15 @@ class InitAgent {
    // `repeats` samples of each kind per iteration (cheap sizes take more, so
    // that their medians rest on as many samples as the expensive ones').
    InitAgent( unsigned keys, std::size_t iterations, unsigned repeats )
-         : keys_( keys ),
-           repeats_( repeats ),
-           warm_( iterations * repeats ),
-           walk_( iterations * repeats ),
+         : keys_( keys ), repeats_( repeats ), warm_( iterations * repeats ), walk_( iterations * repeats ),
            cold_( iterations * repeats ) {
       buildInterfaces( world_ );
       world_.start();
       buildConfig( world_, keys );
    }
 
-   void measure( CacheEvictor & evictor ) {
+   void
+   measure( CacheEvictor & evictor ) {
       for( unsigned r = 0; r < repeats_; ++r ) {
          evictor.evict();
          cold_.add( timedInit() );
@@ -162,7 +159,8 @@ class InitAgent {
       }
    }
 
-   void report( benchmark::State & state ) const {
+   void
+   report( benchmark::State & state ) const {
       const std::string n = std::to_string( keys_ );
       const double keys = double( keys_ );
       state.counters[ "per_key_ns_" + n ] = warm_.median() / keys;
@@ -173,7 +171,8 @@ class InitAgent {
 
  private:
    // Only the slice's creation is timed, not its removal.
-   std::int64_t timedInit() {
+   std::int64_t
+   timedInit() {
       const std::int64_t start = Samples::cpuNow();
       world_.moduleIs( 1 );
       const std::int64_t end = Samples::cpuNow();
@@ -182,7 +181,8 @@ class InitAgent {
       world_.requestsDrain();
       return ns;
    }
-   std::int64_t timedWalk() {
+   std::int64_t
+   timedWalk() {
       const std::int64_t start = Samples::cpuNow();
       copyConfigOut( world_ );
       const std::int64_t end = Samples::cpuNow();

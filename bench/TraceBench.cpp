@@ -26,7 +26,8 @@ tracedLoop( benchmark::State & state ) {
    U32 counter = 0;
    for( auto _ : state ) {
       PT_TRACE( 0, Strata::TraceLine::programLPortTableCfm, "BM_TraceLevel" )
-         << "programLPortTableCfm" << " lportIdx: " << counter << " setup: " << true;
+         << "programLPortTableCfm"
+         << " lportIdx: " << counter << " setup: " << true;
       ++counter;
       benchmark::ClobberMemory();
    }

@@ -8,12 +8,14 @@
 
 namespace Sim {
 
-Simulator::Simulator( std::ostream & out, std::ostream & err, bool quiet, const std::string & pluginPath,
-                      Style style, std::size_t traceKept )
-      : loader_( pluginPath ), session_( out, err, quiet, loader_, style, traceKept ),
-        table_( standardCommands() ), runner_( session_, table_ ) {}
+Simulator::Simulator( std::ostream & out, std::ostream & err, bool quiet, const std::string & pluginPath, Style style,
+                      std::size_t traceKept )
+      : loader_( pluginPath ), session_( out, err, quiet, loader_, style, traceKept ), table_( standardCommands() ),
+        runner_( session_, table_ ) {}
 
-Simulator::~Simulator() { stopAgent(); }
+Simulator::~Simulator() {
+   stopAgent();
+}
 
 bool
 Simulator::runText( const std::string & text, const std::string & name ) {

@@ -143,8 +143,14 @@ class Input {
          ::close( fd_ );
       }
    }
-   const std::string & name() const noexcept { return name_; }
-   int fd() const noexcept { return fd_; }
+   const std::string &
+   name() const noexcept {
+      return name_;
+   }
+   int
+   fd() const noexcept {
+      return fd_;
+   }
 
  private:
    std::string name_;
@@ -210,8 +216,7 @@ traceCommands( const std::vector< std::string > & settings ) {
          const std::size_t equals = item.find( '=' );
          const std::string handle = item.substr( 0, equals );
          const bool quote = handle.find_first_of( " \t#\"\\" ) != std::string::npos;
-         commands.push_back( Sim::commandText(
-            { { "trace" }, { handle, quote }, { item.substr( equals + 1 ) } } ) );
+         commands.push_back( Sim::commandText( { { "trace" }, { handle, quote }, { item.substr( equals + 1 ) } } ) );
          start = stop + 1;
       }
    }
@@ -316,7 +321,8 @@ class Reports {
    Reports & operator=( const Reports & ) = delete;
 
    // Writes each; throws OutputError.
-   void write() {
+   void
+   write() {
       if( junit_ ) {
          junit_->write();
       }
@@ -334,8 +340,7 @@ class Reports {
 // The session of this process: runs the inputs, prints the tally, stops the
 // agent and writes the reports. Returns the exit status.
 int
-run( const Options & options, std::vector< Input > & inputs, Sim::OutputFiles & outputs,
-     Sim::Recorder * recorder ) {
+run( const Options & options, std::vector< Input > & inputs, Sim::OutputFiles & outputs, Sim::Recorder * recorder ) {
    Sim::Simulator simulator( std::cout, std::cerr, options.quiet, options.plugin.value_or( "" ),
                              Sim::Style( Sim::colourWanted( STDOUT_FILENO ) ) );
    Sim::Runner & runner = simulator.runner();
@@ -343,7 +348,7 @@ run( const Options & options, std::vector< Input > & inputs, Sim::OutputFiles & 
    Reports reports( simulator, outputs );
    // When the agent stops the process, what was printed, the command that
    // stopped it and the reports so far reach the reader first.
-   const Sim::AbortAction stopping( [ & simulator, recorder ] {
+   const Sim::AbortAction stopping( [ &simulator, recorder ] {
       std::cout.flush();
       std::fflush( stdout );
       if( recorder ) {

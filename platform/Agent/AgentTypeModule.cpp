@@ -14,8 +14,7 @@ namespace {
 
 struct AgentTypes {
    Quill::TypeInfo strataCommonSmData = Quill::entityTypeInfo< Strata::StrataCommonSmData >();
-   Quill::TypeInfo portTabWriteRequestDir =
-      Quill::entityTypeInfo< StrataCentral::PortTabWriteRequestDir >();
+   Quill::TypeInfo portTabWriteRequestDir = Quill::entityTypeInfo< StrataCentral::PortTabWriteRequestDir >();
    Quill::TypeInfo lPortTableWriteRequestConfig =
       Quill::entityTypeInfo< StrataPacketTracer::LPortTableWriteRequestConfig >();
    Quill::TypeInfo lPortTableWriteRequestStatus =
@@ -33,8 +32,8 @@ struct AgentTypes {
 
    Quill::Module module{ "Agent",
                          { &strataCommonSmData, &portTabWriteRequestDir, &lPortTableWriteRequestConfig,
-                           &lPortTableWriteRequestStatus, &cfmHwConfig, &strataPort, &intfId,
-                           &intfVlanTuple, &modId, &requestId } };
+                           &lPortTableWriteRequestStatus, &cfmHwConfig, &strataPort, &intfId, &intfVlanTuple, &modId,
+                           &requestId } };
 
    AgentTypes() { Quill::quillModuleIs( module ); }
 };
@@ -50,20 +49,44 @@ const bool registered = ( agentTypes(), true );
 
 } // namespace
 
-const Quill::TypeInfo * Strata::StrataCommonSmData::fwkType() const { return &agentTypes().strataCommonSmData; }
-const Quill::TypeInfo * StrataCentral::PortTabWriteRequestDir::fwkType() const {
+const Quill::TypeInfo *
+Strata::StrataCommonSmData::fwkType() const {
+   return &agentTypes().strataCommonSmData;
+}
+const Quill::TypeInfo *
+StrataCentral::PortTabWriteRequestDir::fwkType() const {
    return &agentTypes().portTabWriteRequestDir;
 }
-const Quill::TypeInfo * StrataPacketTracer::LPortTableWriteRequestConfig::fwkType() const {
+const Quill::TypeInfo *
+StrataPacketTracer::LPortTableWriteRequestConfig::fwkType() const {
    return &agentTypes().lPortTableWriteRequestConfig;
 }
-const Quill::TypeInfo * StrataPacketTracer::LPortTableWriteRequestStatus::fwkType() const {
+const Quill::TypeInfo *
+StrataPacketTracer::LPortTableWriteRequestStatus::fwkType() const {
    return &agentTypes().lPortTableWriteRequestStatus;
 }
-const Quill::TypeInfo * CfmSw::CfmHwConfig::fwkType() const { return &agentTypes().cfmHwConfig; }
+const Quill::TypeInfo *
+CfmSw::CfmHwConfig::fwkType() const {
+   return &agentTypes().cfmHwConfig;
+}
 
-const Quill::TypeInfo & StrataTypes::StrataPort::typeInfo() { return agentTypes().strataPort; }
-const Quill::TypeInfo & Lumo::IntfId::typeInfo() { return agentTypes().intfId; }
-const Quill::TypeInfo & CfmSw::IntfVlanTuple::typeInfo() { return agentTypes().intfVlanTuple; }
-const Quill::TypeInfo & StrataCentral::ModId::typeInfo() { return agentTypes().modId; }
-const Quill::TypeInfo & PacketTracer::RequestId::typeInfo() { return agentTypes().requestId; }
+const Quill::TypeInfo &
+StrataTypes::StrataPort::typeInfo() {
+   return agentTypes().strataPort;
+}
+const Quill::TypeInfo &
+Lumo::IntfId::typeInfo() {
+   return agentTypes().intfId;
+}
+const Quill::TypeInfo &
+CfmSw::IntfVlanTuple::typeInfo() {
+   return agentTypes().intfVlanTuple;
+}
+const Quill::TypeInfo &
+StrataCentral::ModId::typeInfo() {
+   return agentTypes().modId;
+}
+const Quill::TypeInfo &
+PacketTracer::RequestId::typeInfo() {
+   return agentTypes().requestId;
+}

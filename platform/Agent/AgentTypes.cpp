@@ -8,8 +8,8 @@ namespace StrataCentral {
 
 std::ostream &
 operator<<( std::ostream & out, const PortTabWriteRequestKey & key ) {
-   return out << "(modInfo " << key.modInfo << ", modId " << key.modId.value() << ", port "
-              << key.port.value() << ", kind " << unsigned( key.kind ) << ")";
+   return out << "(modInfo " << key.modInfo << ", modId " << key.modId.value() << ", port " << key.port.value()
+              << ", kind " << unsigned( key.kind ) << ")";
 }
 
 void
@@ -31,7 +31,7 @@ operator<<( std::ostream & out, const RequestId & id ) {
 namespace StrataPacketTracer {
 
 namespace {
-template< typename T >
+template < typename T >
 void
 assignAndPublish( Quill::Entity & entity, Quill::AttributeId id, T & member, const T & value ) {
    member = value;

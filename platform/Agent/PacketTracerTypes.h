@@ -31,9 +31,12 @@ enum class State : U8 {
 
 } // namespace PacketTracer
 
-template<>
+template <>
 struct Quill::ValueTraits< PacketTracer::RequestId > {
-   static const Quill::TypeInfo & type() { return PacketTracer::RequestId::typeInfo(); }
+   static const Quill::TypeInfo &
+   type() {
+      return PacketTracer::RequestId::typeInfo();
+   }
 };
 
 namespace StrataPacketTracer {
@@ -51,11 +54,26 @@ class LPortTableWriteRequestConfig : public Quill::Entity {
    explicit LPortTableWriteRequestConfig( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   const PacketTracer::RequestId & requestId() const noexcept { return requestId_; }
-   const Lumo::IntfId & intfId() const noexcept { return intfId_; }
-   bool enable() const noexcept { return enable_; }
-   bool cpuPktProfileEnable() const noexcept { return cpuPktProfileEnable_; }
-   U32 version() const noexcept { return version_; }
+   const PacketTracer::RequestId &
+   requestId() const noexcept {
+      return requestId_;
+   }
+   const Lumo::IntfId &
+   intfId() const noexcept {
+      return intfId_;
+   }
+   bool
+   enable() const noexcept {
+      return enable_;
+   }
+   bool
+   cpuPktProfileEnable() const noexcept {
+      return cpuPktProfileEnable_;
+   }
+   U32
+   version() const noexcept {
+      return version_;
+   }
 
    void requestIdIs( const PacketTracer::RequestId & id );
    void intfIdIs( const Lumo::IntfId & intf );
@@ -82,9 +100,18 @@ class LPortTableWriteRequestStatus : public Quill::Entity {
    explicit LPortTableWriteRequestStatus( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   PacketTracer::State state() const noexcept { return state_; }
-   const PacketTracer::RequestId & requestId() const noexcept { return requestId_; }
-   U32 version() const noexcept { return version_; }
+   PacketTracer::State
+   state() const noexcept {
+      return state_;
+   }
+   const PacketTracer::RequestId &
+   requestId() const noexcept {
+      return requestId_;
+   }
+   U32
+   version() const noexcept {
+      return version_;
+   }
 
    void stateIs( PacketTracer::State state );
    void requestIdIs( const PacketTracer::RequestId & id );

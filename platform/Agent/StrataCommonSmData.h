@@ -61,22 +61,18 @@ class StrataCommonSmData : public Orca::OrcaCommonSmData {
    const Quill::TypeInfo * fwkType() const override;
 
    // Module id to chip unit.
-   Quill::PublishedMap< StrataCentral::ModId, U16 > strataModIdToUnit{ publisher(),
-                                                                        strataModIdToUnitAttr };
+   Quill::PublishedMap< StrataCentral::ModId, U16 > strataModIdToUnit{ publisher(), strataModIdToUnitAttr };
    // Chip unit to module information.
    Quill::PublishedMap< U16, StrataModInfo > strataModId{ publisher(), strataModIdAttr };
    // Interface to its chip port.
-   Quill::PublishedMap< Lumo::IntfId, StrataTypes::StrataPort > strataIntfToPortCache{
-      publisher(), strataIntfToPortCacheAttr };
+   Quill::PublishedMap< Lumo::IntfId, StrataTypes::StrataPort > strataIntfToPortCache{ publisher(),
+                                                                                       strataIntfToPortCacheAttr };
    // Port-channel to its member ports.
-   Quill::PublishedMap< Lumo::IntfId, StrataTypes::StrataPortList > strataLagToPort{
-      publisher(), strataLagToPortAttr };
+   Quill::PublishedMap< Lumo::IntfId, StrataTypes::StrataPortList > strataLagToPort{ publisher(), strataLagToPortAttr };
    // Member port to its port-channel.
-   Quill::PublishedMap< StrataTypes::StrataPort, Lumo::IntfId > strataPortToLag{
-      publisher(), strataPortToLagAttr };
+   Quill::PublishedMap< StrataTypes::StrataPort, Lumo::IntfId > strataPortToLag{ publisher(), strataPortToLagAttr };
    // Port to its own interface, ordered by port.
-   Quill::PublishedMap< StrataTypes::StrataPort, Lumo::IntfId > strataPortToIntf{
-      publisher(), strataPortToIntfAttr };
+   Quill::PublishedMap< StrataTypes::StrataPort, Lumo::IntfId > strataPortToIntf{ publisher(), strataPortToIntfAttr };
 };
 
 } // namespace Strata

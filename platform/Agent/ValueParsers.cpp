@@ -37,8 +37,7 @@ parsePort( const std::string & text ) {
    port.unit = U16( parseUnsigned( text.substr( first + 1, second - first - 1 ), "a unit" ) );
    const U64 number = parseUnsigned( text.substr( second + 1 ), "a port number" );
    if( number > 0x3FF ) {
-      throw Quill::ParseException( "port number " + std::to_string( number ) + " in '" + text +
-                                   "' is above 0x3ff" );
+      throw Quill::ParseException( "port number " + std::to_string( number ) + " in '" + text + "' is above 0x3ff" );
    }
    port.port = U16( number );
    return port;

@@ -72,8 +72,7 @@ EntityManager::entityIs( const std::string & path, const std::string & typeName 
       }
       dir = Vela::dynamicPtrCast< Quill::Dir >( next );
       if( !dir ) {
-         Quill::throwRangeException( "cannot create \"" + path + "\": \"" + parts[ i ] +
-                                     "\" is not a directory" );
+         Quill::throwRangeException( "cannot create \"" + path + "\": \"" + parts[ i ] + "\" is not a directory" );
       }
    }
    if( Vela::Ptr< Quill::Entity > existing = dir->entityPtr( parts.back() ) ) {

@@ -19,7 +19,10 @@ class EntityManager : public Quill::Entity {
    explicit EntityManager( std::string name );
    const Quill::TypeInfo * fwkType() const override;
 
-   const Vela::Ptr< Quill::Dir > & root() const noexcept { return root_; }
+   const Vela::Ptr< Quill::Dir > &
+   root() const noexcept {
+      return root_;
+   }
 
    // The entity at `path`, or null when any part of the path is missing.
    Vela::Ptr< Quill::Entity > getEntity( const std::string & path ) const;
@@ -40,8 +43,7 @@ class EntityManager : public Quill::Entity {
    // missing, and an entity of another type is left as it is. Paths listed in
    // `withheld` are removed afterwards, whatever the flags say (a host that
    // simulates an input being unavailable). Returns the group's status.
-   MountStatus completeMounts( const MountGroup & group,
-                               const std::set< std::string > & withheld = {} );
+   MountStatus completeMounts( const MountGroup & group, const std::set< std::string > & withheld = {} );
 
  private:
    Vela::Ptr< Quill::Dir > root_;

@@ -6,7 +6,8 @@
 namespace Cairn {
 
 namespace {
-const Quill::TraceHandle & cairnTrace() {
+const Quill::TraceHandle &
+cairnTrace() {
    static const Quill::TraceHandle handle( "Cairn", false );
    return handle;
 }
@@ -15,10 +16,14 @@ const Quill::TraceHandle & cairnTrace() {
 std::string
 AllMountFlags::letters() const {
    std::string text;
-   if( has( read ) ) text += 'r';
-   if( has( write ) ) text += 'w';
-   if( has( create ) ) text += 'c';
-   if( has( immediate ) ) text += 'i';
+   if( has( read ) )
+      text += 'r';
+   if( has( write ) )
+      text += 'w';
+   if( has( create ) )
+      text += 'c';
+   if( has( immediate ) )
+      text += 'i';
    return text;
 }
 
@@ -27,13 +32,13 @@ Mount::handleFlags( const std::string & letters ) {
    U32 bits = flags_.val();
    for( char letter : letters ) {
       switch( letter ) {
-       case 'r': bits |= AllMountFlags::read; break;
-       case 'w': bits |= AllMountFlags::write; break;
-       case 'c': bits |= AllMountFlags::create; break;
-       case 'i': bits |= AllMountFlags::immediate; break;
-       default:
-         Quill::throwRangeException( "mount '" + path_ + "': unknown mount flag '" +
-                                     std::string( 1, letter ) + "' in \"" + letters + "\"" );
+      case 'r': bits |= AllMountFlags::read; break;
+      case 'w': bits |= AllMountFlags::write; break;
+      case 'c': bits |= AllMountFlags::create; break;
+      case 'i': bits |= AllMountFlags::immediate; break;
+      default:
+         Quill::throwRangeException( "mount '" + path_ + "': unknown mount flag '" + std::string( 1, letter ) +
+                                     "' in \"" + letters + "\"" );
       }
    }
    flags_.valIs( bits );
@@ -42,9 +47,9 @@ Mount::handleFlags( const std::string & letters ) {
 const char *
 mountStatusName( MountStatus status ) noexcept {
    switch( status ) {
-    case MountStatus::mountInProgress: return "mountInProgress";
-    case MountStatus::mountSuccess: return "mountSuccess";
-    case MountStatus::mountIncomplete: return "mountIncomplete";
+   case MountStatus::mountInProgress: return "mountInProgress";
+   case MountStatus::mountSuccess: return "mountSuccess";
+   case MountStatus::mountIncomplete: return "mountIncomplete";
    }
    return "mountUnknown";
 }
@@ -61,15 +66,13 @@ MountGroup::doMount( const Mount & mount ) {
    }
    mounts_.push_back( mount );
    QTRACE( cairnTrace(), 0, __LINE__, "doMount" )
-      << "mount " << mount.path() << " type " << mount.typeName() << " flags \""
-      << mount.flags().letters() << "\"";
+      << "mount " << mount.path() << " type " << mount.typeName() << " flags \"" << mount.flags().letters() << "\"";
 }
 
 void
 MountGroup::doClose( bool, const std::string &, Quill::Seconds ) {
    closed_ = true;
-   QTRACE( cairnTrace(), 0, __LINE__, "doClose" ) << "closed with " << unsigned( mounts_.size() )
-                                                  << " mounts";
+   QTRACE( cairnTrace(), 0, __LINE__, "doClose" ) << "closed with " << unsigned( mounts_.size() ) << " mounts";
 }
 
 } // namespace Cairn

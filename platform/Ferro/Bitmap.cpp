@@ -5,9 +5,7 @@
 namespace Ferro {
 
 Bitmap::Bitmap( U64 id, U32 size, HBitmap::BitState initialBitState )
-      : id_( id ),
-        size_( size ),
-        initialBitState_( initialBitState ),
+      : id_( id ), size_( size ), initialBitState_( initialBitState ),
         bits_( size, initialBitState == HBitmap::stateSet ),
         setCount_( initialBitState == HBitmap::stateSet ? size : 0 ) {}
 

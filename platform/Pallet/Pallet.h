@@ -41,14 +41,14 @@ std::set< std::string > makeableTypes();
 
 namespace detail {
 void makeableTypeIs( const char * typeName );
-template< typename T >
+template < typename T >
 inline const bool makeable = ( makeableTypeIs( T::quillTypeName ), true );
 } // namespace detail
 
 // Allocates and constructs a T from the slabs, tracked under T::quillTypeName.
 // When the constructor throws, the block is returned and the tracking undone
 // before the exception goes on.
-template< typename T, typename... Args >
+template < typename T, typename... Args >
 Vela::Ptr< T >
 make( Args &&... args ) {
    static_cast< void >( detail::makeable< T > );

@@ -89,10 +89,14 @@ interpreterLock() {
 
 UnlockAnchor::UnlockAnchor( ActivityLock & lock ) : lock_( lock ), released_( lock.releaseAll() ) {}
 
-UnlockAnchor::~UnlockAnchor() { lock_.retake( released_ ); }
+UnlockAnchor::~UnlockAnchor() {
+   lock_.retake( released_ );
+}
 
 MaybeGilUnlockAnchor::MaybeGilUnlockAnchor() : released_( interpreterLock().releaseAll() ) {}
 
-MaybeGilUnlockAnchor::~MaybeGilUnlockAnchor() { interpreterLock().retake( released_ ); }
+MaybeGilUnlockAnchor::~MaybeGilUnlockAnchor() {
+   interpreterLock().retake( released_ );
+}
 
 } // namespace Quill

@@ -38,8 +38,8 @@ CharRange::fail( const std::string & expected ) const {
    } else {
       found = "\"" + found + ( rest().size() > 24 ? "...\"" : "\"" );
    }
-   throw ParseException( "parse error at offset " + std::to_string( pos_ ) + ": expected " +
-                         expected + ", found " + found );
+   throw ParseException( "parse error at offset " + std::to_string( pos_ ) + ": expected " + expected + ", found " +
+                         found );
 }
 
 void

@@ -16,7 +16,8 @@ Seconds virtualNow = 0;
 U64 armingSequence = 0;
 
 // Every live clock, so that advancing time reaches all of them.
-std::set< const Clock * > & liveClocks() {
+std::set< const Clock * > &
+liveClocks() {
    static auto * clocks = new std::set< const Clock * >;
    return *clocks;
 }
@@ -27,7 +28,9 @@ PtrInterface::NotifieeConst::notifierIs( const Vela::Ptr< const PtrInterface > &
    notifier_ = notifier;
 }
 
-Clock::Clock() { liveClocks().insert( this ); }
+Clock::Clock() {
+   liveClocks().insert( this );
+}
 
 Clock::~Clock() {
    liveClocks().erase( this );

@@ -34,8 +34,7 @@ Dir::entityPtr( const std::string & name ) const {
 }
 
 Vela::Ptr< Entity >
-Dir::createEntity( const std::string & name, const std::string & typeName,
-                   const ValueList & args ) {
+Dir::createEntity( const std::string & name, const std::string & typeName, const ValueList & args ) {
    Vela::Ptr< Entity > created = newEntityForDir( typeName, name, args );
    entityIs( created );
    return created;

@@ -16,10 +16,16 @@ class Exception : public std::runtime_error {
 // An owned child was instantiated again with inputs other than its own.
 class MutatorReinstantiatingException : public Exception {
  public:
-   MutatorReinstantiatingException( const std::string & typeName, AttributeId attributeId,
-                                    const std::string & current, const std::string & passed );
-   const std::string & typeName() const noexcept { return typeName_; }
-   AttributeId attributeId() const noexcept { return attributeId_; }
+   MutatorReinstantiatingException( const std::string & typeName, AttributeId attributeId, const std::string & current,
+                                    const std::string & passed );
+   const std::string &
+   typeName() const noexcept {
+      return typeName_;
+   }
+   AttributeId
+   attributeId() const noexcept {
+      return attributeId_;
+   }
 
  private:
    std::string typeName_;
@@ -58,8 +64,7 @@ class UnknownTypeException : public Exception {
 
 namespace Impl {
 [[noreturn]] void throwMutatorReinstantiating( const std::string & typeName, AttributeId attributeId,
-                                               const std::string & current,
-                                               const std::string & passed );
+                                               const std::string & current, const std::string & passed );
 }
 [[noreturn]] void throwNewEntityArgsException( const std::string & typeName );
 [[noreturn]] void throwRangeException( const std::string & text );

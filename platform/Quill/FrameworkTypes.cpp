@@ -31,9 +31,21 @@ const bool registered = ( types(), true );
 
 } // namespace
 
-const TypeInfo & FrameworkTypes::dir() { return types().dir; }
-const TypeInfo & FrameworkTypes::entityManager() { return types().entityManager; }
-const TypeInfo & FrameworkTypes::clock() { return types().clock; }
-const TypeInfo & FrameworkTypes::bitmap() { return types().bitmap; }
+const TypeInfo &
+FrameworkTypes::dir() {
+   return types().dir;
+}
+const TypeInfo &
+FrameworkTypes::entityManager() {
+   return types().entityManager;
+}
+const TypeInfo &
+FrameworkTypes::clock() {
+   return types().clock;
+}
+const TypeInfo &
+FrameworkTypes::bitmap() {
+   return types().bitmap;
+}
 
 } // namespace Quill

@@ -63,8 +63,7 @@ traceLevels( const std::string & handle ) {
    Registry & r = registry();
    std::lock_guard lock( r.mutex );
    auto found = r.byName.find( handle );
-   return found == r.byName.end() ? r.defaultLevels
-                                  : found->second->levels.load( std::memory_order_relaxed );
+   return found == r.byName.end() ? r.defaultLevels : found->second->levels.load( std::memory_order_relaxed );
 }
 
 void
@@ -96,8 +95,8 @@ traceTime( Seconds time ) {
 
 std::string
 formatTraceLine( const TraceRecord & record ) {
-   return traceTime( record.time ) + " " + record.handle + "/" + std::to_string( record.level ) + " " +
-          record.file + ":" + std::to_string( record.line ) + " " + record.function + ": " + record.text;
+   return traceTime( record.time ) + " " + record.handle + "/" + std::to_string( record.level ) + " " + record.file +
+          ":" + std::to_string( record.line ) + " " + record.function + ": " + record.text;
 }
 
 TraceHelper::TraceHelper( const TraceHandle & handle, unsigned level, const char * file, int line,
@@ -112,8 +111,7 @@ TraceHelper::~TraceHelper() {
       sink = r.sink;
    }
    if( sink ) {
-      sink( TraceRecord{ System::currentTime(), handle_.name(), level_, file_, line_, function_,
-                         text_.str() } );
+      sink( TraceRecord{ System::currentTime(), handle_.name(), level_, file_, line_, function_, text_.str() } );
    }
 }
 

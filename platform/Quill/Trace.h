@@ -28,10 +28,14 @@ class TraceHandle {
    // framework's "register only" switch, accepted and unused here.
    TraceHandle( const char * name, bool registerOnly );
    // Levels above 15 have no bit and are never on.
-   bool isEnabled( unsigned level ) const noexcept {
+   bool
+   isEnabled( unsigned level ) const noexcept {
       return level < 16 && ( ( facility_->levels.load( std::memory_order_relaxed ) >> level ) & 1u );
    }
-   const std::string & name() const noexcept { return facility_->name; }
+   const std::string &
+   name() const noexcept {
+      return facility_->name;
+   }
 
  private:
    TraceFacility * facility_;
@@ -64,7 +68,7 @@ std::string traceTime( Seconds time );
 
 // Writes one value in the framework's text form: booleans as true/false,
 // 8-bit integers as numbers, everything else through its operator<<.
-template< typename T >
+template < typename T >
 void
 traceOut( std::ostream & out, const T & value ) {
    if constexpr( std::is_same_v< T, bool > ) {
@@ -79,14 +83,14 @@ traceOut( std::ostream & out, const T & value ) {
 // One trace line, emitted when the helper goes out of scope.
 class TraceHelper {
  public:
-   TraceHelper( const TraceHandle & handle, unsigned level, const char * file, int line,
-                const char * function );
+   TraceHelper( const TraceHandle & handle, unsigned level, const char * file, int line, const char * function );
    ~TraceHelper();
    TraceHelper( const TraceHelper & ) = delete;
    TraceHelper & operator=( const TraceHelper & ) = delete;
 
-   template< typename T >
-   TraceHelper & operator<<( const T & value ) {
+   template < typename T >
+   TraceHelper &
+   operator<<( const T & value ) {
       traceOut( text_, value );
       return *this;
    }
@@ -102,9 +106,9 @@ class TraceHelper {
 
 } // namespace Quill
 
-#define QTRACE_AT( handle, level, file, line, function )                                          \
-   if( !( handle ).isEnabled( level ) ) {                                                          \
-   } else                                                                                          \
+#define QTRACE_AT( handle, level, file, line, function )                                                               \
+   if( !( handle ).isEnabled( level ) ) {                                                                              \
+   } else                                                                                                              \
       ::Quill::TraceHelper( handle, level, file, line, function )
 
 #define QTRACE( handle, level, line, function ) QTRACE_AT( handle, level, __FILE__, line, function )

@@ -30,8 +30,7 @@ TypeInfo::attribute( std::string_view attrName ) const noexcept {
 }
 
 AttrAnswer
-TypeInfo::genericAttrOp( void * object, AttributeId id, AttrOp op, const ValueList & args,
-                         Value & result ) const {
+TypeInfo::genericAttrOp( void * object, AttributeId id, AttrOp op, const ValueList & args, Value & result ) const {
    if( !genericAttr ) {
       return attribute( id ) ? AttrAnswer::notSupported : AttrAnswer::noSuchAttribute;
    }
@@ -137,8 +136,8 @@ newEntityForDir( std::string_view typeName, const std::string & name, const Valu
 }
 
 AttrAnswer
-genericAttrOp( const Vela::Ptr< PtrInterface > & object, AttributeId id, AttrOp op,
-               const ValueList & args, Value & result ) {
+genericAttrOp( const Vela::Ptr< PtrInterface > & object, AttributeId id, AttrOp op, const ValueList & args,
+               Value & result ) {
    if( !object ) {
       return AttrAnswer::noSuchAttribute;
    }

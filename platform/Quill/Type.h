@@ -35,7 +35,10 @@ enum class AttrAnswer : int {
    noSuchAttribute = 2,
 };
 
-constexpr unsigned opBit( AttrOp op ) { return 1u << static_cast< int >( op ); }
+constexpr unsigned
+opBit( AttrOp op ) {
+   return 1u << static_cast< int >( op );
+}
 
 enum class TypeKind { value, object, entity };
 
@@ -56,16 +59,16 @@ struct AttrInfo {
    AttributeId id;
    std::string name;
    AttrKind kind;
-   std::string typeName;           // value type, element type or result type
-   unsigned ops;                   // the AttrOp bits it supports
+   std::string typeName;            // value type, element type or result type
+   unsigned ops;                    // the AttrOp bits it supports
    std::vector< ParamInfo > params; // of an operation, or of instantiation
 };
 
 // The generic attribute operation of a type. `object` is the object itself
 // (a Quill::PtrInterface* for object and entity types, the value for value
 // types).
-using GenericAttrFn = AttrAnswer ( * )( void * object, AttributeId id, AttrOp op,
-                                        const ValueList & args, Value & result );
+using GenericAttrFn = AttrAnswer ( * )( void * object, AttributeId id, AttrOp op, const ValueList & args,
+                                        Value & result );
 
 using EntityFactory = Vela::Ptr< Entity > ( * )( const std::string & name, const ValueList & args );
 
@@ -76,7 +79,7 @@ struct ValueOps {
    bool ( *isDefault )( const void * ) = nullptr;
    std::string ( *toStrep )( const void * ) = nullptr;
    std::shared_ptr< void > ( *fromStrep )( const std::string & ) = nullptr; // throws ParseException
-   std::size_t ( *hash )( const void * ) = nullptr; // null: the type has no hash
+   std::size_t ( *hash )( const void * ) = nullptr;                         // null: the type has no hash
 };
 
 class Module;
@@ -98,8 +101,7 @@ class TypeInfo {
 
    // The generic attribute operation; noSuchAttribute for an identifier the
    // type does not have, notSupported when the type has no generic access.
-   AttrAnswer genericAttrOp( void * object, AttributeId id, AttrOp op, const ValueList & args,
-                             Value & result ) const;
+   AttrAnswer genericAttrOp( void * object, AttributeId id, AttrOp op, const ValueList & args, Value & result ) const;
 
    // Throws NoHashException for a type without a hash.
    std::size_t hash( const void * value ) const;
@@ -110,8 +112,14 @@ class TypeInfo {
 class Module {
  public:
    Module( std::string name, std::vector< TypeInfo * > types );
-   const std::string & name() const noexcept { return name_; }
-   const std::vector< TypeInfo * > & types() const noexcept { return types_; }
+   const std::string &
+   name() const noexcept {
+      return name_;
+   }
+   const std::vector< TypeInfo * > &
+   types() const noexcept {
+      return types_;
+   }
    const TypeInfo * type( U32 index ) const noexcept;
 
  private:
@@ -128,12 +136,11 @@ const TypeInfo * typeNamed( std::string_view name ) noexcept;
 // The entity factory of a registered entity type; throws UnknownTypeException
 // for an unknown or non-entity type, NewEntityArgsException when the type
 // refuses the arguments.
-Vela::Ptr< Entity > newEntityForDir( std::string_view typeName, const std::string & name,
-                                     const ValueList & args = {} );
+Vela::Ptr< Entity > newEntityForDir( std::string_view typeName, const std::string & name, const ValueList & args = {} );
 
 // Runs the generic attribute operation on a framework object through its own
 // type, or answers noSuchAttribute when it has no registered type.
-AttrAnswer genericAttrOp( const Vela::Ptr< PtrInterface > & object, AttributeId id, AttrOp op,
-                          const ValueList & args, Value & result );
+AttrAnswer genericAttrOp( const Vela::Ptr< PtrInterface > & object, AttributeId id, AttrOp op, const ValueList & args,
+                          Value & result );
 
 } // namespace Quill

@@ -18,7 +18,7 @@ namespace Quill {
 
 // An entity type whose factory makes an E from the slabs under the given
 // name, refusing constructor arguments.
-template< typename E >
+template < typename E >
 TypeInfo
 entityTypeInfo() {
    TypeInfo t;
@@ -53,15 +53,14 @@ objectTypeInfo( const char * name ) {
 // A value type's operations from its own ==, its operator<< (its text, and
 // the hash of that text) and `parse`, which reads that text back and throws
 // ParseException for text that is not a T.
-template< typename T, T ( *parse )( const std::string & ) >
+template < typename T, T ( *parse )( const std::string & ) >
 TypeInfo
 valueTypeInfo( const char * name ) {
    TypeInfo t;
    t.name = name;
    t.kind = TypeKind::value;
    t.valueOps.construct = []( const void * source ) -> std::shared_ptr< void > {
-      return source ? std::make_shared< T >( *static_cast< const T * >( source ) )
-                    : std::make_shared< T >();
+      return source ? std::make_shared< T >( *static_cast< const T * >( source ) ) : std::make_shared< T >();
    };
    t.valueOps.isEq = []( const void * a, const void * b ) {
       return *static_cast< const T * >( a ) == *static_cast< const T * >( b );

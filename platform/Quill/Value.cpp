@@ -10,35 +10,33 @@
 namespace Quill {
 
 namespace {
-template< typename... F >
+template < typename... F >
 struct Overloaded : F... {
    using F::operator()...;
 };
-template< typename... F >
+template < typename... F >
 Overloaded( F... ) -> Overloaded< F... >;
 } // namespace
 
 bool
 Value::isNumber() const noexcept {
-   return std::holds_alternative< std::int64_t >( v_ ) ||
-          std::holds_alternative< std::uint64_t >( v_ ) || std::holds_alternative< double >( v_ );
+   return std::holds_alternative< std::int64_t >( v_ ) || std::holds_alternative< std::uint64_t >( v_ ) ||
+          std::holds_alternative< double >( v_ );
 }
 
 std::string
 Value::kindName() const {
-   return std::visit( Overloaded{ []( std::monostate ) { return std::string( "nothing" ); },
-                                  []( bool ) { return std::string( "a boolean" ); },
-                                  []( std::int64_t ) { return std::string( "an integer" ); },
-                                  []( std::uint64_t ) { return std::string( "an integer" ); },
-                                  []( double ) { return std::string( "a number" ); },
-                                  []( const std::string & ) { return std::string( "text" ); },
-                                  []( const Object & ) { return std::string( "an object" ); },
-                                  []( const Boxed & b ) {
-                                     return b.type ? "a " + b.type->name
-                                                   : std::string( "a value of no type" );
-                                  },
-                                  []( const List & ) { return std::string( "a list" ); } },
-                      v_ );
+   return std::visit(
+      Overloaded{ []( std::monostate ) { return std::string( "nothing" ); },
+                  []( bool ) { return std::string( "a boolean" ); },
+                  []( std::int64_t ) { return std::string( "an integer" ); },
+                  []( std::uint64_t ) { return std::string( "an integer" ); },
+                  []( double ) { return std::string( "a number" ); },
+                  []( const std::string & ) { return std::string( "text" ); },
+                  []( const Object & ) { return std::string( "an object" ); },
+                  []( const Boxed & b ) { return b.type ? "a " + b.type->name : std::string( "a value of no type" ); },
+                  []( const List & ) { return std::string( "a list" ); } },
+      v_ );
 }
 
 bool
@@ -77,8 +75,7 @@ Value::asUnsigned( std::uint64_t max ) const {
       throw RangeException( "expected an unsigned integer, got " + kindName() );
    }
    if( u > max ) {
-      throw RangeException( "integer " + std::to_string( u ) + " is larger than " +
-                            std::to_string( max ) );
+      throw RangeException( "integer " + std::to_string( u ) + " is larger than " + std::to_string( max ) );
    }
    return u;
 }
@@ -159,12 +156,9 @@ Value::toString() const {
                         return std::string( "null" );
                      }
                      const TypeInfo * t = o->fwkType();
-                     return ( t ? t->name : std::string( "object" ) ) + "#" +
-                            std::to_string( o->serial() );
+                     return ( t ? t->name : std::string( "object" ) ) + "#" + std::to_string( o->serial() );
                   },
-                  []( const Boxed & b ) {
-                     return b.type ? b.type->toStrep( b.data.get() ) : std::string( "none" );
-                  },
+                  []( const Boxed & b ) { return b.type ? b.type->toStrep( b.data.get() ) : std::string( "none" ); },
                   []( const List & l ) {
                      std::string text = "[";
                      for( const Value & v : *l ) {
@@ -182,8 +176,7 @@ Value::equals( const Value & other ) const {
          return asDouble() == other.asDouble();
       }
       const bool negA = std::holds_alternative< std::int64_t >( v_ ) && asInt() < 0;
-      const bool negB =
-         std::holds_alternative< std::int64_t >( other.v_ ) && other.asInt() < 0;
+      const bool negB = std::holds_alternative< std::int64_t >( other.v_ ) && other.asInt() < 0;
       if( negA || negB ) {
          return negA && negB && asInt() == other.asInt();
       }
@@ -195,8 +188,7 @@ Value::equals( const Value & other ) const {
    if( isBoxed() ) {
       const Boxed & a = asBoxed();
       const Boxed & b = other.asBoxed();
-      return a.type && a.type == b.type && a.type->valueOps.isEq &&
-             a.type->valueOps.isEq( a.data.get(), b.data.get() );
+      return a.type && a.type == b.type && a.type->valueOps.isEq && a.type->valueOps.isEq( a.data.get(), b.data.get() );
    }
    if( isList() ) {
       const ValueList & a = asList();

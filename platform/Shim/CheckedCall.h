@@ -29,7 +29,7 @@ struct CallSite {
 
 [[noreturn]] void checkedCallFailed( const CallSite & site, int rc );
 
-template< typename Call >
+template < typename Call >
 int
 checkedCall( const CallSite & site, Call && call ) {
    sdk_->accessHook();
@@ -58,7 +58,7 @@ checkedMemWrite( const CallSite & site, int unit, soc_mem_t mem, int index, void
    return checkedCall( site, [ & ] { return sdk_->soc_mem_write( unit, mem, sdk_->MEM_BLOCK_ALL(), index, entry ); } );
 }
 
-template< typename Call >
+template < typename Call >
 void
 uncheckedCall( const CallSite & site, Call && call ) {
    {

@@ -73,15 +73,12 @@ class Sdk {
    // Memory access. `entry` holds soc_mem_entry_words_max() 32-bit words.
    virtual int soc_mem_read( int unit, soc_mem_t mem, int copyno, int index, void * entry ) = 0;
    virtual int soc_mem_write( int unit, soc_mem_t mem, int copyno, int index, void * entry ) = 0;
-   virtual U32 soc_mem_field32_get( int unit, soc_mem_t mem, const void * entry,
-                                    soc_field_t field ) = 0;
-   virtual void soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field,
-                                     U32 value ) = 0;
+   virtual U32 soc_mem_field32_get( int unit, soc_mem_t mem, const void * entry, soc_field_t field ) = 0;
+   virtual void soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field, U32 value ) = 0;
 
    // Register access.
    virtual int soc_reg32_get( int unit, soc_reg_t reg, soc_port_t port, int index, U32 * data ) = 0;
-   virtual void soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field,
-                                   U32 value ) = 0;
+   virtual void soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field, U32 value ) = 0;
    virtual int soc_reg32_set( int unit, soc_reg_t reg, soc_port_t port, int index, U32 data ) = 0;
 
    // The SDK's text for a return code.

@@ -140,25 +140,28 @@ struct MemoryLayout {
    std::span< const FieldLayout > fields;
 
    // The words the entry occupies: what a read copies out.
-   constexpr unsigned words() const {
+   constexpr unsigned
+   words() const {
       unsigned end = 0;
       for( const FieldLayout & f : fields ) {
          end = std::max( end, f.offset + f.width );
       }
       return ( end + 31 ) / 32;
    }
-   const FieldLayout * field( soc_field_t fieldId ) const {
+   const FieldLayout *
+   field( soc_field_t fieldId ) const {
       auto found = std::ranges::find( fields, fieldId, &FieldLayout::id );
       return found == fields.end() ? nullptr : &*found;
    }
-   const FieldLayout * field( std::string_view fieldName ) const {
-      auto found = std::ranges::find( fields, fieldName, []( const FieldLayout & f ) {
-         return std::string_view( f.name );
-      } );
+   const FieldLayout *
+   field( std::string_view fieldName ) const {
+      auto found =
+         std::ranges::find( fields, fieldName, []( const FieldLayout & f ) { return std::string_view( f.name ); } );
       return found == fields.end() ? nullptr : &*found;
    }
    // What the hardware keeps of a written entry: its fields, nothing else.
-   SimChip::Entry stored( const U32 * words ) const {
+   SimChip::Entry
+   stored( const U32 * words ) const {
       SimChip::Entry entry{};
       for( const FieldLayout & f : fields ) {
          bitsSet( entry.data(), f, bitsGet( words, f ) );
@@ -226,8 +229,7 @@ const MemoryLayout &
 requireMemory( soc_mem_t mem ) {
    const MemoryLayout * layout = memoryLayout( mem );
    if( !layout ) {
-      throw std::out_of_range( "memory " + std::to_string( mem ) +
-                               " is not a chip memory (LPORT_TABm or PORT_TABm)" );
+      throw std::out_of_range( "memory " + std::to_string( mem ) + " is not a chip memory (LPORT_TABm or PORT_TABm)" );
    }
    return *layout;
 }
@@ -235,8 +237,7 @@ requireMemory( soc_mem_t mem ) {
 void
 requireIndex( const MemoryLayout & layout, int index ) {
    if( !validIndex( layout, index ) ) {
-      throw std::out_of_range( std::string( layout.name ) + " has no entry " +
-                               std::to_string( index ) + " (0 to " +
+      throw std::out_of_range( std::string( layout.name ) + " has no entry " + std::to_string( index ) + " (0 to " +
                                std::to_string( layout.size - 1 ) + ")" );
    }
 }
@@ -254,8 +255,7 @@ std::size_t
 opIndex( SimChip::Op op ) {
    const auto index = static_cast< std::size_t >( op );
    if( index >= static_cast< std::size_t >( SimChip::Op::count_ ) ) {
-      throw std::out_of_range( "operation " + std::to_string( index ) +
-                               " is not a counted SDK operation" );
+      throw std::out_of_range( "operation " + std::to_string( index ) + " is not a counted SDK operation" );
    }
    return index;
 }
@@ -267,9 +267,9 @@ struct Fault {
    std::optional< int > index;
    int rc;
 
-   bool matches( SimChip::Op callOp, soc_mem_t callMem, int callUnit, int callIndex ) const {
-      return op == callOp && mem == callMem && ( !unit || *unit == callUnit ) &&
-             ( !index || *index == callIndex );
+   bool
+   matches( SimChip::Op callOp, soc_mem_t callMem, int callUnit, int callIndex ) const {
+      return op == callOp && mem == callMem && ( !unit || *unit == callUnit ) && ( !index || *index == callIndex );
    }
 };
 
@@ -286,14 +286,16 @@ struct SimChip::Impl {
    std::vector< Fault > faults; // in the order armed; the first match is spent
    std::array< std::size_t, static_cast< std::size_t >( Op::count_ ) > calls{};
 
-   std::map< int, Entry > & table( int unit, const MemoryLayout & layout ) {
-      return units[ static_cast< std::size_t >( unit ) ]
-         .tables[ static_cast< std::size_t >( &layout - memories ) ];
+   std::map< int, Entry > &
+   table( int unit, const MemoryLayout & layout ) {
+      return units[ static_cast< std::size_t >( unit ) ].tables[ static_cast< std::size_t >( &layout - memories ) ];
    }
-   const std::map< int, Entry > & table( int unit, const MemoryLayout & layout ) const {
+   const std::map< int, Entry > &
+   table( int unit, const MemoryLayout & layout ) const {
       return const_cast< Impl * >( this )->table( unit, layout );
    }
-   void store( int unit, const MemoryLayout & layout, int index, const Entry & entry ) {
+   void
+   store( int unit, const MemoryLayout & layout, int index, const Entry & entry ) {
       // Zero entries are kept absent, so the table lists exactly the non-zero ones.
       if( isZero( entry ) ) {
          table( unit, layout ).erase( index );
@@ -301,7 +303,8 @@ struct SimChip::Impl {
          table( unit, layout )[ index ] = entry;
       }
    }
-   Entry load( int unit, const MemoryLayout & layout, int index ) const {
+   Entry
+   load( int unit, const MemoryLayout & layout, int index ) const {
       const auto & entries = table( unit, layout );
       auto found = entries.find( index );
       return found == entries.end() ? Entry{} : found->second;
@@ -310,8 +313,9 @@ struct SimChip::Impl {
    // Counts a memory call and checks it as the SDK does before the chip is
    // reached; then a pending fault that matches is spent. Returns SOC_E_NONE
    // and the memory's layout when the access may go ahead.
-   int admitMemoryCall( Op op, int unit, soc_mem_t mem, int copyno, int index, const void * entry,
-                        const MemoryLayout *& layout ) {
+   int
+   admitMemoryCall( Op op, int unit, soc_mem_t mem, int copyno, int index, const void * entry,
+                    const MemoryLayout *& layout ) {
       ++calls[ opIndex( op ) ];
       if( !validUnit( unit ) ) {
          return SOC_E_UNIT;
@@ -327,8 +331,8 @@ struct SimChip::Impl {
       if( !entry ) {
          return SOC_E_PARAM;
       }
-      auto fault = std::ranges::find_if(
-         faults, [ & ]( const Fault & f ) { return f.matches( op, mem, unit, index ); } );
+      auto fault =
+         std::ranges::find_if( faults, [ & ]( const Fault & f ) { return f.matches( op, mem, unit, index ); } );
       if( fault != faults.end() ) {
          const int rc = fault->rc;
          faults.erase( fault );
@@ -339,7 +343,8 @@ struct SimChip::Impl {
 
    // The same for the register: only CPU_PKT_PROFILE_2, a single register per
    // chip, so the port is not looked at and the index must be 0.
-   int admitRegisterCall( Op op, int unit, soc_reg_t reg, int index ) {
+   int
+   admitRegisterCall( Op op, int unit, soc_reg_t reg, int index ) {
       ++calls[ opIndex( op ) ];
       if( !validUnit( unit ) ) {
          return SOC_E_UNIT;
@@ -355,31 +360,106 @@ SimChip::SimChip() : impl_( std::make_shared< Impl >() ) {}
 
 // --- identifiers ---
 
-soc_mem_t SimChip::LPORT_TABm() const { return lportTabMem; }
-soc_mem_t SimChip::PORT_TABm() const { return portTabMem; }
-soc_reg_t SimChip::CPU_PKT_PROFILE_2r() const { return cpuPktProfile2Reg; }
-int SimChip::MEM_BLOCK_ALL() const { return memBlockAll; }
-int SimChip::MEM_BLOCK_ANY() const { return memBlockAny; }
-soc_port_t SimChip::REG_PORT_ANY() const { return regPortAny; }
-soc_field_t SimChip::VFP_ENABLEf() const { return FieldId::vfpEnable; }
-soc_field_t SimChip::V4L3_ENABLEf() const { return FieldId::v4L3Enable; }
-soc_field_t SimChip::V6L3_ENABLEf() const { return FieldId::v6L3Enable; }
-soc_field_t SimChip::V6IPMC_ENABLEf() const { return FieldId::v6IpmcEnable; }
-soc_field_t SimChip::V4IPMC_ENABLEf() const { return FieldId::v4IpmcEnable; }
-soc_field_t SimChip::USE_PORT_TABLE_GROUP_IDf() const { return FieldId::usePortTableGroupId; }
-soc_field_t SimChip::TRUST_INCOMING_VIDf() const { return FieldId::trustIncomingVid; }
-soc_field_t SimChip::TRUST_DSCP_V4f() const { return FieldId::trustDscpV4; }
-soc_field_t SimChip::TRUST_DSCP_V6f() const { return FieldId::trustDscpV6; }
-soc_field_t SimChip::PORT_PARITY_ENf() const { return FieldId::parity; }
-soc_field_t SimChip::MPLS_ENABLEf() const { return FieldId::mplsEnable; }
-soc_field_t SimChip::IPMC_DO_VLANf() const { return FieldId::ipmcDoVlan; }
-soc_field_t SimChip::FILTER_ENABLEf() const { return FieldId::filterEnable; }
-soc_field_t SimChip::EN_IFILTERf() const { return FieldId::enIfilter; }
-soc_field_t SimChip::DISABLE_STATIC_MOVE_DROPf() const { return FieldId::disableStaticMoveDrop; }
-soc_field_t SimChip::PORT_VIDf() const { return FieldId::portVid; }
-soc_field_t SimChip::OUTER_TPID_ENABLEf() const { return FieldId::outerTpidEnable; }
-soc_field_t SimChip::CFM_ONLY_ENABLEf() const { return FieldId::cfmOnly; }
-soc_field_t SimChip::CPU_PKT_PROFILE_BITMAPf() const { return FieldId::cpuPktProfileBitmap; }
+soc_mem_t
+SimChip::LPORT_TABm() const {
+   return lportTabMem;
+}
+soc_mem_t
+SimChip::PORT_TABm() const {
+   return portTabMem;
+}
+soc_reg_t
+SimChip::CPU_PKT_PROFILE_2r() const {
+   return cpuPktProfile2Reg;
+}
+int
+SimChip::MEM_BLOCK_ALL() const {
+   return memBlockAll;
+}
+int
+SimChip::MEM_BLOCK_ANY() const {
+   return memBlockAny;
+}
+soc_port_t
+SimChip::REG_PORT_ANY() const {
+   return regPortAny;
+}
+soc_field_t
+SimChip::VFP_ENABLEf() const {
+   return FieldId::vfpEnable;
+}
+soc_field_t
+SimChip::V4L3_ENABLEf() const {
+   return FieldId::v4L3Enable;
+}
+soc_field_t
+SimChip::V6L3_ENABLEf() const {
+   return FieldId::v6L3Enable;
+}
+soc_field_t
+SimChip::V6IPMC_ENABLEf() const {
+   return FieldId::v6IpmcEnable;
+}
+soc_field_t
+SimChip::V4IPMC_ENABLEf() const {
+   return FieldId::v4IpmcEnable;
+}
+soc_field_t
+SimChip::USE_PORT_TABLE_GROUP_IDf() const {
+   return FieldId::usePortTableGroupId;
+}
+soc_field_t
+SimChip::TRUST_INCOMING_VIDf() const {
+   return FieldId::trustIncomingVid;
+}
+soc_field_t
+SimChip::TRUST_DSCP_V4f() const {
+   return FieldId::trustDscpV4;
+}
+soc_field_t
+SimChip::TRUST_DSCP_V6f() const {
+   return FieldId::trustDscpV6;
+}
+soc_field_t
+SimChip::PORT_PARITY_ENf() const {
+   return FieldId::parity;
+}
+soc_field_t
+SimChip::MPLS_ENABLEf() const {
+   return FieldId::mplsEnable;
+}
+soc_field_t
+SimChip::IPMC_DO_VLANf() const {
+   return FieldId::ipmcDoVlan;
+}
+soc_field_t
+SimChip::FILTER_ENABLEf() const {
+   return FieldId::filterEnable;
+}
+soc_field_t
+SimChip::EN_IFILTERf() const {
+   return FieldId::enIfilter;
+}
+soc_field_t
+SimChip::DISABLE_STATIC_MOVE_DROPf() const {
+   return FieldId::disableStaticMoveDrop;
+}
+soc_field_t
+SimChip::PORT_VIDf() const {
+   return FieldId::portVid;
+}
+soc_field_t
+SimChip::OUTER_TPID_ENABLEf() const {
+   return FieldId::outerTpidEnable;
+}
+soc_field_t
+SimChip::CFM_ONLY_ENABLEf() const {
+   return FieldId::cfmOnly;
+}
+soc_field_t
+SimChip::CPU_PKT_PROFILE_BITMAPf() const {
+   return FieldId::cpuPktProfileBitmap;
+}
 
 // --- memories ---
 
@@ -436,8 +516,7 @@ SimChip::soc_mem_field32_get( int unit, soc_mem_t mem, const void * entry, soc_f
 }
 
 void
-SimChip::soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field,
-                              U32 value ) {
+SimChip::soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field, U32 value ) {
    const MemoryLayout * layout = memoryLayout( mem );
    const FieldLayout * f = layout ? layout->field( field ) : nullptr;
    if( !validUnit( unit ) || !f || !entry ) {
@@ -469,11 +548,9 @@ SimChip::soc_reg32_get( int unit, soc_reg_t reg, soc_port_t, int index, U32 * da
 }
 
 void
-SimChip::soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field,
-                            U32 value ) {
+SimChip::soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field, U32 value ) {
    // As with memory fields, an unknown unit, register or field changes nothing.
-   if( !validUnit( unit ) || reg != cpuPktProfile2Reg ||
-       field != cpuPktProfileBitmapField.id || !regval ) {
+   if( !validUnit( unit ) || reg != cpuPktProfile2Reg || field != cpuPktProfileBitmapField.id || !regval ) {
       return;
    }
    bitsSet( regval, cpuPktProfileBitmapField, value );
@@ -501,25 +578,25 @@ SimChip::soc_reg32_set( int unit, soc_reg_t reg, soc_port_t, int index, U32 data
 const char *
 SimChip::soc_errmsg( int rc ) const {
    static constexpr const char * texts[] = {
-      "Ok",                          // SOC_E_NONE
-      "Internal error",              // SOC_E_INTERNAL
-      "Out of memory",               // SOC_E_MEMORY
-      "Invalid unit",                // SOC_E_UNIT
-      "Invalid parameter",           // SOC_E_PARAM
-      "Table empty",                 // SOC_E_EMPTY
-      "Table full",                  // SOC_E_FULL
-      "Entry not found",             // SOC_E_NOT_FOUND
-      "Entry exists",                // SOC_E_EXISTS
-      "Operation timed out",         // SOC_E_TIMEOUT
-      "Operation still running",     // SOC_E_BUSY
-      "Operation failed",            // SOC_E_FAIL
-      "Operation disabled",          // SOC_E_DISABLED
-      "Invalid identifier",          // SOC_E_BADID
-      "No resources for operation",  // SOC_E_RESOURCE
-      "Invalid configuration",       // SOC_E_CONFIG
-      "Feature unavailable",         // SOC_E_UNAVAIL
-      "Feature not initialized",     // SOC_E_INIT
-      "Invalid port",                // SOC_E_PORT
+      "Ok",                         // SOC_E_NONE
+      "Internal error",             // SOC_E_INTERNAL
+      "Out of memory",              // SOC_E_MEMORY
+      "Invalid unit",               // SOC_E_UNIT
+      "Invalid parameter",          // SOC_E_PARAM
+      "Table empty",                // SOC_E_EMPTY
+      "Table full",                 // SOC_E_FULL
+      "Entry not found",            // SOC_E_NOT_FOUND
+      "Entry exists",               // SOC_E_EXISTS
+      "Operation timed out",        // SOC_E_TIMEOUT
+      "Operation still running",    // SOC_E_BUSY
+      "Operation failed",           // SOC_E_FAIL
+      "Operation disabled",         // SOC_E_DISABLED
+      "Invalid identifier",         // SOC_E_BADID
+      "No resources for operation", // SOC_E_RESOURCE
+      "Invalid configuration",      // SOC_E_CONFIG
+      "Feature unavailable",        // SOC_E_UNAVAIL
+      "Feature not initialized",    // SOC_E_INIT
+      "Invalid port",               // SOC_E_PORT
    };
    static_assert( std::size( texts ) == static_cast< std::size_t >( -SOC_E_PORT ) + 1 );
    // Positive codes are successes with a meaning of their own, which the SDK
@@ -530,8 +607,14 @@ SimChip::soc_errmsg( int rc ) const {
    return texts[ -rc ];
 }
 
-int SimChip::soc_mem_entry_words_max() const { return entryWordsMax; }
-bool SimChip::soc_unit_valid( int unit ) const { return unit >= 0 && unit < unitCount; }
+int
+SimChip::soc_mem_entry_words_max() const {
+   return entryWordsMax;
+}
+bool
+SimChip::soc_unit_valid( int unit ) const {
+   return unit >= 0 && unit < unitCount;
+}
 
 void
 SimChip::accessHook() {
@@ -566,9 +649,8 @@ SimChip::registerName( soc_reg_t reg ) {
 
 std::optional< soc_mem_t >
 SimChip::memoryNamed( const std::string & name ) const {
-   auto found = std::ranges::find( memories, std::string_view( name ), []( const MemoryLayout & m ) {
-      return std::string_view( m.name );
-   } );
+   auto found = std::ranges::find( memories, std::string_view( name ),
+                                   []( const MemoryLayout & m ) { return std::string_view( m.name ); } );
    if( found == std::end( memories ) ) {
       return std::nullopt;
    }
@@ -610,8 +692,7 @@ SimChip::entryField( int unit, soc_mem_t mem, int index, const std::string & fie
 }
 
 void
-SimChip::entryFieldIs( int unit, soc_mem_t mem, int index, const std::string & field,
-                       U32 value ) {
+SimChip::entryFieldIs( int unit, soc_mem_t mem, int index, const std::string & field, U32 value ) {
    requireUnit( unit );
    const MemoryLayout & layout = requireMemory( mem );
    requireIndex( layout, index );
@@ -658,14 +739,12 @@ SimChip::cpuPktProfile2Is( int unit, U32 value ) {
 }
 
 void
-SimChip::failNext( Op op, soc_mem_t mem, std::optional< int > unit, std::optional< int > index,
-                   int rc ) {
+SimChip::failNext( Op op, soc_mem_t mem, std::optional< int > unit, std::optional< int > index, int rc ) {
    if( op != Op::memRead && op != Op::memWrite ) {
       throw std::invalid_argument( "only soc_mem_read and soc_mem_write can be made to fail" );
    }
    if( rc >= 0 ) {
-      throw std::invalid_argument( "an injected failure needs a negative return code, not " +
-                                   std::to_string( rc ) );
+      throw std::invalid_argument( "an injected failure needs a negative return code, not " + std::to_string( rc ) );
    }
    const MemoryLayout & layout = requireMemory( mem );
    if( unit ) {

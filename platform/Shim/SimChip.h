@@ -82,11 +82,9 @@ class SimChip : public Sdk {
    int soc_mem_read( int unit, soc_mem_t mem, int copyno, int index, void * entry ) override;
    int soc_mem_write( int unit, soc_mem_t mem, int copyno, int index, void * entry ) override;
    U32 soc_mem_field32_get( int unit, soc_mem_t mem, const void * entry, soc_field_t field ) override;
-   void soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field,
-                             U32 value ) override;
+   void soc_mem_field32_set( int unit, soc_mem_t mem, void * entry, soc_field_t field, U32 value ) override;
    int soc_reg32_get( int unit, soc_reg_t reg, soc_port_t port, int index, U32 * data ) override;
-   void soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field,
-                           U32 value ) override;
+   void soc_reg_field_set( int unit, soc_reg_t reg, U32 * regval, soc_field_t field, U32 value ) override;
    int soc_reg32_set( int unit, soc_reg_t reg, soc_port_t port, int index, U32 data ) override;
    const char * soc_errmsg( int rc ) const override;
    int soc_mem_entry_words_max() const override;
@@ -118,8 +116,7 @@ class SimChip : public Sdk {
    // when `op` is not a memory operation or `rc` is not negative (a "failure"
    // that reports success would skip the access silently), std::out_of_range
    // for an unknown memory or a unit or index that no access can have.
-   void failNext( Op op, soc_mem_t mem, std::optional< int > unit, std::optional< int > index,
-                  int rc );
+   void failNext( Op op, soc_mem_t mem, std::optional< int > unit, std::optional< int > index, int rc );
    // Calls of `op` since the last clear, failed or not. Throws
    // std::out_of_range for Op::count_.
    std::size_t callCount( Op op ) const;
@@ -130,18 +127,27 @@ class SimChip : public Sdk {
    struct Access {
       Op op;
       int unit;
-      std::string target;       // "LPORT_TABm", "CPU_PKT_PROFILE_2r"
+      std::string target;         // "LPORT_TABm", "CPU_PKT_PROFILE_2r"
       std::optional< int > index; // of a memory entry
       int rc;
    };
    // Told of every memory write and register set, and of every call that
    // failed, after the call and outside the chip's lock (so that it may look
    // at the chip); null: none. For a host that shows what the agent did.
-   void listenerIs( std::function< void( const Access & ) > listener ) { listener_ = std::move( listener ); }
+   void
+   listenerIs( std::function< void( const Access & ) > listener ) {
+      listener_ = std::move( listener );
+   }
    static std::string registerName( soc_reg_t reg );
 
-   void accessHookIs( std::function< void() > hook ) { accessHook_ = std::move( hook ); }
-   void failureHookIs( std::function< void() > hook ) { failureHook_ = std::move( hook ); }
+   void
+   accessHookIs( std::function< void() > hook ) {
+      accessHook_ = std::move( hook );
+   }
+   void
+   failureHookIs( std::function< void() > hook ) {
+      failureHook_ = std::move( hook );
+   }
    // Every entry and register back to zero, no pending failure, counters 0.
    // The hooks stay as they are.
    void reset();

@@ -88,7 +88,9 @@ sourceTrunkMapBlame( const PortIntent & wanted, U32 held ) {
    if( wanted.profile != noProfileIdx ) {
       return { wanted.client, note };
    }
-   return { held == tracerProfileIdx ? Client::packetTracer : held == cfmProfileIdx ? Client::cfm : Client::none,
+   return { held == tracerProfileIdx ? Client::packetTracer
+            : held == cfmProfileIdx  ? Client::cfm
+                                     : Client::none,
             note };
 }
 
@@ -228,10 +230,9 @@ Audit::lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent ) {
          // Named whole where it is one of the two it should be, else by the
          // fields that differ.
          const std::optional< std::string > held = cfmEntryName( entry, cfmProfile, zero );
-         differences_.push_back( Difference{ unit, "LPORT_TAB", std::to_string( cfmProfileIdx ),
-                                             held ? *held : differ->first,
-                                             held ? *cfmEntryName( wanted, cfmProfile, zero ) : differ->second,
-                                             Client::cfm, note } );
+         differences_.push_back(
+            Difference{ unit, "LPORT_TAB", std::to_string( cfmProfileIdx ), held ? *held : differ->first,
+                        held ? *cfmEntryName( wanted, cfmProfile, zero ) : differ->second, Client::cfm, note } );
       }
    }
 }
@@ -245,8 +246,8 @@ Audit::cpuPktProfileIs( const Shim::SimChip & chip, const ClientIntent & intent 
       }
       const bool held = ( chip.cpuPktProfile2( unit ) & tracerCpuBit ) != 0;
       if( held != *wanted ) {
-         differences_.push_back( Difference{ unit, "CPU_PKT_PROFILE_2", "bit 2", held ? "1" : "0",
-                                             *wanted ? "1" : "0", Client::packetTracer, "" } );
+         differences_.push_back( Difference{ unit, "CPU_PKT_PROFILE_2", "bit 2", held ? "1" : "0", *wanted ? "1" : "0",
+                                             Client::packetTracer, "" } );
       }
    }
 }

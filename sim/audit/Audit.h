@@ -39,12 +39,12 @@ namespace Sim {
 
 struct Difference {
    U16 unit = 0;
-   std::string table;      // "SOURCE_TRUNK_MAP", "LPORT_TAB" or "CPU_PKT_PROFILE_2"
-   std::string entry;      // the port MOD/UNIT/PORT, the entry index, or "bit 2"
-   std::string holds;      // a profile index, a bit, or an entry's differing fields
-   std::string shouldHold; // the same, as the clients want it
+   std::string table;            // "SOURCE_TRUNK_MAP", "LPORT_TAB" or "CPU_PKT_PROFILE_2"
+   std::string entry;            // the port MOD/UNIT/PORT, the entry index, or "bit 2"
+   std::string holds;            // a profile index, a bit, or an entry's differing fields
+   std::string shouldHold;       // the same, as the clients want it
    Client client = Client::none; // whose wish is not met
-   std::string note;       // why, where the audit can tell; may be empty
+   std::string note;             // why, where the audit can tell; may be empty
 
    // "unit 0 SOURCE_TRUNK_MAP 1/0/7: holds 5, should hold 1 (CFM: NOTE)"
    std::string line() const;
@@ -58,14 +58,26 @@ class Audit {
 
    // In order of unit; on a unit SOURCE_TRUNK_MAP by port, then LPORT_TAB,
    // then CPU_PKT_PROFILE_2.
-   const std::vector< Difference > & differences() const noexcept { return differences_; }
-   const std::vector< std::string > & pending() const noexcept { return pending_; }
-   bool clean() const noexcept { return differences_.empty(); }
+   const std::vector< Difference > &
+   differences() const noexcept {
+      return differences_;
+   }
+   const std::vector< std::string > &
+   pending() const noexcept {
+      return pending_;
+   }
+   bool
+   clean() const noexcept {
+      return differences_.empty();
+   }
    // Each difference's line.
    std::vector< std::string > lines() const;
 
  private:
-   bool audits( U16 unit ) const noexcept { return !unit_ || *unit_ == unit; }
+   bool
+   audits( U16 unit ) const noexcept {
+      return !unit_ || *unit_ == unit;
+   }
    void sourceTrunkMapIs( const WorldView & world, const ClientIntent & intent );
    void lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent );
    void cpuPktProfileIs( const Shim::SimChip & chip, const ClientIntent & intent );

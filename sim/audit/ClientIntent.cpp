@@ -18,10 +18,11 @@ namespace {
 // lists going apart is a mismatch there.
 const std::vector< std::string > &
 tracerFlags() {
-   static const std::vector< std::string > names{
-      "vfpEnable",   "v4L3Enable",       "v6L3Enable",  "v6IpmcEnable", "v4IpmcEnable",
-      "usePortTableGroupId", "trustIncomingVid", "trustDscpV4", "trustDscpV6", "parity",
-      "mplsEnable",  "ipmcDoVlan",       "filterEnable", "enIfilter",   "disableStaticMoveDrop" };
+   static const std::vector< std::string > names{ "vfpEnable",        "v4L3Enable",   "v6L3Enable",
+                                                  "v6IpmcEnable",     "v4IpmcEnable", "usePortTableGroupId",
+                                                  "trustIncomingVid", "trustDscpV4",  "trustDscpV6",
+                                                  "parity",           "mplsEnable",   "ipmcDoVlan",
+                                                  "filterEnable",     "enIfilter",    "disableStaticMoveDrop" };
    return names;
 }
 
@@ -108,18 +109,18 @@ whyNotServed( const WorldView & world, const StrataTypes::StrataPort & port ) {
 const char *
 clientName( Client client ) noexcept {
    switch( client ) {
-    case Client::packetTracer: return "packet tracer";
-    case Client::cfm: return "CFM";
-    case Client::none: break;
+   case Client::packetTracer: return "packet tracer";
+   case Client::cfm: return "CFM";
+   case Client::none: break;
    }
    return "none";
 }
 
 const FieldValues &
 ClientIntent::cfmProfile() {
-   static const FieldValues profile{ { "vfpEnable", 1 },    { "cfmOnly", 1 },   { "usePortTableGroupId", 1 },
-                                     { "trustIncomingVid", 1 }, { "parity", 1 }, { "outerTpidEnable", 1 },
-                                     { "filterEnable", 1 }, { "enIfilter", 1 }, { "disableStaticMoveDrop", 1 } };
+   static const FieldValues profile{ { "vfpEnable", 1 },        { "cfmOnly", 1 },   { "usePortTableGroupId", 1 },
+                                     { "trustIncomingVid", 1 }, { "parity", 1 },    { "outerTpidEnable", 1 },
+                                     { "filterEnable", 1 },     { "enIfilter", 1 }, { "disableStaticMoveDrop", 1 } };
    return profile;
 }
 
@@ -270,9 +271,8 @@ ClientIntent::tracerIs( const WorldView & world ) {
                           status->requestId() == request->requestId() && status->version() >= request->version();
    if( !completed ) {
       std::ostringstream line;
-      line << "packet tracer request " << request->requestId() << " ("
-           << ( request->enable() ? "apply " : "withdraw " ) << intf
-           << ( request->cpuPktProfileEnable() ? " cpu" : "" ) << "): not yet completed";
+      line << "packet tracer request " << request->requestId() << " (" << ( request->enable() ? "apply " : "withdraw " )
+           << intf << ( request->cpuPktProfileEnable() ? " cpu" : "" ) << "): not yet completed";
       if( !cannot.empty() ) {
          line << "; it cannot be carried out: " << cannot;
       }

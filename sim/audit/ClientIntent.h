@@ -103,12 +103,21 @@ class ClientIntent {
    explicit ClientIntent( const WorldView & world );
 
    // False when no new work can be carried out now; pending() says why.
-   bool served() const noexcept { return served_; }
+   bool
+   served() const noexcept {
+      return served_;
+   }
    // Work the clients asked for that is not yet done, one line each.
-   const std::vector< std::string > & pending() const noexcept { return pending_; }
+   const std::vector< std::string > &
+   pending() const noexcept {
+      return pending_;
+   }
    // Every port a client asks something of (by module id, unit and port
    // number); every other port wants no profile.
-   const std::map< StrataTypes::StrataPort, PortIntent > & ports() const noexcept { return ports_; }
+   const std::map< StrataTypes::StrataPort, PortIntent > &
+   ports() const noexcept {
+      return ports_;
+   }
    // The settings the tracer's LPORT_TAB entry on `unit` should hold, or null
    // where the clients want nothing of it.
    const FieldValues * tracerEntry( U16 unit ) const;
@@ -140,7 +149,7 @@ class ClientIntent {
    std::map< StrataTypes::StrataPort, PortIntent > ports_;
    std::map< U16, FieldValues > tracerEntries_;
    std::map< U16, bool > tracerCpuBits_;
-   std::set< U16 > cfmUnits_; // units with a CFM port the agent can program
+   std::set< U16 > cfmUnits_;             // units with a CFM port the agent can program
    std::set< U16 > cfmUnitsWithoutSlice_; // ... that it could, had the port's module a slice
    bool cfmOn_ = false;
 };

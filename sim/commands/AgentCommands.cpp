@@ -96,8 +96,7 @@ requireKnownType( Session & s, const std::string & type ) {
       return;
    }
    const std::set< std::string > names = Pallet::makeableTypes();
-   throw ScenarioError( "live: unknown type '" + type + "'" +
-                        suggestion( type, { names.begin(), names.end() } ) );
+   throw ScenarioError( "live: unknown type '" + type + "'" + suggestion( type, { names.begin(), names.end() } ) );
 }
 
 void
@@ -118,8 +117,8 @@ expectToggleReads( Session & s, Args & args ) {
    args.end();
    requireKnownToggle( name );
    const std::size_t reads = Flagpole::toggleReads( name );
-   s.checks.check( args.line().where, reads == count,
-                   "toggle-reads " + name + " " + std::to_string( count ), std::to_string( reads ) );
+   s.checks.check( args.line().where, reads == count, "toggle-reads " + name + " " + std::to_string( count ),
+                   std::to_string( reads ) );
 }
 
 // The file the last question named and its fallback, as `expect
@@ -164,8 +163,8 @@ expectTrace( Session & s, Args & args, const std::string & kind ) {
       return kind != "trace"; // one line is enough there
    } );
    const std::string dropped = s.trace.droppedNote();
-   const std::string expected = kind + where + " \"" + *filter.text + "\"" +
-                                ( wanted ? " " + std::to_string( *wanted ) : std::string() );
+   const std::string expected =
+      kind + where + " \"" + *filter.text + "\"" + ( wanted ? " " + std::to_string( *wanted ) : std::string() );
    const std::string unsure = dropped.empty() ? "" : "; " + dropped;
    if( kind == "trace" ) {
       s.checks.check( args.line().where, found > 0, expected, "no such line" + unsure );
@@ -185,9 +184,8 @@ void
 addAgentCommands( CommandTable & table ) {
    table.section( "The agent and time" );
    table.verb( "context",
-               { "context NAME",
-                 "The host context name (default sim), which names the request directory and "
-                 "the status entity; only before agent start." },
+               { "context NAME", "The host context name (default sim), which names the request directory and "
+                                 "the status entity; only before agent start." },
                contextCommand );
    table.verb( "agent",
                { "agent start [missing INPUT...] | agent remount | agent stop",
@@ -196,25 +194,20 @@ addAgentCommands( CommandTable & table ) {
                  "destroys the mounter." },
                agentCommand );
    table.verb( "clock",
-               { "clock advance SECONDS",
-                 "Moves virtual time forward and notifies every clock notifiee that is due; "
-                 "time moves only here." },
+               { "clock advance SECONDS", "Moves virtual time forward and notifies every clock notifiee that is due; "
+                                          "time moves only here." },
                clockCommand );
    table.section( "Traces and counters" );
    table.verb( "trace",
-               { "trace HANDLE LEVELS",
-                 "Sets a trace handle's levels: a comma list of 0 to 15, all or none "
-                 "(handles: StrataPacketTracerSliceMounter, ApiStrata, Cairn)." },
+               { "trace HANDLE LEVELS", "Sets a trace handle's levels: a comma list of 0 to 15, all or none "
+                                        "(handles: StrataPacketTracerSliceMounter, ApiStrata, Cairn)." },
                traceCommand );
    table.verb( "clear",
-               { "clear",
-                 "Empties the trace capture, the posted-request log and the SDK call counters; "
-                 "the chip keeps its tables." },
+               { "clear", "Empties the trace capture, the posted-request log and the SDK call counters; "
+                          "the chip keeps its tables." },
                clearCommand );
-   table.expectation( "live",
-                      { "live TYPE N", "N framework objects of TYPE are alive." }, expectLive );
-   table.expectation( "toggle-reads",
-                      { "toggle-reads NAME N", "The plug-in asked for toggle NAME N times." },
+   table.expectation( "live", { "live TYPE N", "N framework objects of TYPE are alive." }, expectLive );
+   table.expectation( "toggle-reads", { "toggle-reads NAME N", "The plug-in asked for toggle NAME N times." },
                       expectToggleReads );
    table.expectation( "toggle-asked",
                       { "toggle-asked NAME FILE on|off",

@@ -21,8 +21,8 @@ expectAudit( Session & s, Args & args ) {
    args.end();
    const Audit audit = auditFor( s, args, std::nullopt );
    s.checks.check( args.line().where, audit.differences().size() == wanted,
-                   "audit " + ( wanted == 0 ? std::string( "clean" )
-                                            : countText( wanted, "difference", "differences" ) ),
+                   "audit " +
+                      ( wanted == 0 ? std::string( "clean" ) : countText( wanted, "difference", "differences" ) ),
                    countText( audit.differences().size(), "difference", "differences" ), audit.lines() );
 }
 
@@ -30,10 +30,10 @@ expectAudit( Session & s, Args & args ) {
 
 void
 addAuditCommands( CommandTable & table ) {
-   table.expectation( "audit",
-                      { "audit clean | audit N",
-                        "The audit finds no difference, or exactly N (pending work is no difference)." },
-                      expectAudit );
+   table.expectation(
+      "audit",
+      { "audit clean | audit N", "The audit finds no difference, or exactly N (pending work is no difference)." },
+      expectAudit );
 }
 
 } // namespace Sim

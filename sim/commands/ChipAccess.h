@@ -29,7 +29,10 @@ struct Memory {
    Shim::soc_mem_t mem;
    std::string word;    // "lport-tab"
    std::string sdkName; // "LPORT_TAB", as chip diagnostic shells name it
-   bool byPort() const { return word == "port-tab"; }
+   bool
+   byPort() const {
+      return word == "port-tab";
+   }
 };
 // `word` must be "lport-tab" or "port-tab".
 Memory memoryOf( const std::string & word );
@@ -42,7 +45,7 @@ int indexFrom( Args & args, const Memory & memory );
 // Runs a host-side chip access: the chip throws std::out_of_range or
 // std::invalid_argument for a unit, index or field it does not have, which is
 // the scenario's mistake, reported as "WHAT: reason".
-template< typename F >
+template < typename F >
 auto
 onChip( const std::string & what, F && access ) {
    try {

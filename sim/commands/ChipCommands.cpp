@@ -51,8 +51,7 @@ fieldAssignment( const Token & token, const Memory & memory ) {
       }
       throw ScenarioError( memory.word + " has no field '" + field + "' (fields: " + known + ")" );
    }
-   return { field,
-            U32( parseUnsigned( token.text.substr( equals + 1 ), field, 0xFFFFFFFFu ) ) };
+   return { field, U32( parseUnsigned( token.text.substr( equals + 1 ), field, 0xFFFFFFFFu ) ) };
 }
 
 void
@@ -89,8 +88,7 @@ failCommand( Args & args ) {
    const std::string memoryName = args.next( "memory (LPORT_TABm or PORT_TABm)" );
    const std::optional< Shim::soc_mem_t > mem = Shim::simChip().memoryNamed( memoryName );
    if( !mem ) {
-      throw ScenarioError( "chip fail: unknown memory '" + memoryName +
-                           "' (LPORT_TABm or PORT_TABm)" );
+      throw ScenarioError( "chip fail: unknown memory '" + memoryName + "' (LPORT_TABm or PORT_TABm)" );
    }
    std::optional< int > unit;
    std::optional< int > index;
@@ -134,8 +132,7 @@ chipCommand( Session &, Args & args ) {
    } else if( what.is( "fail" ) ) {
       failCommand( args );
    } else {
-      throw ScenarioError( "chip: unknown '" + what.text +
-                           "' (port-tab, lport-tab, cpu-pkt-profile-2, fail)" );
+      throw ScenarioError( "chip: unknown '" + what.text + "' (port-tab, lport-tab, cpu-pkt-profile-2, fail)" );
    }
 }
 
@@ -165,8 +162,7 @@ expectEntry( Session & s, Args & args, const Memory & memory ) {
       const unsigned width = chip.fieldWidth( memory.mem, assignment.first );
       if( width < 32 && ( assignment.second >> width ) != 0 ) {
          throw ScenarioError( "expect " + memory.word + ": " + std::to_string( assignment.second ) +
-                              " does not fit the " + std::to_string( width ) + "-bit field " +
-                              assignment.first );
+                              " does not fit the " + std::to_string( width ) + "-bit field " + assignment.first );
       }
       fields.push_back( std::move( assignment ) );
    }
@@ -177,9 +173,8 @@ expectEntry( Session & s, Args & args, const Memory & memory ) {
    std::string got;
    bool holds = true;
    for( const auto & [ field, value ] : fields ) {
-      const U32 actual = onChip( "expect " + memory.word, [ &, &field = field ] {
-         return chip.entryField( unit, memory.mem, index, field );
-      } );
+      const U32 actual = onChip( "expect " + memory.word,
+                                 [ &, &field = field ] { return chip.entryField( unit, memory.mem, index, field ); } );
       // Values as the shows print them: 0x123 reads as the scenario wrote it.
       expected += " " + field + "=" + Cell::fieldValue( value ).text;
       got += ( got.empty() ? "" : " " ) + field + "=" + Cell::fieldValue( actual ).text;
@@ -193,8 +188,7 @@ expectCpuPktProfile( Session & s, Args & args ) {
    const int unit = unitFrom( args );
    const U32 value = U32( parseUnsigned( args.next( "value" ), "value", 0xFFFFFFFFu ) );
    args.end();
-   const U32 actual =
-      onChip( "expect cpu-pkt-profile-2", [ & ] { return Shim::simChip().cpuPktProfile2( unit ); } );
+   const U32 actual = onChip( "expect cpu-pkt-profile-2", [ & ] { return Shim::simChip().cpuPktProfile2( unit ); } );
    s.checks.check( args.line().where, actual == value,
                    "cpu-pkt-profile-2 " + std::to_string( unit ) + " " + Cell::hex( value ).text,
                    Cell::hex( actual ).text );
@@ -241,17 +235,14 @@ addChipCommands( CommandTable & table ) {
       table.expectation( word,
                          { word + place + " FIELD=VALUE... | " + word + place + " zero",
                            "Those fields of the entry hold those values; zero: every field is 0." },
-                         [ word ]( Session & s, Args & args ) {
-                            expectEntry( s, args, memoryOf( word ) );
-                         } );
+                         [ word ]( Session & s, Args & args ) { expectEntry( s, args, memoryOf( word ) ); } );
    }
    table.expectation( "cpu-pkt-profile-2",
                       { "cpu-pkt-profile-2 UNIT VALUE", "The register holds VALUE (all 32 bits)." },
                       expectCpuPktProfile );
    table.expectation( "sdk",
-                      { "sdk OP N",
-                        "OP (soc_mem_read, soc_mem_write, soc_reg32_get, soc_reg32_set or any) "
-                        "ran N times since clear." },
+                      { "sdk OP N", "OP (soc_mem_read, soc_mem_write, soc_reg32_get, soc_reg32_set or any) "
+                                    "ran N times since clear." },
                       expectSdk );
 }
 

@@ -8,7 +8,6 @@
 #include "language/Tokens.h"
 #include "session/CommandTable.h"
 
-
 namespace Sim {
 
 namespace {
@@ -94,8 +93,7 @@ expectRequest( Session & s, Args & args ) {
    if( slash == std::string::npos ) {
       throw ScenarioError( "request: '" + where + "' is not MOD/PORT" );
    }
-   const U16 modId = U16( parseUnsigned( where.substr( 0, slash ), "request module id",
-                                         StrataCentral::ModId::null ) );
+   const U16 modId = U16( parseUnsigned( where.substr( 0, slash ), "request module id", StrataCentral::ModId::null ) );
    const U16 port = U16( parseUnsigned( where.substr( slash + 1 ), "request port", 0x3FF ) );
    const U64 value = parseUnsigned( args.next( "profile value" ), "request value", 0xFFFFFFFFu );
    // [kind K] [modinfo V]: the rest of the request's key, when given.
@@ -111,8 +109,7 @@ expectRequest( Session & s, Args & args ) {
          modInfo = parseUnsigned( args.next( "module information" ), "request modinfo", 0xFFFF );
          expected += " modinfo " + std::to_string( *modInfo );
       } else {
-         throw ScenarioError( "expect request: unknown option '" + args.next( "option" ) +
-                              "' (kind K, modinfo V)" );
+         throw ScenarioError( "expect request: unknown option '" + args.next( "option" ) + "' (kind K, modinfo V)" );
       }
    }
    const auto last = s.host.sourceTrunkMap().lastRequest( modId, port );
@@ -164,8 +161,7 @@ expectStatus( Session & s, Args & args ) {
    } else {
       throw ScenarioError( "status: unknown '" + what.text + "' (state, version, request-id)" );
    }
-   s.checks.check( args.line().where, holds, expected,
-                   got ? *got : "no status entity " + s.host.statusEntityName() );
+   s.checks.check( args.line().where, holds, expected, got ? *got : "no status entity " + s.host.statusEntityName() );
 }
 
 } // namespace
@@ -180,8 +176,7 @@ addClientCommands( CommandTable & table ) {
                  "its version, which is what makes the plug-in act." },
                tracerCommand );
    table.verb( "status",
-               { "status version N",
-                 "Sets the status entity's version (creating the entity when it is missing)." },
+               { "status version N", "Sets the status entity's version (creating the entity when it is missing)." },
                statusCommand );
    table.verb( "cfm",
                { "cfm add INTF vlan V | cfm remove INTF vlan V",
@@ -193,8 +188,7 @@ addClientCommands( CommandTable & table ) {
                         "The last source-trunk-map request for module M, port P carried "
                         "profile VALUE (and was of kind K, headed by module information V)." },
                       expectRequest );
-   table.expectation( "requests",
-                      { "requests N", "N source-trunk-map requests were posted since clear." },
+   table.expectation( "requests", { "requests N", "N source-trunk-map requests were posted since clear." },
                       expectRequests );
    table.expectation( "status",
                       { "status state N | status version N | status request-id NAME:N",

@@ -16,25 +16,25 @@ namespace {
 constexpr const char * rootAttrName = "strataPacketTracerSliceRootSm";
 constexpr const char * slicesAttrName = "strataPacketTracerSliceSm";
 
-const std::map< std::string, U64, std::less<> > & unsignedLimits() {
+const std::map< std::string, U64, std::less<> > &
+unsignedLimits() {
    static const std::map< std::string, U64, std::less<> > limits{
-      { "U8", 0xFFu }, { "U16", 0xFFFFu }, { "U32", 0xFFFFFFFFu }, { "U64", ~U64( 0 ) } };
+      { "U8", 0xFFu }, { "U16", 0xFFFFu }, { "U32", 0xFFFFFFFFu }, { "U64", ~U64( 0 ) }
+   };
    return limits;
 }
 
 // Reads `attrName` of `object`; the object it holds, or why there is none.
 Resolved
-readObjectAttr( const Vela::Ptr< Quill::PtrInterface > & object, const std::string & ownerText,
-                const char * attrName, const Quill::ValueList & args,
-                const std::string & absentText ) {
+readObjectAttr( const Vela::Ptr< Quill::PtrInterface > & object, const std::string & ownerText, const char * attrName,
+                const Quill::ValueList & args, const std::string & absentText ) {
    const Quill::TypeInfo * type = object->fwkType();
    const Quill::AttrInfo * attr = type ? type->attribute( attrName ) : nullptr;
    if( !attr ) {
       return { {}, ownerText + " has no attribute " + attrName };
    }
    Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( object, *attr, Quill::AttrOp::read, args, result );
+   const Quill::AttrAnswer answer = genericOp( object, *attr, Quill::AttrOp::read, args, result );
    if( answer != Quill::AttrAnswer::done ) {
       return { {}, "reading " + ownerText + " " + attrName + " answered " + answerName( answer ) };
    }
@@ -53,9 +53,9 @@ readObjectAttr( const Vela::Ptr< Quill::PtrInterface > & object, const std::stri
 std::string
 ObjectRef::text() const {
    switch( kind ) {
-    case Kind::mounter: return "mounter";
-    case Kind::root: return "root";
-    case Kind::slice: return "slice " + std::to_string( modId.value() );
+   case Kind::mounter: return "mounter";
+   case Kind::root: return "root";
+   case Kind::slice: return "slice " + std::to_string( modId.value() );
    }
    return "?";
 }
@@ -63,9 +63,9 @@ ObjectRef::text() const {
 const char *
 ObjectRef::typeName() const noexcept {
    switch( kind ) {
-    case Kind::mounter: return "Strata::StrataPacketTracerSliceMounter";
-    case Kind::root: return "Strata::StrataPacketTracerSliceRootSm";
-    case Kind::slice: return "Strata::StrataPacketTracerSliceSm";
+   case Kind::mounter: return "Strata::StrataPacketTracerSliceMounter";
+   case Kind::root: return "Strata::StrataPacketTracerSliceRootSm";
+   case Kind::slice: return "Strata::StrataPacketTracerSliceSm";
    }
    return "?";
 }
@@ -76,8 +76,7 @@ objectAfter( ObjectRef::Kind kind, Args & args ) {
    ref.kind = kind;
    if( kind == ObjectRef::Kind::slice ) {
       ref.modId = StrataCentral::ModId(
-         unsigned( parseUnsigned( args.next( "module id of the slice" ), "module id",
-                                  StrataCentral::ModId::null ) ) );
+         unsigned( parseUnsigned( args.next( "module id of the slice" ), "module id", StrataCentral::ModId::null ) ) );
    }
    return ref;
 }
@@ -107,13 +106,11 @@ resolve( const Host & host, const ObjectRef & ref ) {
       return { mounter, {} };
    }
    Resolved root = readObjectAttr( mounter, "mounter", rootAttrName, {},
-                                   "no root (the mounter's " + std::string( rootAttrName ) +
-                                      " is null)" );
+                                   "no root (the mounter's " + std::string( rootAttrName ) + " is null)" );
    if( !root.object || ref.kind == ObjectRef::Kind::root ) {
       return root;
    }
-   return readObjectAttr( root.object, "root", slicesAttrName,
-                          { Quill::Value::boxed( ref.modId ) },
+   return readObjectAttr( root.object, "root", slicesAttrName, { Quill::Value::boxed( ref.modId ) },
                           "no slice for module " + std::to_string( ref.modId.value() ) );
 }
 
@@ -127,8 +124,7 @@ sliceModules( const Host & host, std::string & why ) {
    }
    const Quill::AttrInfo * attr = attributeNamed( root.object->fwkType(), slicesAttrName );
    Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( root.object, *attr, Quill::AttrOp::iterate, {}, result );
+   const Quill::AttrAnswer answer = genericOp( root.object, *attr, Quill::AttrOp::iterate, {}, result );
    if( answer != Quill::AttrAnswer::done ) {
       why = std::string( "iterating the slices answered " ) + answerName( answer );
       return std::nullopt;
@@ -164,26 +160,25 @@ attributeNamed( const Quill::TypeInfo * type, const std::string & name ) {
       for( const Quill::AttrInfo & a : type->attributes ) {
          known.push_back( a.name );
       }
-      throw ScenarioError( type->name + " has no attribute or operation '" + name + "'" +
-                           suggestion( name, known ) );
+      throw ScenarioError( type->name + " has no attribute or operation '" + name + "'" + suggestion( name, known ) );
    }
    return attr;
 }
 
 Quill::AttrAnswer
-genericOp( const Vela::Ptr< Quill::PtrInterface > & object, const Quill::AttrInfo & attr,
-           Quill::AttrOp op, const Quill::ValueList & args, Quill::Value & result ) {
+genericOp( const Vela::Ptr< Quill::PtrInterface > & object, const Quill::AttrInfo & attr, Quill::AttrOp op,
+           const Quill::ValueList & args, Quill::Value & result ) {
    return Quill::genericAttrOp( object, attr.id, op, args, result );
 }
 
 const char *
 kindName( Quill::AttrKind kind ) noexcept {
    switch( kind ) {
-    case Quill::AttrKind::constructor: return "constructor";
-    case Quill::AttrKind::value: return "value";
-    case Quill::AttrKind::instantiating: return "instantiating";
-    case Quill::AttrKind::collection: return "collection";
-    case Quill::AttrKind::operation: return "operation";
+   case Quill::AttrKind::constructor: return "constructor";
+   case Quill::AttrKind::value: return "value";
+   case Quill::AttrKind::instantiating: return "instantiating";
+   case Quill::AttrKind::collection: return "collection";
+   case Quill::AttrKind::operation: return "operation";
    }
    return "?";
 }
@@ -191,10 +186,10 @@ kindName( Quill::AttrKind kind ) noexcept {
 std::string
 opsText( unsigned ops ) {
    static const std::pair< Quill::AttrOp, const char * > names[] = {
-      { Quill::AttrOp::read, "read" },       { Quill::AttrOp::write, "write" },
-      { Quill::AttrOp::del, "del" },         { Quill::AttrOp::count, "count" },
-      { Quill::AttrOp::iterate, "iterate" }, { Quill::AttrOp::member, "member" },
-      { Quill::AttrOp::call, "call" } };
+      { Quill::AttrOp::read, "read" },   { Quill::AttrOp::write, "write" },     { Quill::AttrOp::del, "del" },
+      { Quill::AttrOp::count, "count" }, { Quill::AttrOp::iterate, "iterate" }, { Quill::AttrOp::member, "member" },
+      { Quill::AttrOp::call, "call" }
+   };
    std::string text;
    for( const auto & [ op, name ] : names ) {
       if( ops & Quill::opBit( op ) ) {
@@ -207,16 +202,15 @@ opsText( unsigned ops ) {
 const char *
 answerName( Quill::AttrAnswer answer ) noexcept {
    switch( answer ) {
-    case Quill::AttrAnswer::done: return "done";
-    case Quill::AttrAnswer::notSupported: return "not supported";
-    case Quill::AttrAnswer::noSuchAttribute: return "no such attribute";
+   case Quill::AttrAnswer::done: return "done";
+   case Quill::AttrAnswer::notSupported: return "not supported";
+   case Quill::AttrAnswer::noSuchAttribute: return "no such attribute";
    }
    return "an unknown answer";
 }
 
 Quill::Value
-valueFromToken( const Token & token, const std::string & typeName, const std::string & what,
-                const Host & host ) {
+valueFromToken( const Token & token, const std::string & typeName, const std::string & what, const Host & host ) {
    const std::string & text = token.text;
    if( typeName == "bool" ) {
       return Quill::Value( parseBool( text, what ) );
@@ -235,8 +229,7 @@ valueFromToken( const Token & token, const std::string & typeName, const std::st
    if( typeName == "string" ) {
       return Quill::Value( text );
    }
-   if( const Quill::TypeInfo * type = Quill::typeNamed( typeName );
-       type && type->kind == Quill::TypeKind::value ) {
+   if( const Quill::TypeInfo * type = Quill::typeNamed( typeName ); type && type->kind == Quill::TypeKind::value ) {
       try {
          return Quill::Value( type->fromStrep( text ) );
       } catch( const Quill::Exception & e ) {
@@ -247,8 +240,7 @@ valueFromToken( const Token & token, const std::string & typeName, const std::st
    if( token.is( "null" ) ) {
       return Quill::Value();
    }
-   if( Vela::Ptr< Quill::Entity > entity = host.entityManager()->getEntity( text );
-       entity && !text.empty() ) {
+   if( Vela::Ptr< Quill::Entity > entity = host.entityManager()->getEntity( text ); entity && !text.empty() ) {
       return Quill::Value( entity );
    }
    throw ScenarioError( what + ": '" + text + "' is not a " + typeName +
@@ -256,22 +248,20 @@ valueFromToken( const Token & token, const std::string & typeName, const std::st
 }
 
 Quill::ValueList
-argumentsFor( const Quill::AttrInfo & attr, const std::vector< Token > & tokens,
-              const std::string & what, const Host & host ) {
+argumentsFor( const Quill::AttrInfo & attr, const std::vector< Token > & tokens, const std::string & what,
+              const Host & host ) {
    if( !tokens.empty() && tokens.size() != attr.params.size() ) {
       std::string signature;
       for( const Quill::ParamInfo & p : attr.params ) {
          signature += ( signature.empty() ? "" : ", " ) + p.name + ": " + p.typeName;
       }
-      throw ScenarioError( what + " takes " + std::to_string( attr.params.size() ) +
-                           " argument(s) (" + signature + "), got " +
-                           std::to_string( tokens.size() ) );
+      throw ScenarioError( what + " takes " + std::to_string( attr.params.size() ) + " argument(s) (" + signature +
+                           "), got " + std::to_string( tokens.size() ) );
    }
    Quill::ValueList values;
    for( std::size_t i = 0; i < tokens.size(); ++i ) {
       const Quill::ParamInfo & param = attr.params[ i ];
-      values.push_back(
-         valueFromToken( tokens[ i ], param.typeName, what + " argument " + param.name, host ) );
+      values.push_back( valueFromToken( tokens[ i ], param.typeName, what + " argument " + param.name, host ) );
    }
    return values;
 }
@@ -313,13 +303,11 @@ compareValue( const Quill::Value & got, const Token & expected ) {
       try {
          wanted = boxed.type->fromStrep( text );
       } catch( const Quill::Exception & e ) {
-         throw ScenarioError( "expected value: '" + text + "' is not a " + boxed.type->name +
-                              ": " + e.what() );
+         throw ScenarioError( "expected value: '" + text + "' is not a " + boxed.type->name + ": " + e.what() );
       }
       const bool equal = boxed.type->valueOps.isEq
                             ? boxed.type->valueOps.isEq( boxed.data.get(), wanted.data.get() )
-                            : boxed.type->toStrep( boxed.data.get() ) ==
-                                 boxed.type->toStrep( wanted.data.get() );
+                            : boxed.type->toStrep( boxed.data.get() ) == boxed.type->toStrep( wanted.data.get() );
       return { equal, describeValue( got ) };
    }
    return { describeValue( got ) == text, describeValue( got ) };

@@ -59,9 +59,8 @@ const Quill::TypeInfo * typeOf( const ObjectRef & ref, const Quill::PtrInterface
 const Quill::AttrInfo * attributeNamed( const Quill::TypeInfo * type, const std::string & name );
 
 // Runs one generic operation; answers other than done come back as they are.
-Quill::AttrAnswer genericOp( const Vela::Ptr< Quill::PtrInterface > & object,
-                             const Quill::AttrInfo & attr, Quill::AttrOp op,
-                             const Quill::ValueList & args, Quill::Value & result );
+Quill::AttrAnswer genericOp( const Vela::Ptr< Quill::PtrInterface > & object, const Quill::AttrInfo & attr,
+                             Quill::AttrOp op, const Quill::ValueList & args, Quill::Value & result );
 const char * answerName( Quill::AttrAnswer answer ) noexcept;
 // An attribute's kind as the language writes it ("operation"), and the
 // operations it takes ("read,write").
@@ -72,8 +71,8 @@ std::string opsText( unsigned ops );
 // "string", a registered value type parsed by its TypeInfo, or an object type:
 // `null` or the path of an entity in the state database). Throws ScenarioError
 // naming `what` when the token does not fit.
-Quill::Value valueFromToken( const Token & token, const std::string & typeName,
-                             const std::string & what, const Host & host );
+Quill::Value valueFromToken( const Token & token, const std::string & typeName, const std::string & what,
+                             const Host & host );
 // The arguments of an operation or instantiation, checked against its
 // parameters. An operation called with no arguments is passed on as it is:
 // the plug-in decides whether it has a form without parameters.

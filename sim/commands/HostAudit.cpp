@@ -19,7 +19,8 @@ Audit
 auditFor( Session & s, Args & args, std::optional< U16 > unit ) {
    const HostWorld world( s.host );
    Audit audit( world.view(), unit );
-   s.listeners.tell( [ & ]( RunListener & l ) { l.audited( args.line(), audit.clean(), summaryText( audit ), audit.lines() ); } );
+   s.listeners.tell(
+      [ & ]( RunListener & l ) { l.audited( args.line(), audit.clean(), summaryText( audit ), audit.lines() ); } );
    return audit;
 }
 

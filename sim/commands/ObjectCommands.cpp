@@ -32,8 +32,7 @@ targetOf( Session & s, const ObjectRef & ref, const std::string & attrName ) {
    }
    const Quill::TypeInfo * registered = Quill::typeNamed( ref.typeName() );
    if( !registered ) {
-      throw ScenarioError( "the plug-in " + s.host.loader().path() + " registered no type " +
-                           ref.typeName() );
+      throw ScenarioError( "the plug-in " + s.host.loader().path() + " registered no type " + ref.typeName() );
    }
    attributeNamed( registered, attrName );
    t.resolved = resolve( s.host, ref );
@@ -51,8 +50,7 @@ requireObject( const Target & t, const char * command ) {
 void
 requireOperation( const Target & t ) {
    if( t.attr->kind != Quill::AttrKind::operation ) {
-      throw ScenarioError( t.text + " is not an operation but a " + kindName( t.attr->kind ) +
-                           " attribute" );
+      throw ScenarioError( t.text + " is not an operation but a " + kindName( t.attr->kind ) + " attribute" );
    }
 }
 
@@ -73,13 +71,12 @@ setCommand( Session & s, Args & args ) {
    args.end();
    Target t = targetOf( s, ref, attrName );
    if( t.attr->kind == Quill::AttrKind::operation ) {
-      throw ScenarioError( "set " + t.text + ": an operation is called, not set (call " +
-                           ref.text() + " " + attrName + " ...)" );
+      throw ScenarioError( "set " + t.text + ": an operation is called, not set (call " + ref.text() + " " + attrName +
+                           " ...)" );
    }
    // Only a value attribute that takes writes can ever be set.
    if( t.attr->kind != Quill::AttrKind::value ) {
-      throw ScenarioError( "set " + t.text + ": " + kindName( t.attr->kind ) +
-                           " attributes cannot be set" );
+      throw ScenarioError( "set " + t.text + ": " + kindName( t.attr->kind ) + " attributes cannot be set" );
    }
    if( !( t.attr->ops & Quill::opBit( Quill::AttrOp::write ) ) ) {
       throw ScenarioError( "set " + t.text + ": the attribute is read-only (" + opsText( t.attr->ops ) + ")" );
@@ -87,8 +84,7 @@ setCommand( Session & s, Args & args ) {
    requireObject( t, "set" );
    const Quill::Value written = valueFromToken( value, t.attr->typeName, "set " + t.text, s.host );
    Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::write, { written }, result );
+   const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, Quill::AttrOp::write, { written }, result );
    if( answer != Quill::AttrAnswer::done ) {
       throw ScenarioError( "set " + t.text + ": the object answered " + answerName( answer ) );
    }
@@ -104,8 +100,7 @@ callCommand( Session & s, Args & args ) {
    requireObject( t, "call" );
    const Quill::ValueList values = argumentsFor( *t.attr, argTokens, "call " + t.text, s.host );
    Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
+   const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
    if( answer != Quill::AttrAnswer::done ) {
       throw ScenarioError( "call " + t.text + ": the object answered " + answerName( answer ) );
    }
@@ -145,8 +140,8 @@ expectIdentity( Session & s, Args & args, const ObjectRef & ref, bool same ) {
    const bool isSame = r.object->serial() == found->second;
    s.checks.check( args.line().where, isSame == same, expected,
                    isSame ? "the object marked " + label
-                          : "another object (serial " + std::to_string( r.object->serial() ) +
-                               ", " + label + " is " + std::to_string( found->second ) + ")" );
+                          : "another object (serial " + std::to_string( r.object->serial() ) + ", " + label + " is " +
+                               std::to_string( found->second ) + ")" );
 }
 
 // The check of an expectation on a generic operation's result: an operation
@@ -186,8 +181,7 @@ expectCall( Session & s, Args & args, const ObjectRef & ref ) {
    }
    const Quill::ValueList values = argumentsFor( *t.attr, argTokens, "call " + t.text, s.host );
    Quill::Value result;
-   const Quill::AttrAnswer answer =
-      genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
+   const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, Quill::AttrOp::call, values, result );
    checkAnswer( s, args.line().where, expectedText, answer, result, expected );
 }
 
@@ -198,16 +192,15 @@ expectAttribute( Session & s, Args & args, const ObjectRef & ref, const std::str
    args.end();
    Target t = targetOf( s, ref, attrName );
    if( t.attr->kind == Quill::AttrKind::operation ) {
-      throw ScenarioError( t.text + " is an operation: use expect " + ref.text() + " call " +
-                           attrName + " [ARG...] -> VALUE" );
+      throw ScenarioError( t.text + " is an operation: use expect " + ref.text() + " call " + attrName +
+                           " [ARG...] -> VALUE" );
    }
    const std::string expectedText = t.text + " " + expected.text;
    if( !t.resolved.object ) {
       s.checks.check( args.line().where, false, expectedText, t.resolved.missing );
       return;
    }
-   const Quill::AttrOp op = t.attr->kind == Quill::AttrKind::collection ? Quill::AttrOp::count
-                                                                         : Quill::AttrOp::read;
+   const Quill::AttrOp op = t.attr->kind == Quill::AttrKind::collection ? Quill::AttrOp::count : Quill::AttrOp::read;
    Quill::Value result;
    const Quill::AttrAnswer answer = genericOp( t.resolved.object, *t.attr, op, {}, result );
    checkAnswer( s, args.line().where, expectedText, answer, result, expected );
@@ -230,8 +223,7 @@ void
 expectSlices( Session & s, Args & args ) {
    std::set< unsigned > wanted;
    for( const Token & token : args.rest() ) {
-      wanted.insert(
-         unsigned( parseUnsigned( token.text, "module id", StrataCentral::ModId::null ) ) );
+      wanted.insert( unsigned( parseUnsigned( token.text, "module id", StrataCentral::ModId::null ) ) );
    }
    std::string why;
    const auto modules = sliceModules( s.host, why );
@@ -244,9 +236,7 @@ expectSlices( Session & s, Args & args ) {
 void
 addObjectCommands( CommandTable & table ) {
    table.section( "The plug-in's objects (OBJECT: mounter, root or slice MOD)" );
-   table.verb( "set",
-               { "set OBJECT ATTR VALUE",
-                 "Writes an attribute through the generic attribute interface." },
+   table.verb( "set", { "set OBJECT ATTR VALUE", "Writes an attribute through the generic attribute interface." },
                setCommand );
    table.verb( "call",
                { "call OBJECT OP [ARG...]",
@@ -254,24 +244,21 @@ addObjectCommands( CommandTable & table ) {
                  "it returns." },
                callCommand );
    table.verb( "mark",
-               { "mark OBJECT as LABEL",
-                 "Remembers the object's identity, to check later whether it is still the same "
-                 "object." },
+               { "mark OBJECT as LABEL", "Remembers the object's identity, to check later whether it is still the same "
+                                         "object." },
                markCommand );
-   table.expectation( "slices",
-                      { "slices [MOD...]", "Exactly these modules have slices." }, expectSlices );
-   const std::pair< const char *, ObjectRef::Kind > objects[] = {
-      { "mounter", ObjectRef::Kind::mounter },
-      { "root", ObjectRef::Kind::root },
-      { "slice", ObjectRef::Kind::slice } };
+   table.expectation( "slices", { "slices [MOD...]", "Exactly these modules have slices." }, expectSlices );
+   const std::pair< const char *, ObjectRef::Kind > objects[] = { { "mounter", ObjectRef::Kind::mounter },
+                                                                  { "root", ObjectRef::Kind::root },
+                                                                  { "slice", ObjectRef::Kind::slice } };
    for( const auto & [ word, kind ] : objects ) {
       const std::string object = kind == ObjectRef::Kind::slice ? "slice MOD" : word;
-      table.expectation( word,
-                         { object + " ATTR VALUE | " + object + " call OP [ARG...] -> VALUE | " +
-                              object + " is|is-not LABEL",
-                           "The attribute reads VALUE, the call returns VALUE, or the object is "
-                           "(is not) the one marked LABEL." },
-                         [ k = kind ]( Session & s, Args & args ) { expectObject( s, args, k ); } );
+      table.expectation(
+         word,
+         { object + " ATTR VALUE | " + object + " call OP [ARG...] -> VALUE | " + object + " is|is-not LABEL",
+           "The attribute reads VALUE, the call returns VALUE, or the object is "
+           "(is not) the one marked LABEL." },
+         [ k = kind ]( Session & s, Args & args ) { expectObject( s, args, k ); } );
    }
 }
 

@@ -16,8 +16,7 @@ namespace {
 
 StrataCentral::ModId
 modIdFrom( const std::string & text ) {
-   return StrataCentral::ModId(
-      unsigned( parseUnsigned( text, "module id", StrataCentral::ModId::null ) ) );
+   return StrataCentral::ModId( unsigned( parseUnsigned( text, "module id", StrataCentral::ModId::null ) ) );
 }
 
 void
@@ -54,8 +53,7 @@ unitCommand( Session & s, Args & args ) {
 // Erases strataPortToIntf[port] while it still names `intf`: another
 // interface may have taken the port since.
 void
-portLeaves( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port,
-            const Lumo::IntfId & intf ) {
+portLeaves( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port, const Lumo::IntfId & intf ) {
    const Lumo::IntfId * owner = scsd.strataPortToIntf.find( port );
    if( owner && owner->isEq( intf ) ) {
       scsd.strataPortToIntf.erase( port );
@@ -65,8 +63,7 @@ portLeaves( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & p
 void
 intfRemove( Strata::StrataCommonSmData & scsd, const Lumo::IntfId & intf ) {
    const StrataTypes::StrataPort * cached = scsd.strataIntfToPortCache.find( intf );
-   const std::optional< StrataTypes::StrataPort > port =
-      cached ? std::optional( *cached ) : std::nullopt;
+   const std::optional< StrataTypes::StrataPort > port = cached ? std::optional( *cached ) : std::nullopt;
    scsd.intf.erase( intf );
    scsd.unusedIntf.erase( intf );
    scsd.strataIntfToPortCache.erase( intf );
@@ -118,11 +115,9 @@ memberPort( const Strata::StrataCommonSmData & scsd, const Token & member ) {
    if( looksLikePort( member.text ) ) {
       return parsePort( member.text, "lag member" );
    }
-   const StrataTypes::StrataPort * port =
-      scsd.strataIntfToPortCache.find( Lumo::IntfId( member.text ) );
+   const StrataTypes::StrataPort * port = scsd.strataIntfToPortCache.find( Lumo::IntfId( member.text ) );
    if( !port ) {
-      throw ScenarioError( "lag member '" + member.text +
-                           "' is neither a port M/U/P nor an interface with a port" );
+      throw ScenarioError( "lag member '" + member.text + "' is neither a port M/U/P nor an interface with a port" );
    }
    return *port;
 }
@@ -132,8 +127,7 @@ memberPort( const Strata::StrataCommonSmData & scsd, const Token & member ) {
 // member set is published without it first, then (by the caller) the port's
 // strataPortToLag entry naming `lag`, so the plug-in sees the port move.
 void
-leaveOtherLag( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port,
-               const Lumo::IntfId & lag ) {
+leaveOtherLag( Strata::StrataCommonSmData & scsd, const StrataTypes::StrataPort & port, const Lumo::IntfId & lag ) {
    const Lumo::IntfId * current = scsd.strataPortToLag.find( port );
    if( !current || current->isEq( lag ) ) {
       return;
@@ -215,9 +209,8 @@ addStateCommands( CommandTable & table ) {
                  "updating strataLagToPort and strataPortToLag; or removes it." },
                lagCommand );
    table.verb( "toggle",
-               { "toggle NAME on|off",
-                 "What the feature-toggle library answers for NAME from now on; the plug-in "
-                 "asks once per process, so set CFM's toggles before agent start." },
+               { "toggle NAME on|off", "What the feature-toggle library answers for NAME from now on; the plug-in "
+                                       "asks once per process, so set CFM's toggles before agent start." },
                toggleCommand );
 }
 

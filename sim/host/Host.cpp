@@ -14,12 +14,14 @@ struct InputName {
    const char * name;
 };
 constexpr InputName inputNames[] = {
-   { AgentInput::cfmConfig, "cfm-config" },   { AgentInput::requestConfig, "request-config" },
-   { AgentInput::statusDir, "status-dir" },   { AgentInput::requestDir, "request-dir" },
+   { AgentInput::cfmConfig, "cfm-config" },
+   { AgentInput::requestConfig, "request-config" },
+   { AgentInput::statusDir, "status-dir" },
+   { AgentInput::requestDir, "request-dir" },
    { AgentInput::scsd, "scsd" },
 };
 
-template< typename T >
+template < typename T >
 Vela::Ptr< T >
 entityAt( const Cairn::EntityManager & em, const std::string & path ) {
    return Vela::dynamicPtrCast< T >( em.getEntity( path ) );
@@ -57,10 +59,9 @@ Host::Host( PluginLoader & loader )
         scsd_( Pallet::make< Strata::StrataCommonSmData >( scsdName ) ) {
    // Other agents write these two; they exist before this agent starts.
    requestConfig_ = Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestConfig >(
-      em_->entityIs( requestConfigPath,
-                     StrataPacketTracer::LPortTableWriteRequestConfig::quillTypeName ) );
-   cfmConfig_ = Vela::dynamicPtrCast< CfmSw::CfmHwConfig >(
-      em_->entityIs( cfmConfigPath, CfmSw::CfmHwConfig::quillTypeName ) );
+      em_->entityIs( requestConfigPath, StrataPacketTracer::LPortTableWriteRequestConfig::quillTypeName ) );
+   cfmConfig_ =
+      Vela::dynamicPtrCast< CfmSw::CfmHwConfig >( em_->entityIs( cfmConfigPath, CfmSw::CfmHwConfig::quillTypeName ) );
    Quill::System::currentTimeIs( 0 );
    // The agent writes SOURCE_TRUNK_MAP on the unit of the request's module;
    // a module the shared state does not place is looked for by the module
@@ -92,11 +93,11 @@ Host::~Host() {
 std::string
 Host::pathOf( AgentInput input, const std::string & context ) {
    switch( input ) {
-    case AgentInput::cfmConfig: return cfmConfigPath;
-    case AgentInput::requestConfig: return requestConfigPath;
-    case AgentInput::statusDir: return statusDirPath;
-    case AgentInput::requestDir: return requestDirPathPrefix + context;
-    case AgentInput::scsd: break;
+   case AgentInput::cfmConfig: return cfmConfigPath;
+   case AgentInput::requestConfig: return requestConfigPath;
+   case AgentInput::statusDir: return statusDirPath;
+   case AgentInput::requestDir: return requestDirPathPrefix + context;
+   case AgentInput::scsd: break;
    }
    return {};
 }
@@ -127,8 +128,7 @@ Host::statusDirIs() {
    if( withheld( AgentInput::statusDir ) ) {
       // Withheld: the directory lives with the host until the next start.
       const std::string path = statusDirPath;
-      Vela::Ptr< Quill::Dir > dir =
-         Pallet::make< Quill::Dir >( path.substr( path.rfind( '/' ) + 1 ) );
+      Vela::Ptr< Quill::Dir > dir = Pallet::make< Quill::Dir >( path.substr( path.rfind( '/' ) + 1 ) );
       detached_[ path ] = dir;
       return dir;
    }
@@ -155,8 +155,7 @@ Host::statusEntityIs() {
    }
    Vela::Ptr< Quill::Dir > dir = statusDirIs();
    return Vela::dynamicPtrCast< StrataPacketTracer::LPortTableWriteRequestStatus >(
-      dir->createEntity( statusEntityName(),
-                         StrataPacketTracer::LPortTableWriteRequestStatus::quillTypeName ) );
+      dir->createEntity( statusEntityName(), StrataPacketTracer::LPortTableWriteRequestStatus::quillTypeName ) );
 }
 
 void
@@ -165,8 +164,8 @@ Host::restoreDetached() {
       if( em_->getEntity( path ) ) {
          continue; // something took the place meanwhile; the host's copy yields
       }
-      auto parent = Vela::dynamicPtrCast< Quill::Dir >(
-         em_->entityIs( parentPath( path ), Quill::Dir::quillTypeName ) );
+      auto parent =
+         Vela::dynamicPtrCast< Quill::Dir >( em_->entityIs( parentPath( path ), Quill::Dir::quillTypeName ) );
       if( parent ) {
          parent->entityIs( entity );
       }
@@ -189,8 +188,7 @@ Host::start( const std::set< AgentInput > & missing ) {
    }
    loader_.load();
    if( !Quill::typeNamed( mounterTypeName ) ) {
-      throw ScenarioError( "agent start: the plug-in " + loader_.path() +
-                           " registered no type " + mounterTypeName );
+      throw ScenarioError( "agent start: the plug-in " + loader_.path() + " registered no type " + mounterTypeName );
    }
    restoreDetached();
    withheld_ = missing;
@@ -198,8 +196,7 @@ Host::start( const std::set< AgentInput > & missing ) {
    Vela::Ptr< StrataLib::MounterBase > mounter =
       Vela::dynamicPtrCast< StrataLib::MounterBase >( Quill::newEntityForDir( mounterTypeName, mounterName ) );
    if( !mounter ) {
-      throw ScenarioError( std::string( "agent start: " ) + mounterTypeName +
-                           " is not a StrataLib::MounterBase" );
+      throw ScenarioError( std::string( "agent start: " ) + mounterTypeName + " is not a StrataLib::MounterBase" );
    }
    mounter_ = mounter;
 
@@ -221,8 +218,7 @@ Host::start( const std::set< AgentInput > & missing ) {
    mountStatus_ = em_->completeMounts( *group, withheldPaths );
    // The SOURCE_TRUNK_MAP table listens before the plug-in runs: slices made
    // during doMountsComplete may post requests at once.
-   sourceTrunkMap_.watch(
-      entityAt< StrataCentral::PortTabWriteRequestDir >( *em_, requestDirPath() ) );
+   sourceTrunkMap_.watch( entityAt< StrataCentral::PortTabWriteRequestDir >( *em_, requestDirPath() ) );
    mounter_->doMountsComplete( mountStatus_, em_ );
 }
 

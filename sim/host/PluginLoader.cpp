@@ -18,8 +18,8 @@ PluginLoader::defaultPath() {
    const std::filesystem::path exe = std::filesystem::read_symlink( "/proc/self/exe", error );
    if( error ) {
       throw ScenarioError( "cannot find the plug-in: the simulator's own location "
-                           "(/proc/self/exe) cannot be read: " + error.message() +
-                           "; name the plug-in with --plugin PATH" );
+                           "(/proc/self/exe) cannot be read: " +
+                           error.message() + "; name the plug-in with --plugin PATH" );
    }
    return ( exe.parent_path() / STRATA_PLUGIN_FROM_BINDIR ).lexically_normal();
 }
@@ -35,8 +35,7 @@ PluginLoader::load() {
    handle_ = ::dlopen( openPath.c_str(), RTLD_NOW | RTLD_GLOBAL );
    if( !handle_ ) {
       const char * reason = ::dlerror();
-      throw ScenarioError( "cannot load the plug-in (tried " + path + "): " +
-                           ( reason ? reason : "unknown reason" ) +
+      throw ScenarioError( "cannot load the plug-in (tried " + path + "): " + ( reason ? reason : "unknown reason" ) +
                            ( requested_.empty() ? "; --plugin PATH names another" : "" ) );
    }
    loadedPath_ = path;

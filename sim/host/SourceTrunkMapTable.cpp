@@ -44,8 +44,8 @@ SourceTrunkMapTable::chipTable( U16 unit ) const {
 }
 
 void
-SourceTrunkMapTable::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId,
-                        const void * key, const void * value ) {
+SourceTrunkMapTable::dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void * key,
+                               const void * value ) {
    if( attrId != StrataCentral::PortTabWriteRequestDir::requestAttr || !key || !value ) {
       return;
    }

@@ -16,8 +16,7 @@ void requireKnownToggle( const std::string & name );
 // The trace handles the plug-in and the host make: the plug-in's default
 // handle (made on first use) and ApiStrata (made when the library loads),
 // and the state database's Cairn.
-inline constexpr const char * knownTraceHandles[] = { "StrataPacketTracerSliceMounter", "ApiStrata",
-                                                      "Cairn" };
+inline constexpr const char * knownTraceHandles[] = { "StrataPacketTracerSliceMounter", "ApiStrata", "Cairn" };
 // Throws ScenarioError unless `handle` is a known handle or one that exists.
 void requireTraceHandle( const std::string & handle );
 

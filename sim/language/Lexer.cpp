@@ -54,8 +54,7 @@ tokenize( std::string_view line ) {
                }
                const char escaped = line[ i + 1 ];
                if( escaped != '"' && escaped != '\\' ) {
-                  fail( i, std::string( "unknown escape \\" ) + escaped +
-                              " (only \\\" and \\\\ are escapes)" );
+                  fail( i, std::string( "unknown escape \\" ) + escaped + " (only \\\" and \\\\ are escapes)" );
                }
                token.text += escaped;
                i += 2;

@@ -77,8 +77,7 @@ LineReader::next() {
       line.append( begin, newline );
       start_ = std::size_t( newline - buffer_.data() ) + ( newline == end ? 0 : 1 );
       if( line.size() > maxLineBytes ) {
-         throw InputError( "a line longer than " + std::to_string( maxLineBytes ) +
-                           " bytes (is this scenario text?)" );
+         throw InputError( "a line longer than " + std::to_string( maxLineBytes ) + " bytes (is this scenario text?)" );
       }
       if( newline != end ) {
          break;

@@ -28,8 +28,8 @@ distance( std::string_view a, std::string_view b ) {
       row[ 0 ] = i;
       for( std::size_t j = 1; j <= b.size(); ++j ) {
          const std::size_t above = row[ j ];
-         row[ j ] = std::min( { row[ j ] + 1, row[ j - 1 ] + 1,
-                                diagonal + ( folded( a[ i - 1 ] ) == folded( b[ j - 1 ] ) ? 0 : 1 ) } );
+         row[ j ] = std::min(
+            { row[ j ] + 1, row[ j - 1 ] + 1, diagonal + ( folded( a[ i - 1 ] ) == folded( b[ j - 1 ] ) ? 0 : 1 ) } );
          diagonal = above;
       }
    }

@@ -69,12 +69,11 @@ U64
 parseUnsigned( std::string_view text, const std::string & what, U64 max ) {
    const std::optional< U64 > value = unsignedValue( text );
    if( !value ) {
-      throw ScenarioError( what + ": " + quote( text ) +
-                           " is not an integer (decimal or 0x hexadecimal)" );
+      throw ScenarioError( what + ": " + quote( text ) + " is not an integer (decimal or 0x hexadecimal)" );
    }
    if( *value > max ) {
-      throw ScenarioError( what + ": " + std::string( text ) + " is out of range (0 to " +
-                           std::to_string( max ) + ")" );
+      throw ScenarioError( what + ": " + std::string( text ) + " is out of range (0 to " + std::to_string( max ) +
+                           ")" );
    }
    return *value;
 }
@@ -84,8 +83,7 @@ parseSigned( std::string_view text, const std::string & what ) {
    const bool negative = !text.empty() && text[ 0 ] == '-';
    const std::optional< U64 > magnitude = unsignedValue( negative ? text.substr( 1 ) : text );
    if( !magnitude ) {
-      throw ScenarioError( what + ": " + quote( text ) +
-                           " is not an integer (decimal or 0x hexadecimal)" );
+      throw ScenarioError( what + ": " + quote( text ) + " is not an integer (decimal or 0x hexadecimal)" );
    }
    const U64 limit = negative ? U64( std::numeric_limits< std::int64_t >::max() ) + 1
                               : U64( std::numeric_limits< std::int64_t >::max() );
@@ -99,8 +97,7 @@ double
 parseSeconds( std::string_view text, const std::string & what ) {
    const std::optional< double > value = decimalValue( text );
    if( !value || *value < 0 ) {
-      throw ScenarioError( what + ": " + quote( text ) +
-                           " is not a non-negative number of seconds" );
+      throw ScenarioError( what + ": " + quote( text ) + " is not a non-negative number of seconds" );
    }
    return *value;
 }

@@ -19,8 +19,7 @@
 namespace Sim {
 
 // A non-negative integer no larger than `max`.
-U64 parseUnsigned( std::string_view text, const std::string & what,
-                   U64 max = std::numeric_limits< U64 >::max() );
+U64 parseUnsigned( std::string_view text, const std::string & what, U64 max = std::numeric_limits< U64 >::max() );
 // An integer that may carry a leading '-'.
 std::int64_t parseSigned( std::string_view text, const std::string & what );
 // A finite, non-negative decimal number ("2", "0.5", "1e-3").

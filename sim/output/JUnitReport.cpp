@@ -14,12 +14,12 @@ xmlEscaped( const std::string & text ) {
    std::string out;
    for( char c : printable( text ) ) {
       switch( c ) {
-       case '&': out += "&amp;"; break;
-       case '<': out += "&lt;"; break;
-       case '>': out += "&gt;"; break;
-       case '"': out += "&quot;"; break;
-       case '\'': out += "&apos;"; break;
-       default: out += c;
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c;
       }
    }
    return out;
@@ -27,8 +27,8 @@ xmlEscaped( const std::string & text ) {
 
 std::size_t
 JUnitReport::Suite::count( Outcome outcome ) const {
-   return std::size_t( std::count_if( cases.begin(), cases.end(),
-                                      [ outcome ]( const Case & c ) { return c.outcome == outcome; } ) );
+   return std::size_t(
+      std::count_if( cases.begin(), cases.end(), [ outcome ]( const Case & c ) { return c.outcome == outcome; } ) );
 }
 
 void
@@ -46,9 +46,8 @@ JUnitReport::add( const Location & where, Outcome outcome, const std::string & m
    if( suites_.empty() ) {
       suites_.push_back( { where.file, {} } );
    }
-   const std::string command = current_.where.file == where.file && current_.where.line == where.line
-                                  ? current_.text
-                                  : std::string();
+   const std::string command =
+      current_.where.file == where.file && current_.where.line == where.line ? current_.text : std::string();
    suites_.back().cases.push_back( { where, command, outcome, message } );
 }
 
@@ -89,16 +88,16 @@ JUnitReport::document() const {
    }
    std::ostringstream xml;
    xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-       << "<testsuites name=\"strata-agent-sim\" tests=\"" << tests << "\" failures=\"" << failures
-       << "\" errors=\"" << errors << "\">\n";
+       << "<testsuites name=\"strata-agent-sim\" tests=\"" << tests << "\" failures=\"" << failures << "\" errors=\""
+       << errors << "\">\n";
    for( const Suite & suite : suites_ ) {
       const std::string name = xmlEscaped( suite.name );
       xml << "  <testsuite name=\"" << name << "\" tests=\"" << suite.cases.size() << "\" failures=\""
           << suite.count( Outcome::failure ) << "\" errors=\"" << suite.count( Outcome::error )
           << "\" skipped=\"0\">\n";
       for( const Case & c : suite.cases ) {
-         xml << "    <testcase classname=\"" << name << "\" name=\"" << xmlEscaped( c.where.text() )
-             << "\" file=\"" << xmlEscaped( c.where.file ) << "\" line=\"" << c.where.line << "\">";
+         xml << "    <testcase classname=\"" << name << "\" name=\"" << xmlEscaped( c.where.text() ) << "\" file=\""
+             << xmlEscaped( c.where.file ) << "\" line=\"" << c.where.line << "\">";
          if( c.outcome != Outcome::passed ) {
             xml << "\n      <" << ( c.outcome == Outcome::failure ? "failure" : "error" ) << " message=\""
                 << xmlEscaped( c.message ) << "\"/>";

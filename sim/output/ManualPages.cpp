@@ -121,7 +121,7 @@ languageManualPage( const CommandTable & table, const std::string & version ) {
                      "or typed at its prompt. A # starts a comment; words are separated by blanks, and a word "
                      "with blanks or a # is written in double quotes, with \\\" and \\\\ inside. Every show "
                      "prints text for people, or one JSON document when the line ends in json." ) +
-          "\n";
+           "\n";
    page += paragraph( "A malformed line, or one naming a toggle, trace handle, type or attribute the plug-in and "
                       "the host do not have, ends the run with exit status 2 (FILE:LINE: what is wrong, with "
                       "the names meant); nothing after it runs. Each expect is one check; a run that contains "
@@ -138,13 +138,8 @@ languageManualPage( const CommandTable & table, const std::string & version ) {
    page += ".SH EXAMPLE\n";
    page += example( { "unit 0 modinfo 0x100          # chip unit 0 and its module information",
                       "module 1 unit 0               # module 1 on unit 0: the plug-in makes a slice",
-                      "intf Ethernet7 port 1/0/7",
-                      "agent start",
-                      "tracer apply Ethernet7 cpu id trace:1",
-                      "expect request 1/7 5",
-                      "clock advance 2",
-                      "expect status state 4",
-                      "show claims" } );
+                      "intf Ethernet7 port 1/0/7", "agent start", "tracer apply Ethernet7 cpu id trace:1",
+                      "expect request 1/7 5", "clock advance 2", "expect status state 4", "show claims" } );
    page += ".SH SEE ALSO\n.BR strata\\-agent\\-sim (1)\n";
    return page;
 }

@@ -14,11 +14,11 @@ namespace {
 const char *
 opName( Shim::SimChip::Op op ) noexcept {
    switch( op ) {
-    case Shim::SimChip::Op::memRead: return "soc_mem_read";
-    case Shim::SimChip::Op::memWrite: return "soc_mem_write";
-    case Shim::SimChip::Op::reg32Get: return "soc_reg32_get";
-    case Shim::SimChip::Op::reg32Set: return "soc_reg32_set";
-    case Shim::SimChip::Op::count_: break;
+   case Shim::SimChip::Op::memRead: return "soc_mem_read";
+   case Shim::SimChip::Op::memWrite: return "soc_mem_write";
+   case Shim::SimChip::Op::reg32Get: return "soc_reg32_get";
+   case Shim::SimChip::Op::reg32Set: return "soc_reg32_set";
+   case Shim::SimChip::Op::count_: break;
    }
    return "?";
 }
@@ -71,8 +71,7 @@ Timeline::followStatusEntity() {
 }
 
 void
-Timeline::requestChanged( Vela::Publisher *, Vela::Subscriber * subscriber, short attr, const void *,
-                          const void * ) {
+Timeline::requestChanged( Vela::Publisher *, Vela::Subscriber * subscriber, short attr, const void *, const void * ) {
    if( attr != StrataPacketTracer::LPortTableWriteRequestConfig::versionAttr ) {
       return;
    }
@@ -83,7 +82,8 @@ Timeline::requestChanged( Vela::Publisher *, Vela::Subscriber * subscriber, shor
       port && *port != StrataTypes::StrataPort::nullPort() ? std::optional< U16 >( port->modId ) : std::nullopt;
    const std::string id = requestIdText( request.requestId() );
    self.openRequests_.push_back(
-      { request.version(), self.now(),
+      { request.version(),
+        self.now(),
         std::string( request.enable() ? "apply " : "withdraw " ) + request.intfId().name() + " (" + id + ")",
         self.sliceTrack( module ),
         { { "interface", request.intfId().name() },
@@ -96,8 +96,7 @@ Timeline::requestChanged( Vela::Publisher *, Vela::Subscriber * subscriber, shor
 // A completion answers every request still open: the plug-in completes the
 // request as it stands, whichever versions came before.
 void
-Timeline::statusChanged( Vela::Publisher *, Vela::Subscriber * subscriber, short attr, const void *,
-                         const void * ) {
+Timeline::statusChanged( Vela::Publisher *, Vela::Subscriber * subscriber, short attr, const void *, const void * ) {
    if( attr != StrataPacketTracer::LPortTableWriteRequestStatus::versionAttr ) {
       return;
    }
@@ -143,8 +142,8 @@ void
 Timeline::requestCarriedOut( const StrataCentral::PortTabWriteRequest & request, std::optional< U16 > unit ) {
    const auto & key = request.key;
    const std::string port = std::to_string( key.modId.value() ) + "/" + std::to_string( key.port.value() );
-   log_.instant( sliceTrack( key.modId.value() ), now(),
-                 "request " + port + " -> " + std::to_string( request.value ), "posted request",
+   log_.instant( sliceTrack( key.modId.value() ), now(), "request " + port + " -> " + std::to_string( request.value ),
+                 "posted request",
                  { { "modId", Cell::number( key.modId.value() ) },
                    { "port", Cell::number( key.port.value() ) },
                    { "profile", Cell::number( request.value ) },
@@ -181,7 +180,8 @@ Timeline::commandEnded( const Line & line ) {
 void
 Timeline::checked( const Location & where, bool holds, const std::string & message ) {
    if( !holds ) {
-      log_.instant( commands_, now(), "expectation failed", "failure", { { "at", where.text() }, { "message", message } } );
+      log_.instant( commands_, now(), "expectation failed", "failure",
+                    { { "at", where.text() }, { "message", message } } );
    }
 }
 

@@ -72,8 +72,8 @@ TraceEventLog::globalInstant( double seconds, const std::string & name, const st
 }
 
 void
-TraceEventLog::span( Track track, double start, double end, const std::string & name,
-                     const std::string & category, const EventArgs & args ) {
+TraceEventLog::span( Track track, double start, double end, const std::string & name, const std::string & category,
+                     const EventArgs & args ) {
    add( track, start, name, category, "\"X\", \"dur\": " + microseconds( std::max( end - start, 0.0 ) ), args );
 }
 

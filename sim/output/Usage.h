@@ -22,7 +22,8 @@ inline constexpr OptionDoc commandLineOptions[] = {
    { "--plugin", "PATH",
      "Loads this plug-in instead of the one of the simulator's own version beside it "
      "(../lib/strata-agent/plugins/)." },
-   { "--record", "FILE", "Writes every command run, from files or typed, as a scenario that replays to the same state." },
+   { "--record", "FILE",
+     "Writes every command run, from files or typed, as a scenario that replays to the same state." },
    { "--junit", "FILE",
      "Writes the run's checks as JUnit XML, the format CI servers read: a test suite per scenario file, a test "
      "case per expect line named FILE:LINE, the failure message as printed." },

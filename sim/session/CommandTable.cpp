@@ -47,8 +47,8 @@ CommandTable::show( const std::string & name, Doc doc, ShowHandler handler ) {
 
 bool
 CommandTable::inspects( const Line & line ) noexcept {
-   return !line.tokens.empty() && ( line.tokens.front().is( "show" ) || line.tokens.front().is( "help" ) ||
-                                    line.tokens.front().is( "audit" ) );
+   return !line.tokens.empty() &&
+          ( line.tokens.front().is( "show" ) || line.tokens.front().is( "help" ) || line.tokens.front().is( "audit" ) );
 }
 
 void
@@ -69,8 +69,8 @@ CommandTable::run( Session & session, const Line & line ) const {
          body.tokens.pop_back();
       }
       Args args( body, 1 );
-      const Token & word = args.nextToken( isShow ? "what to show (try help show)"
-                                                  : "what to expect (try help expect)" );
+      const Token & word =
+         args.nextToken( isShow ? "what to show (try help show)" : "what to expect (try help expect)" );
       if( isShow ) {
          auto found = shows_.find( word.text );
          if( word.quoted || found == shows_.end() ) {
@@ -99,7 +99,7 @@ CommandTable::run( Session & session, const Line & line ) const {
    found->second.handler( session, args );
 }
 
-template< typename H >
+template < typename H >
 std::string
 CommandTable::describeOne( const Entry< H > & entry, const std::string & prefix ) {
    std::string text;
@@ -109,10 +109,9 @@ CommandTable::describeOne( const Entry< H > & entry, const std::string & prefix 
    return text + "      " + entry.doc.summary + "\n";
 }
 
-template< typename H >
+template < typename H >
 std::string
-CommandTable::describe( const std::map< std::string, Entry< H > > & entries,
-                        const std::string & prefix ) {
+CommandTable::describe( const std::map< std::string, Entry< H > > & entries, const std::string & prefix ) {
    std::string text;
    for( const auto & [ name, entry ] : entries ) {
       text += describeOne( entry, prefix );

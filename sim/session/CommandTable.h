@@ -33,7 +33,10 @@ class CommandTable {
    using ShowHandler = std::function< Report( Session &, Args & ) >;
 
    // Verbs registered from now on are listed under `title` by `help`.
-   void section( std::string title ) { section_ = std::move( title ); }
+   void
+   section( std::string title ) {
+      section_ = std::move( title );
+   }
    void verb( const std::string & name, Doc doc, Handler handler );
    void expectation( const std::string & name, Doc doc, Handler handler );
    void show( const std::string & name, Doc doc, ShowHandler handler );
@@ -66,16 +69,15 @@ class CommandTable {
    std::vector< std::string > wordsAfter( const std::string & first ) const;
 
  private:
-   template< typename H >
+   template < typename H >
    struct Entry {
       Doc doc;
       std::string section;
       H handler;
    };
-   template< typename H >
-   static std::string describe( const std::map< std::string, Entry< H > > & entries,
-                                const std::string & prefix );
-   template< typename H >
+   template < typename H >
+   static std::string describe( const std::map< std::string, Entry< H > > & entries, const std::string & prefix );
+   template < typename H >
    static std::string describeOne( const Entry< H > & entry, const std::string & prefix );
 
    std::string section_ = "Commands";

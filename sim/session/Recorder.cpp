@@ -60,27 +60,25 @@ Recorder::ended( Outcome outcome ) {
    const Pending command = *pending_;
    pending_.reset();
    switch( outcome ) {
-    case Outcome::nothing:
-    case Outcome::malformed:
-      return; // ran nothing
-    case Outcome::ran:
+   case Outcome::nothing:
+   case Outcome::malformed: return; // ran nothing
+   case Outcome::ran:
       writeTime( command.time );
       out_ << command.text << "\n";
       break;
-    case Outcome::inspected:
+   case Outcome::inspected:
       writeTime( command.time );
       out_ << "# " << command.text << "\n";
       break;
-    case Outcome::checkFailed:
+   case Outcome::checkFailed:
       writeTime( command.time );
       out_ << "# failed: " << command.text << "\n";
       break;
-    case Outcome::raised:
+   case Outcome::raised:
       // Kept as a command: what the command changed before the plug-in
       // raised (a request's version, say) is part of the state to reach.
       writeTime( command.time );
-      out_ << "# The plug-in raised an error during this command; the replay will too.\n"
-           << command.text << "\n";
+      out_ << "# The plug-in raised an error during this command; the replay will too.\n" << command.text << "\n";
       break;
    }
    flush();
@@ -92,8 +90,7 @@ Recorder::processStopping() noexcept {
       return;
    }
    writeTime( pending_->time );
-   out_ << "# The process stopped during this command; the replay will too.\n"
-        << pending_->text << "\n";
+   out_ << "# The process stopped during this command; the replay will too.\n" << pending_->text << "\n";
    pending_.reset();
    out_.flush();
 }

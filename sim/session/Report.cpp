@@ -61,12 +61,12 @@ jsonString( const std::string & text ) {
       }
       ++at;
       switch( c ) {
-       case '"': out += "\\\""; break;
-       case '\\': out += "\\\\"; break;
-       case '\n': out += "\\n"; break;
-       case '\r': out += "\\r"; break;
-       case '\t': out += "\\t"; break;
-       default:
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
          if( length == 0 ) {
             // A byte that is no UTF-8 would make the document invalid: it
             // is shown as printable() shows it, "\xNN".
@@ -100,8 +100,7 @@ Report::field( const std::string & key, const std::string & label, Cell value ) 
 }
 
 Table &
-Report::table( const std::string & key, const std::string & label,
-               std::vector< std::string > columns ) {
+Report::table( const std::string & key, const std::string & label, std::vector< std::string > columns ) {
    sections_.emplace_back( Table( key, label, std::move( columns ) ) );
    return std::get< Table >( sections_.back() );
 }
@@ -118,8 +117,8 @@ Report::printTable( std::ostream & out, const Table & t, const Style & style ) c
       out << "  " << style.paint( "(none)", Tone::dim ) << "\n";
       return;
    }
-   const bool asLines = std::all_of( t.rows().begin(), t.rows().end(),
-                                     []( const Table::Row & row ) { return bool( row.line ); } );
+   const bool asLines =
+      std::all_of( t.rows().begin(), t.rows().end(), []( const Table::Row & row ) { return bool( row.line ); } );
    if( asLines ) {
       for( const Table::Row & row : t.rows() ) {
          out << "  " << *row.line << "\n";

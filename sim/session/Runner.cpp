@@ -83,8 +83,7 @@ Runner::runCommand( const std::string & text, const Location & where ) {
       if( CommandTable::inspects( line ) ) {
          outcome = Recorder::Outcome::inspected;
       } else {
-         outcome = session_.checks.failed() > failedBefore ? Recorder::Outcome::checkFailed
-                                                           : Recorder::Outcome::ran;
+         outcome = session_.checks.failed() > failedBefore ? Recorder::Outcome::checkFailed : Recorder::Outcome::ran;
       }
    } catch( const ScenarioError & e ) {
       reportMalformed( where, e.what() );

@@ -5,8 +5,8 @@
 namespace Sim {
 
 bool
-Checks::check( const Location & where, bool holds, const std::string & expected,
-               const std::string & got, const std::vector< std::string > & details ) {
+Checks::check( const Location & where, bool holds, const std::string & expected, const std::string & got,
+               const std::vector< std::string > & details ) {
    if( holds ) {
       ++passed_;
       listeners_.tell( [ & ]( RunListener & l ) { l.checked( where, true, "" ); } );
@@ -26,8 +26,7 @@ Checks::check( const Location & where, bool holds, const std::string & expected,
 }
 
 void
-Checks::raised( const Location & where, const std::string & command, const std::string & what,
-                std::ostream & err ) {
+Checks::raised( const Location & where, const std::string & command, const std::string & what, std::ostream & err ) {
    ++failed_;
    const std::string message = where.text() + ": " + command + " raised: " + printable( what );
    out_.flush();
@@ -38,8 +37,7 @@ Checks::raised( const Location & where, const std::string & command, const std::
 
 std::string
 Checks::summary() const {
-   return style_.paint( std::to_string( passed_ ) + " passed, " + std::to_string( failed_ ) +
-                           " failed",
+   return style_.paint( std::to_string( passed_ ) + " passed, " + std::to_string( failed_ ) + " failed",
                         failed_ ? Tone::bad : Tone::good );
 }
 

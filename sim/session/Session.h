@@ -27,16 +27,24 @@ class Checks {
 
    // Records one check and returns whether it held. A failed check's
    // `details` follow its line, one per line, indented.
-   bool check( const Location & where, bool holds, const std::string & expected,
-               const std::string & got, const std::vector< std::string > & details = {} );
+   bool check( const Location & where, bool holds, const std::string & expected, const std::string & got,
+               const std::vector< std::string > & details = {} );
    // A framework error thrown during a command: "FILE:LINE: COMMAND raised:
    // WHAT" on `err`; it counts as a failed check.
-   void raised( const Location & where, const std::string & command, const std::string & what,
-                std::ostream & err );
+   void raised( const Location & where, const std::string & command, const std::string & what, std::ostream & err );
 
-   std::size_t passed() const noexcept { return passed_; }
-   std::size_t failed() const noexcept { return failed_; }
-   std::size_t total() const noexcept { return passed_ + failed_; }
+   std::size_t
+   passed() const noexcept {
+      return passed_;
+   }
+   std::size_t
+   failed() const noexcept {
+      return failed_;
+   }
+   std::size_t
+   total() const noexcept {
+      return passed_ + failed_;
+   }
    // "N passed, N failed" (coloured by the outcome on a terminal).
    std::string summary() const;
 
@@ -51,10 +59,10 @@ class Checks {
 struct Session {
    // `style`: how output to `out` is coloured (plain unless it is a terminal);
    // `traceKept`: how many lines of each trace handle and level are kept.
-   Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader,
-            Style style = Style(), std::size_t traceKept = TraceCapture::defaultKeptPerStream )
-         : out( out ), err( err ), style( style ), trace( out, quiet, style, traceKept ),
-           host( loader ), checks( out, style, listeners ) {}
+   Session( std::ostream & out, std::ostream & err, bool quiet, PluginLoader & loader, Style style = Style(),
+            std::size_t traceKept = TraceCapture::defaultKeptPerStream )
+         : out( out ), err( err ), style( style ), trace( out, quiet, style, traceKept ), host( loader ),
+           checks( out, style, listeners ) {}
 
    std::ostream & out;
    std::ostream & err;

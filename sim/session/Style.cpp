@@ -12,12 +12,12 @@ namespace {
 const char *
 codeOf( Tone tone ) noexcept {
    switch( tone ) {
-    case Tone::plain: return "";
-    case Tone::heading: return "\x1b[1m";
-    case Tone::value: return "\x1b[36m";
-    case Tone::good: return "\x1b[32m";
-    case Tone::bad: return "\x1b[1;31m";
-    case Tone::dim: return "\x1b[2m";
+   case Tone::plain: return "";
+   case Tone::heading: return "\x1b[1m";
+   case Tone::value: return "\x1b[36m";
+   case Tone::good: return "\x1b[32m";
+   case Tone::bad: return "\x1b[1;31m";
+   case Tone::dim: return "\x1b[2m";
    }
    return "";
 }

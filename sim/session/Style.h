@@ -24,7 +24,10 @@ enum class Tone {
 class Style {
  public:
    explicit Style( bool colour = false ) : colour_( colour ) {}
-   bool colour() const noexcept { return colour_; }
+   bool
+   colour() const noexcept {
+      return colour_;
+   }
    // `text` in the tone's colour; `text` itself when colour is off or the
    // tone is plain.
    std::string paint( std::string_view text, Tone tone ) const;
@@ -41,7 +44,6 @@ bool colourWanted( int fd );
 // A formatted trace line with its parts toned: the time and the source
 // location dim, the handle and level by handle. `line` must be
 // formatTraceLine( record ); without colour it comes back as it is.
-std::string paintTraceLine( const Style & style, const Quill::TraceRecord & record,
-                            const std::string & line );
+std::string paintTraceLine( const Style & style, const Quill::TraceRecord & record, const std::string & line );
 
 } // namespace Sim

@@ -42,8 +42,7 @@ TraceCapture::siteOf( const Quill::TraceRecord & record ) {
       streams_.push_back( Stream{ record.handle + "/" + std::to_string( record.level ), {}, 0 } );
       stream = streamIndex_.emplace( streamKey, streams_.size() - 1 ).first;
    }
-   sites_.push_back(
-      Site{ record.handle, record.level, record.file, record.line, record.function, stream->second } );
+   sites_.push_back( Site{ record.handle, record.level, record.file, record.line, record.function, stream->second } );
    siteIndex_.emplace( std::move( key ), sites_.size() - 1 );
    return sites_.size() - 1;
 }
@@ -51,8 +50,7 @@ TraceCapture::siteOf( const Quill::TraceRecord & record ) {
 Quill::TraceRecord
 TraceCapture::recordOf( const Kept & kept ) const {
    const Site & site = sites_[ kept.site ];
-   return Quill::TraceRecord{ kept.time, site.handle, site.level, site.file, site.line, site.function,
-                              kept.text };
+   return Quill::TraceRecord{ kept.time, site.handle, site.level, site.file, site.line, site.function, kept.text };
 }
 
 void

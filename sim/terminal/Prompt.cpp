@@ -36,8 +36,8 @@ constexpr int historyLength = 500;
 // The library's callbacks are plain functions without a context argument:
 // they reach the reading in progress through this.
 struct Reading {
-   Reading( const CompletionWords & words, const LineSource::Take & take, std::string & newest,
-            PromptSignals & signals, std::FILE * display )
+   Reading( const CompletionWords & words, const LineSource::Take & take, std::string & newest, PromptSignals & signals,
+            std::FILE * display )
          : words( words ), take( take ), newest( newest ), signals( signals ), display( display ) {}
 
    const CompletionWords & words;

@@ -15,11 +15,12 @@
 
 extern "C" int
 LLVMFuzzerTestOneInput( const std::uint8_t * data, std::size_t size ) {
-   const FuzzCheck::ScenarioOutcome outcome = FuzzCheck::runScenarioText(
-      std::string_view( reinterpret_cast< const char * >( data ), size ) );
+   const FuzzCheck::ScenarioOutcome outcome =
+      FuzzCheck::runScenarioText( std::string_view( reinterpret_cast< const char * >( data ), size ) );
    const std::string problem = FuzzCheck::scenarioOutcomeProblem( outcome );
    if( !problem.empty() ) {
-      std::fprintf( stderr, "scenario reader: %s\n---- standard output ----\n%s\n"
+      std::fprintf( stderr,
+                    "scenario reader: %s\n---- standard output ----\n%s\n"
                     "---- standard error ----\n%s\n",
                     problem.c_str(), outcome.out.c_str(), outcome.err.c_str() );
       std::abort();

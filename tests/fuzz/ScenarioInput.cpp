@@ -57,17 +57,14 @@ scenarioOutcomeProblem( const ScenarioOutcome & outcome ) {
    const std::string lastErr( lastLine( outcome.err ) );
    const bool anyFailed = lastOut.size() < 64 && std::regex_match( lastOut, failedTally );
    switch( outcome.exitStatus ) {
-   case 0:
-      return anyFailed ? "exit status 0 after a failed check: " + lastOut : "";
-   case 1:
-      return anyFailed ? "" : "exit status 1 without a tally of failed checks at the end";
+   case 0: return anyFailed ? "exit status 0 after a failed check: " + lastOut : "";
+   case 1: return anyFailed ? "" : "exit status 1 without a tally of failed checks at the end";
    case 2:
       return std::regex_search( lastErr.substr( 0, 64 ), located, std::regex_constants::match_continuous )
                 ? ""
                 : "exit status 2 without \"" + std::string( scenarioName ) +
                      ":LINE: ...\" last on standard error, got: " + lastErr;
-   default:
-      return "exit status " + std::to_string( outcome.exitStatus ) + " is none of 0, 1 and 2";
+   default: return "exit status " + std::to_string( outcome.exitStatus ) + " is none of 0, 1 and 2";
    }
 }
 

@@ -31,8 +31,9 @@ interfaces() {
    static const std::vector< InterfaceDef > defs{
       { "Ethernet1", chipPort( 1, 3 ) }, { "Ethernet2", chipPort( 2, 3 ) },   { "Ethernet3", chipPort( 1, 4 ) },
       { "Ethernet4", chipPort( 2, 6 ) }, { "Ethernet5", chipPort( 1, 200 ) }, { "Ethernet6", chipPort( 3, 3 ) },
-      { "Ethernet7", chipPort( 3, 5 ) }, { "Loopback0", std::nullopt },
-      { "Port-Channel1", std::nullopt }, { "Port-Channel2", std::nullopt } };
+      { "Ethernet7", chipPort( 3, 5 ) }, { "Loopback0", std::nullopt },       { "Port-Channel1", std::nullopt },
+      { "Port-Channel2", std::nullopt }
+   };
    return defs;
 }
 
@@ -45,9 +46,9 @@ portOf( const std::string & intf ) {
 
 const std::vector< Port > &
 ports() {
-   static const std::vector< Port > all{ chipPort( 1, 9 ), chipPort( 1, 3 ), chipPort( 2, 3 ), chipPort( 1, 4 ),
-                                         chipPort( 2, 6 ), chipPort( 1, 200 ), chipPort( 3, 3 ), chipPort( 3, 5 ),
-                                         chipPort( 3, 9 ) };
+   static const std::vector< Port > all{ chipPort( 1, 9 ), chipPort( 1, 3 ), chipPort( 2, 3 ),
+                                         chipPort( 1, 4 ), chipPort( 2, 6 ), chipPort( 1, 200 ),
+                                         chipPort( 3, 3 ), chipPort( 3, 5 ), chipPort( 3, 9 ) };
    return all;
 }
 
@@ -87,7 +88,6 @@ lportTabPresets() {
    // must keep it) and in an entry nobody uses.
    return { { int( tracerProfileIdx ), { { "spare", 0x5A5A } } }, { 2, { { "spare", 0x1234 } } } };
 }
-
 
 FieldValues
 cfmProfile() {
@@ -267,7 +267,7 @@ claimIs( std::set< U32 > & claims, U32 number, bool claimed ) {
    }
 }
 
-template< typename Map >
+template < typename Map >
 std::string
 lookup( const Map & map, const Port & port ) {
    const auto found = map.find( port );
@@ -280,60 +280,60 @@ void
 ReferenceModel::apply( const Action & action ) {
    world_.completions.clear();
    switch( action.kind ) {
-    case ActionKind::moduleAdd:
+   case ActionKind::moduleAdd:
       world_.modules[ action.module ] = unitOfModule( action.module );
       sliceAdd( action.module );
       break;
-    case ActionKind::moduleRemove:
+   case ActionKind::moduleRemove:
       // The slice goes; the profile's users it set up stay counted, since
       // their entries still point at the profile.
       if( world_.modules.erase( action.module ) ) {
          std::erase_if( slices_, [ & ]( const SliceModel & s ) { return s.modId == action.module; } );
       }
       break;
-    case ActionKind::intfAdd: intfAdd( action.intf, action.unused ); break;
-    case ActionKind::intfRemove: intfRemove( action.intf ); break;
-    case ActionKind::lagSet: lagMembersIs( action.intf, action.members ); break;
-    case ActionKind::lagRemove:
+   case ActionKind::intfAdd: intfAdd( action.intf, action.unused ); break;
+   case ActionKind::intfRemove: intfRemove( action.intf ); break;
+   case ActionKind::lagSet: lagMembersIs( action.intf, action.members ); break;
+   case ActionKind::lagRemove:
       lagMembersIs( action.intf, {} );
       world_.lagToPort.erase( action.intf );
       break;
-    case ActionKind::cfmAdd:
-    case ActionKind::cfmRemove: {
-       const CfmKey key{ action.intf, action.vlan };
-       // Writing a present key again is still a change; removing an absent
-       // one is none.
-       auto & keys = world_.cfmKeys;
-       const auto at = std::find( keys.begin(), keys.end(), key );
-       bool changed = true;
-       if( action.kind == ActionKind::cfmRemove ) {
-          changed = at != keys.end();
-          if( changed ) {
-             keys.erase( at );
-          }
-       } else if( at == keys.end() ) {
-          keys.push_back( key );
-       }
-       if( changed ) {
-          for( SliceModel & slice : slices_ ) {
-             handleCfmKey( slice, key );
-          }
-       }
-       break;
-    }
-    case ActionKind::tracer:
+   case ActionKind::cfmAdd:
+   case ActionKind::cfmRemove: {
+      const CfmKey key{ action.intf, action.vlan };
+      // Writing a present key again is still a change; removing an absent
+      // one is none.
+      auto & keys = world_.cfmKeys;
+      const auto at = std::find( keys.begin(), keys.end(), key );
+      bool changed = true;
+      if( action.kind == ActionKind::cfmRemove ) {
+         changed = at != keys.end();
+         if( changed ) {
+            keys.erase( at );
+         }
+      } else if( at == keys.end() ) {
+         keys.push_back( key );
+      }
+      if( changed ) {
+         for( SliceModel & slice : slices_ ) {
+            handleCfmKey( slice, key );
+         }
+      }
+      break;
+   }
+   case ActionKind::tracer:
       world_.request = { action.requestNumber, action.intf, action.enable, action.cpu, world_.request.version + 1 };
       for( SliceModel & slice : slices_ ) {
          handleRequest( slice );
       }
       break;
-    case ActionKind::timeout:
+   case ActionKind::timeout:
       for( SliceModel & slice : slices_ ) {
          slice.timeout = action.seconds;
       }
       break;
-    case ActionKind::advance: advance( action.seconds ); break;
-    case ActionKind::restart:
+   case ActionKind::advance: advance( action.seconds ); break;
+   case ActionKind::restart:
       // Stopping destroys the root and every slice and writes nothing to the
       // chip; the new root counts the profile's users afresh.
       slices_.clear();
@@ -341,7 +341,7 @@ ReferenceModel::apply( const Action & action ) {
       tracerPorts_.clear();
       agentStart();
       break;
-    case ActionKind::unitModInfo:
+   case ActionKind::unitModInfo:
       if( action.enable ) {
          world_.unitsWithModInfo.insert( U16( action.module ) );
          modInfoArrived( U16( action.module ) );
@@ -349,7 +349,7 @@ ReferenceModel::apply( const Action & action ) {
          world_.unitsWithModInfo.erase( U16( action.module ) );
       }
       break;
-    case ActionKind::toggle: break; // the plug-in keeps the answers it read
+   case ActionKind::toggle: break; // the plug-in keeps the answers it read
    }
 }
 
@@ -362,8 +362,8 @@ ReferenceModel::agentStart() {
 
 void
 ReferenceModel::sliceAdd( unsigned modId ) {
-   const bool exists = std::any_of( slices_.begin(), slices_.end(),
-                                    [ & ]( const SliceModel & s ) { return s.modId == modId; } );
+   const bool exists =
+      std::any_of( slices_.begin(), slices_.end(), [ & ]( const SliceModel & s ) { return s.modId == modId; } );
    if( exists ) {
       return; // a module's slice stays, whatever its unit
    }
@@ -424,7 +424,8 @@ ReferenceModel::initialize( SliceModel & slice ) {
 void
 ReferenceModel::takeBack( SliceModel & slice ) {
    const auto & request = world_.request;
-   const auto named = world_.intfKnown( request.intf ) ? world_.intfToPort.find( request.intf ) : world_.intfToPort.end();
+   const auto named =
+      world_.intfKnown( request.intf ) ? world_.intfToPort.find( request.intf ) : world_.intfToPort.end();
    const std::set< Port > steered = tracerPorts_;
    for( const Port & port : steered ) {
       if( port.modId != slice.modId || ( named != world_.intfToPort.end() && named->second == port ) ||
@@ -466,8 +467,8 @@ ReferenceModel::handleRequest( SliceModel & slice ) {
    for( std::size_t i = 0; i < tracerFieldNames().size(); ++i ) {
       const std::string & name = tracerFieldNames()[ i ];
       const U32 held = source.count( name ) ? source.at( name ) : 0;
-      const U32 value = i < tracerFlagCount() ? U32( held != 0 )
-                                              : held & widthMask( chip.fieldWidth( chip.LPORT_TABm(), name ) );
+      const U32 value =
+         i < tracerFlagCount() ? U32( held != 0 ) : held & widthMask( chip.fieldWidth( chip.LPORT_TABm(), name ) );
       if( value ) {
          entry[ name ] = value;
       } else {

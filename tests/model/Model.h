@@ -39,9 +39,12 @@ inline constexpr U32 claimTableSize = Sim::claimablePorts;
 
 // The chip units and the modules on them.
 inline const std::vector< U16 > chipUnits{ 0, 1 };
-inline constexpr unsigned moduleCount = 3;      // modules 1 to 3
-U16 unitOfModule( unsigned modId );             // 1 and 2: unit 0; 3: unit 1
-inline U16 modInfoOfUnit( U16 unit ) { return U16( 0x100 * ( unit + 1 ) ); }
+inline constexpr unsigned moduleCount = 3; // modules 1 to 3
+U16 unitOfModule( unsigned modId );        // 1 and 2: unit 0; 3: unit 1
+inline U16
+modInfoOfUnit( U16 unit ) {
+   return U16( 0x100 * ( unit + 1 ) );
+}
 // Bits around the tracer's bit 2, inside and outside the register's field,
 // that the plug-in's read-modify-write must keep.
 inline constexpr U32 cpuPktProfilePreset = 0x1A3;
@@ -63,20 +66,33 @@ std::map< int, FieldValues > lportTabPresets();
 // The settings the tracer copies from PORT_TAB, flags first, and how many are
 // flags: the clients' intent's own (sim/ClientIntent.h), which the audit
 // holds the chip to.
-inline const std::vector< std::string > & tracerFieldNames() { return Sim::ClientIntent::tracerSettings(); }
-inline std::size_t tracerFlagCount() { return Sim::ClientIntent::tracerFlagCount(); }
+inline const std::vector< std::string > &
+tracerFieldNames() {
+   return Sim::ClientIntent::tracerSettings();
+}
+inline std::size_t
+tracerFlagCount() {
+   return Sim::ClientIntent::tracerFlagCount();
+}
 // The fields the CFM profile sets to 1; every other field is 0.
 FieldValues cfmProfile();
-std::string portText( const Port & port ); // "MOD/UNIT/PORT"
+std::string portText( const Port & port );            // "MOD/UNIT/PORT"
 std::string fieldsText( const FieldValues & fields ); // "zero" when empty
 std::string numberText( double value );
 
 enum class ActionKind {
-   moduleAdd, moduleRemove, intfAdd, intfRemove, lagSet, lagRemove, cfmAdd, cfmRemove,
-   tracer,  // a packet-tracer request: apply (enable) or withdraw
-   timeout, // every live slice's timeout
-   advance, // virtual time moves on
-   restart, // agent stop, then agent start
+   moduleAdd,
+   moduleRemove,
+   intfAdd,
+   intfRemove,
+   lagSet,
+   lagRemove,
+   cfmAdd,
+   cfmRemove,
+   tracer,      // a packet-tracer request: apply (enable) or withdraw
+   timeout,     // every live slice's timeout
+   advance,     // virtual time moves on
+   restart,     // agent stop, then agent start
    unitModInfo, // a chip unit's module information arrives, or goes
    toggle,      // a CFM toggle set after the plug-in read it: no effect
 };
@@ -88,15 +104,15 @@ enum class ActionKind {
 // and replay the rest.
 struct Action {
    ActionKind kind = ActionKind::advance;
-   unsigned module = 0;        // moduleAdd, moduleRemove; unitModInfo: the unit
-   std::string intf;           // interface, port-channel or key interface
-   bool unused = false;        // intfAdd: into unusedIntf instead of intf
+   unsigned module = 0;         // moduleAdd, moduleRemove; unitModInfo: the unit
+   std::string intf;            // interface, port-channel or key interface
+   bool unused = false;         // intfAdd: into unusedIntf instead of intf
    std::vector< Port > members; // lagSet, in the order the host writes them
    U16 vlan = 0;
-   bool enable = false;        // tracer: apply (true) or withdraw; unitModInfo: present
-   bool cpu = false;           // tracer: the CPU packet profile too
-   U32 requestNumber = 0;      // tracer: the request id is "r:N"
-   double seconds = 0;         // timeout value (written through the generic interface), or clock step
+   bool enable = false;   // tracer: apply (true) or withdraw; unitModInfo: present
+   bool cpu = false;      // tracer: the CPU packet profile too
+   U32 requestNumber = 0; // tracer: the request id is "r:N"
+   double seconds = 0;    // timeout value (written through the generic interface), or clock step
 };
 Action parseAction( const std::string & line );
 using Sequence = std::vector< std::string >;
@@ -179,8 +195,8 @@ struct World {
    U32 statusVersion = 0;
    // The chip units and the agent's table.
    std::set< U16 > unitsWithModInfo{ chipUnits.begin(), chipUnits.end() }; // in strataModId
-   std::map< U16, std::map< int, FieldValues > > lportTab; // by unit, then index
-   std::map< U16, U32 > cpuPktProfile2;                    // by unit
+   std::map< U16, std::map< int, FieldValues > > lportTab;                 // by unit, then index
+   std::map< U16, U32 > cpuPktProfile2;                                    // by unit
    World();
    std::map< std::pair< U16, U16 >, U32 > sourceTrunkMap;
    // Time, and the completions of the current step.
@@ -188,7 +204,10 @@ struct World {
    U64 armSequence = 0; // orders wake-ups set for the same time
    std::vector< double > completions;
 
-   bool intfKnown( const std::string & name ) const { return intf.count( name ) || unusedIntf.count( name ); }
+   bool
+   intfKnown( const std::string & name ) const {
+      return intf.count( name ) || unusedIntf.count( name );
+   }
 };
 
 // One slice: its claims by port number, its timeout and completion clock.
@@ -210,7 +229,10 @@ class ReferenceModel {
    void apply( const Action & action );
    // What the plug-in's work should have left after the last action.
    Observation expected() const;
-   const World & world() const noexcept { return world_; }
+   const World &
+   world() const noexcept {
+      return world_;
+   }
 
  private:
    void agentStart();

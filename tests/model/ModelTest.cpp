@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
-#include <set>
 #include <numeric>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 
 namespace ModelTest {
@@ -61,8 +61,9 @@ generateSequence( U64 seed, std::size_t steps ) {
       // How often each kind is drawn: the clock and the tracer most, a
       // restart least, modules first while there are none.
       const std::size_t modules = world.modules.size();
-      const unsigned weights[] = { modules == 0 ? 30u : modules < 2 ? 8u : 3u, modules ? 3u : 0u, 9, 4, 8, 3, 11, 8,
-                                   18, 4, 17, 1, 2, 2 };
+      const unsigned weights[] = {
+         modules == 0 ? 30u : modules < 2 ? 8u : 3u, modules ? 3u : 0u, 9, 4, 8, 3, 11, 8, 18, 4, 17, 1, 2, 2
+      };
       std::size_t draw = below( std::accumulate( std::begin( weights ), std::end( weights ), 0u ) );
       std::size_t kind = 0;
       while( draw >= weights[ kind ] ) {
@@ -70,39 +71,39 @@ generateSequence( U64 seed, std::size_t steps ) {
       }
       std::string line;
       switch( ActionKind( kind ) ) {
-       case ActionKind::moduleAdd: {
-          const unsigned modId = unsigned( 1 + below( moduleCount ) );
-          line = "module " + std::to_string( modId ) + " unit " + std::to_string( unitOfModule( modId ) );
-          break;
-       }
-       case ActionKind::moduleRemove:
+      case ActionKind::moduleAdd: {
+         const unsigned modId = unsigned( 1 + below( moduleCount ) );
+         line = "module " + std::to_string( modId ) + " unit " + std::to_string( unitOfModule( modId ) );
+         break;
+      }
+      case ActionKind::moduleRemove:
          line = "module " + std::to_string( chance( 80 ) ? pick( world.modules ).first : 1 + below( moduleCount ) ) +
                 " remove";
          break;
-       case ActionKind::intfAdd: {
-          const InterfaceDef def = pick( interfaces() );
-          line = "intf " + def.name + ( chance( 20 ) ? " unused" : "" ) +
-                 ( def.port ? " port " + portText( *def.port ) : "" );
-          break;
-       }
-       case ActionKind::intfRemove: line = "intf " + someInterface( false ) + " remove"; break;
-       case ActionKind::lagSet: {
-          // A few members in a random order: the host writes them as given.
-          std::vector< Port > members = ports();
-          for( std::size_t i = members.size(); i > 1; --i ) {
-             std::swap( members[ i - 1 ], members[ below( i ) ] );
-          }
-          line = "lag " + pick( lags ) + " members";
-          for( std::size_t i = 0, n = 1 + below( 3 ); i < n; ++i ) {
-             line += " " + portText( members[ i ] );
-          }
-          break;
-       }
-       case ActionKind::lagRemove: line = "lag " + pick( lags ) + " remove"; break;
-       case ActionKind::cfmAdd:
+      case ActionKind::intfAdd: {
+         const InterfaceDef def = pick( interfaces() );
+         line = "intf " + def.name + ( chance( 20 ) ? " unused" : "" ) +
+                ( def.port ? " port " + portText( *def.port ) : "" );
+         break;
+      }
+      case ActionKind::intfRemove: line = "intf " + someInterface( false ) + " remove"; break;
+      case ActionKind::lagSet: {
+         // A few members in a random order: the host writes them as given.
+         std::vector< Port > members = ports();
+         for( std::size_t i = members.size(); i > 1; --i ) {
+            std::swap( members[ i - 1 ], members[ below( i ) ] );
+         }
+         line = "lag " + pick( lags ) + " members";
+         for( std::size_t i = 0, n = 1 + below( 3 ); i < n; ++i ) {
+            line += " " + portText( members[ i ] );
+         }
+         break;
+      }
+      case ActionKind::lagRemove: line = "lag " + pick( lags ) + " remove"; break;
+      case ActionKind::cfmAdd:
          line = "cfm add " + ( chance( 30 ) ? pick( lags ) : someInterface( true ) ) + vlan();
          break;
-       case ActionKind::cfmRemove:
+      case ActionKind::cfmRemove:
          if( !world.cfmKeys.empty() && chance( 85 ) ) {
             const CfmKey key = pick( world.cfmKeys );
             line = "cfm remove " + key.intf + " vlan " + std::to_string( key.vlan );
@@ -110,21 +111,21 @@ generateSequence( U64 seed, std::size_t steps ) {
             line = "cfm remove " + pick( nameable ) + vlan();
          }
          break;
-       case ActionKind::tracer:
+      case ActionKind::tracer:
          line = std::string( "tracer " ) + ( chance( 60 ) ? "apply " : "withdraw " ) + someInterface( !chance( 15 ) ) +
                 ( chance( 40 ) ? " cpu" : "" ) + " id r:" + std::to_string( requestNumber++ );
          break;
-       case ActionKind::timeout: line = "timeout " + pick( timeouts ); break;
-       case ActionKind::advance: line = "clock advance " + pick( clockSteps ); break;
-       case ActionKind::restart: line = "agent restart"; break;
-       case ActionKind::unitModInfo: {
-          const U16 unit = pick( chipUnits );
-          line = "unit " + std::to_string( unit ) +
-                 ( world.unitsWithModInfo.count( unit ) ? std::string( " remove" )
-                                                         : " modinfo " + std::to_string( modInfoOfUnit( unit ) ) );
-          break;
-       }
-       case ActionKind::toggle:
+      case ActionKind::timeout: line = "timeout " + pick( timeouts ); break;
+      case ActionKind::advance: line = "clock advance " + pick( clockSteps ); break;
+      case ActionKind::restart: line = "agent restart"; break;
+      case ActionKind::unitModInfo: {
+         const U16 unit = pick( chipUnits );
+         line = "unit " + std::to_string( unit ) +
+                ( world.unitsWithModInfo.count( unit ) ? std::string( " remove" )
+                                                       : " modinfo " + std::to_string( modInfoOfUnit( unit ) ) );
+         break;
+      }
+      case ActionKind::toggle:
          line = std::string( "toggle StrataCfmOnTH3" ) + ( chance( 50 ) ? "Masquerade" : "" ) +
                 ( chance( 50 ) ? " off" : " on" );
          break;
@@ -197,7 +198,6 @@ failureReport( U64 seed, const Sequence & sequence, const Failure & failure, con
    return report.str();
 }
 
-
 std::optional< U64 >
 environmentNumber( const char * name ) {
    const char * text = std::getenv( name );
@@ -217,11 +217,16 @@ TEST( TraceLines, EachNumberNamesOneCallSite ) {
    }
    EXPECT_FALSE( functionsByLine.count( 89 ) || functionsByLine.count( 113 ) );
    // The numbers trace readers know.
-   const std::map< int, std::string > fixed{ { 21, "handleInitialized" },      { 33, "handleInitialized" },
-                                             { 42, "handleClock" },            { 58, "intfOnSlice" },
-                                             { 64, "isAllocatedSrcTrunkIdx" }, { 74, "allocatedLportCfmIdx" },
-                                             { 82, "allocateSrcTrunkIdx" },    { 88, "freeSrcTrunkIdx" },
-                                             { 96, "isAllocatedSrcTrunkCfmIdx" }, { 106, "allocateSrcTrunkCfmIdx" },
+   const std::map< int, std::string > fixed{ { 21, "handleInitialized" },
+                                             { 33, "handleInitialized" },
+                                             { 42, "handleClock" },
+                                             { 58, "intfOnSlice" },
+                                             { 64, "isAllocatedSrcTrunkIdx" },
+                                             { 74, "allocatedLportCfmIdx" },
+                                             { 82, "allocateSrcTrunkIdx" },
+                                             { 88, "freeSrcTrunkIdx" },
+                                             { 96, "isAllocatedSrcTrunkCfmIdx" },
+                                             { 106, "allocateSrcTrunkCfmIdx" },
                                              { 112, "freeSrcTrunkCfmIdx" } };
    for( const auto & [ line, function ] : fixed ) {
       EXPECT_EQ( functionsByLine.count( line ) ? *functionsByLine.at( line ).begin() : "none", function ) << line;
@@ -248,7 +253,8 @@ const Divergence divergences[] = {
    { "ARestartForgetsAModulesPorts",
      { "unit 0 SOURCE_TRUNK_MAP 1/0/3: holds 1, should hold 0 (CFM: the port is not covered)",
        "unit 0 SOURCE_TRUNK_MAP 1/0/4: holds 5, should hold 0 (packet tracer: no current request applies it)" },
-     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan 10; "
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet3 port 1/0/4; cfm add Ethernet1 vlan "
+     "10; "
      "tracer apply Ethernet3 id r:1; clock advance 2; module 1 remove; cfm remove Ethernet1 vlan 10; "
      "intf Ethernet4 port 2/0/6; tracer apply Ethernet4 id r:2; agent restart; module 1 unit 0" },
    // ... and the users of a unit's CFM profile: the last port the restarted
@@ -256,7 +262,8 @@ const Divergence divergences[] = {
    // still points at.
    { "ARestartForgetsTheProfilesUsers",
      { "unit 0 LPORT_TAB 1: holds zero, should hold the CFM profile (CFM: port 1/0/3 points at it)" },
-     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet4 port 2/0/6; cfm add Ethernet1 vlan 10; "
+     "module 1 unit 0; module 2 unit 0; intf Ethernet1 port 1/0/3; intf Ethernet4 port 2/0/6; cfm add Ethernet1 vlan "
+     "10; "
      "module 1 remove; agent restart; cfm add Ethernet4 vlan 10; cfm remove Ethernet4 vlan 10" },
    // A take-down that has to wait keeps its unit's CFM profile: without the
    // unit's module information the port cannot be keyed, and whether its
@@ -297,9 +304,9 @@ const Mended mended[] = {
    { "TheUnitsProfileOutlivesOneModulesLastPort",
      "module 1 unit 0; intf Ethernet1 port 1/0/3; lag Port-Channel1 members 1/0/3; module 2 unit 0; "
      "intf Ethernet4 port 2/0/6; cfm add Ethernet4 vlan 10; cfm remove Ethernet4 vlan 10" },
-   { "EachUnitGetsItsOwnProfile",
-     "module 1 unit 0; module 3 unit 1; intf Ethernet1 port 1/0/3; intf Ethernet6 port 3/1/3; cfm add Ethernet1 vlan 10; "
-     "cfm add Ethernet6 vlan 10; cfm remove Ethernet1 vlan 10" },
+   { "EachUnitGetsItsOwnProfile", "module 1 unit 0; module 3 unit 1; intf Ethernet1 port 1/0/3; intf Ethernet6 port "
+                                  "3/1/3; cfm add Ethernet1 vlan 10; "
+                                  "cfm add Ethernet6 vlan 10; cfm remove Ethernet1 vlan 10" },
    // A slice serves its own module's ports: a request is answered once, and
    // claims kept by port number never mix modules.
    { "ModuleAppearingLeavesTheTracersPortAlone",
@@ -337,15 +344,16 @@ const Mended mended[] = {
    { "ApplyOnAnotherUnitTakesTheFirstBack",
      "module 1 unit 0; module 3 unit 1; intf Ethernet1 port 1/0/3; intf Ethernet6 port 3/1/3; "
      "tracer apply Ethernet1 cpu id r:1; clock advance 2; tracer apply Ethernet6 cpu id r:2; clock advance 2" },
-   { "TheTracersInterfaceGoingTakesItsPortBack",
-     "module 1 unit 0; intf Ethernet1 port 1/0/3; tracer apply Ethernet1 id r:1; clock advance 2; intf Ethernet1 remove" },
+   { "TheTracersInterfaceGoingTakesItsPortBack", "module 1 unit 0; intf Ethernet1 port 1/0/3; tracer apply Ethernet1 "
+                                                 "id r:1; clock advance 2; intf Ethernet1 remove" },
    // Module information, interfaces and memberships in any order.
    { "TakeDownWithoutModuleInformationWaitsForIt",
      "module 1 unit 0; intf Ethernet1 port 1/0/3; cfm add Ethernet1 vlan 10; unit 0 remove; "
      "cfm remove Ethernet1 vlan 10; unit 0 modinfo 256" },
    { "ModuleInformationArrivingPostsTheWaitingPort",
      "unit 1 remove; module 3 unit 1; intf Ethernet6 port 3/1/3; cfm add Ethernet6 vlan 10; unit 1 modinfo 512" },
-   { "KeyBeforeItsInterfaceIsSetUpWithThePort", "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1 port 1/0/3" },
+   { "KeyBeforeItsInterfaceIsSetUpWithThePort",
+     "cfm add Ethernet1 vlan 10; module 1 unit 0; intf Ethernet1 port 1/0/3" },
    { "MemberBeforeItsInterfaceIsSetUpWithThePort",
      "module 1 unit 0; lag Port-Channel1 members 1/0/3; intf Ethernet1 port 1/0/3" },
    { "PortOfARemovedInterfaceIsTakenDown",

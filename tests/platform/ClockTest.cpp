@@ -1,6 +1,6 @@
 // The activity clock: who is woken, when, in which order, and with what time.
-#include "Pallet/Pallet.h"
 #include "Quill/Clock.h"
+#include "Pallet/Pallet.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,8 @@ struct Alarm : Quill::Clock::NotifieeConst {
       hasNotificationActiveIs( true );
       isRegisteredNotifieeIs( true );
    }
-   void onAttribute( Quill::AttributeId ) override {
+   void
+   onAttribute( Quill::AttributeId ) override {
       EXPECT_EQ( timeMin(), Quill::never ) << "a wake-up is cleared before its notification";
       log.push_back( name + "@" + std::to_string( int( System::currentTime() ) ) );
       if( reaction ) {
@@ -35,9 +36,12 @@ struct Alarm : Quill::Clock::NotifieeConst {
 
 class ClockTest : public ::testing::Test {
  protected:
-   void SetUp() override { System::currentTimeIs( 0 ); }
-   Vela::Ptr< Alarm > alarm( const std::string & name, Quill::Seconds at,
-                             Vela::Ptr< const Quill::Clock > on = nullptr ) {
+   void
+   SetUp() override {
+      System::currentTimeIs( 0 );
+   }
+   Vela::Ptr< Alarm >
+   alarm( const std::string & name, Quill::Seconds at, Vela::Ptr< const Quill::Clock > on = nullptr ) {
       auto a = Pallet::make< Alarm >( name, log );
       a->notifierIs( on ? on : clock );
       a->timeMinIs( at );
@@ -77,7 +81,7 @@ TEST_F( ClockTest, NotifieesDestroyedByCallbacksOrOwnedOutsideCountingAreSafe ) 
    auto first = alarm( "first", 1 ), victim = alarm( "victim", 1 ), third = alarm( "third", 2 );
    first->reaction = [ & ] { victim = nullptr; };
    third->reaction = [ & ] { third = nullptr; }; // drops its own last reference
-   Alarm member( "member", log ); // owned as a plain object, never counted
+   Alarm member( "member", log );                // owned as a plain object, never counted
    member.notifierIs( clock );
    member.timeMinIs( 3 );
    EXPECT_EQ( System::advanceBy( 5 ), 3u );

@@ -18,7 +18,10 @@ namespace {
 // Hashes that collide on purpose: every key of a class probes from the same
 // home, so removals must shift the probe chains back correctly.
 struct CollidingHash {
-   std::size_t operator()( int key ) const noexcept { return std::size_t( key % 5 ); }
+   std::size_t
+   operator()( int key ) const noexcept {
+      return std::size_t( key % 5 );
+   }
 };
 
 // Random inserts, overwrites and removals against a plain reference (contents
@@ -28,7 +31,7 @@ struct CollidingHash {
 // configuration must not stay alive until some later squeeze). Long runs of
 // removals squeeze the holes out, the index grows and is rebuilt on the way,
 // and a clear half way starts the map afresh.
-template< typename Hash >
+template < typename Hash >
 void
 agreesWithReference( unsigned seed ) {
    Quill::InsertionOrderedMap< int, std::shared_ptr< int >, Hash > map;

@@ -2,9 +2,9 @@
 // the plug-in's types, and to an unrelated type giving nothing:
 // plugin/MounterTest.cpp, a mistyped status entity. The slab allocator's count of live objects per type, down to a type
 // never made: plugin/MounterTest.cpp and the scenarios' `expect live`.)
+#include "Vela/Ptr.h"
 #include "Pallet/Pallet.h"
 #include "Quill/PtrInterface.h"
-#include "Vela/Ptr.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,10 @@ struct Counted : Quill::PtrInterface {
    static constexpr const char * quillTypeName = "Test::Counted";
    explicit Counted( int * d, int v = 0 ) : deaths( d ), value( v ) {}
    ~Counted() override { ++*deaths; }
-   bool operator==( const Counted & other ) const { return value == other.value; } // never used by Vela::Ptr
+   bool
+   operator==( const Counted & other ) const {
+      return value == other.value;
+   } // never used by Vela::Ptr
    int * deaths;
    int value;
 };

@@ -42,8 +42,8 @@ TEST( Trace, MasksDecideWhatIsFormattedAndHowOperandsAreWritten ) {
    int formatted = 0;
    QTRACE_AT( handle, 3, "file", 1, "fn" ) << CountingOperand{ &formatted };
    EXPECT_EQ( formatted, 0 );
-   QTRACE_AT( handle, 4, "file", 1, "fn" ) << true << " " << static_cast< unsigned char >( 65 ) << " "
-                                           << CountingOperand{ &formatted };
+   QTRACE_AT( handle, 4, "file", 1, "fn" )
+      << true << " " << static_cast< unsigned char >( 65 ) << " " << CountingOperand{ &formatted };
    Quill::traceSinkIs( nullptr );
    ASSERT_EQ( records.size(), 1u );
    EXPECT_EQ( records[ 0 ].text, "true 65 operand" );

@@ -22,8 +22,11 @@ TEST_F( AllocatorTest, BitmapIsKeptForTheSameValuesAndReplacedForOthers ) {
    EXPECT_TRUE( smaller->hasNotificationActive() );
    // Through the generic interface, a bit state outside the two known ones is
    // refused naming the parameter.
-   EXPECT_THAT( [ & ] { generic( slice, Slice::srcTrunkBitmapId, Quill::AttrOp::write, { U64( 0 ), U32( 8 ), U8( 2 ) } ); },
-                ::testing::ThrowsMessage< Quill::RangeException >( ::testing::HasSubstr( "initialBitState" ) ) );
+   EXPECT_THAT(
+      [ & ] {
+         generic( slice, Slice::srcTrunkBitmapId, Quill::AttrOp::write, { U64( 0 ), U32( 8 ), U8( 2 ) } );
+      },
+      ::testing::ThrowsMessage< Quill::RangeException >( ::testing::HasSubstr( "initialBitState" ) ) );
    // Removal hands the bitmap over; without it nothing is held or recorded.
    EXPECT_TRUE( done( slice, Slice::srcTrunkBitmapCfmId, Quill::AttrOp::del ).asPtr< Ferro::Bitmap >() );
    EXPECT_FALSE( slice->srcTrunkBitmapCfm() );

@@ -26,7 +26,8 @@ class GenericAccessTest : public PluginFixture {
  protected:
    // A value of the attribute's type that differs from `current`, and from
    // the value made for any other attribute (`distinct` differs per row).
-   static Quill::Value another( const Quill::AttrInfo & attr, const Quill::Value & current, unsigned distinct ) {
+   static Quill::Value
+   another( const Quill::AttrInfo & attr, const Quill::Value & current, unsigned distinct ) {
       if( attr.typeName == "bool" ) {
          return Quill::Value( !current.asBool() );
       }
@@ -36,8 +37,9 @@ class GenericAccessTest : public PluginFixture {
       return Quill::Value( U64( ( current.asUnsigned() + 7 + distinct ) % 256 ) );
    }
    // Every value attribute but the clock, read generically, by name.
-   template< typename T >
-   std::map< std::string, std::string > values( const Vela::Ptr< T > & object ) {
+   template < typename T >
+   std::map< std::string, std::string >
+   values( const Vela::Ptr< T > & object ) {
       std::map< std::string, std::string > read;
       for( const Quill::AttrInfo & attr : object->fwkType()->attributes ) {
          if( attr.kind == AttrKind::value && attr.typeName != "Quill::Clock" ) {
@@ -50,10 +52,14 @@ class GenericAccessTest : public PluginFixture {
 
 TEST_F( GenericAccessTest, ANewSliceStartsFromItsInitialValues ) {
    auto slice = makeSlice();
-   EXPECT_EQ( values( slice ), ( std::map< std::string, std::string >{
-                                  { "timeout", "2" }, { "handleClockCalled", "false" }, { "sizeSrcTrunkTbl", "160" },
-                                  { "lPortRsvdProfileIdx", "0" }, { "lPortCfmProfileIdx", "1" }, { "lPortProfileIdx", "5" },
-                                  { "lportProfileIdxRefCount", "0" }, { "initialized", "true" } } ) );
+   EXPECT_EQ( values( slice ), ( std::map< std::string, std::string >{ { "timeout", "2" },
+                                                                       { "handleClockCalled", "false" },
+                                                                       { "sizeSrcTrunkTbl", "160" },
+                                                                       { "lPortRsvdProfileIdx", "0" },
+                                                                       { "lPortCfmProfileIdx", "1" },
+                                                                       { "lPortProfileIdx", "5" },
+                                                                       { "lportProfileIdxRefCount", "0" },
+                                                                       { "initialized", "true" } } ) );
    EXPECT_EQ( done( slice, Slice::clockId, AttrOp::read ).asPtr< Quill::Clock >(), activityClock() );
    for( Quill::AttributeId id : { Slice::srcTrunkBitmapId, Slice::srcTrunkBitmapCfmId } ) {
       const auto bitmap = done( slice, id, AttrOp::read ).asPtr< Ferro::Bitmap >();
@@ -124,9 +130,10 @@ TEST_F( GenericAccessTest, EveryOperationOfEveryTypeRefusesAWrongArgumentCount )
                }
                SCOPED_TRACE( object->fwkType()->name + "::" + attr.name + " op " + std::to_string( int( op ) ) +
                              " with " + std::to_string( count ) );
-               EXPECT_THAT( [ & ] { generic( object, attr.id, op, Quill::ValueList( count ) ); },
-                            ThrowsMessage< Quill::RangeException >( HasSubstr(
-                               "takes " + std::to_string( wanted ) + " argument(s), got " + std::to_string( count ) ) ) );
+               EXPECT_THAT(
+                  [ & ] { generic( object, attr.id, op, Quill::ValueList( count ) ); },
+                  ThrowsMessage< Quill::RangeException >( HasSubstr(
+                     "takes " + std::to_string( wanted ) + " argument(s), got " + std::to_string( count ) ) ) );
                ++checked;
             }
          }
@@ -177,12 +184,13 @@ TEST_F( GenericAccessTest, TheMounterKeepsItsRootOnlyForTheVerySameFiveInputs ) 
    auto mounter = makeMounter();
    const auto inputValues = inputs().values();
    const Quill::ValueList same( inputValues.begin(), inputValues.end() );
-   const auto others = Strata::SliceInputs{ Pallet::make< StrataCentral::PortTabWriteRequestDir >( "otherDir" ),
-                                            Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "otherConfig" ),
-                                            Pallet::make< StrataPacketTracer::LPortTableWriteRequestStatus >( "otherStatus" ),
-                                            Pallet::make< Strata::StrataCommonSmData >( "otherScsd" ),
-                                            Pallet::make< CfmSw::CfmHwConfig >( "otherCfm" ) }
-                          .values();
+   const auto others =
+      Strata::SliceInputs{ Pallet::make< StrataCentral::PortTabWriteRequestDir >( "otherDir" ),
+                           Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "otherConfig" ),
+                           Pallet::make< StrataPacketTracer::LPortTableWriteRequestStatus >( "otherStatus" ),
+                           Pallet::make< Strata::StrataCommonSmData >( "otherScsd" ),
+                           Pallet::make< CfmSw::CfmHwConfig >( "otherCfm" ) }
+         .values();
    auto rootFor = [ & ]( const Quill::ValueList & args ) {
       return done( mounter, Mounter::strataPacketTracerSliceRootSmId, AttrOp::write, args ).asPtr< Root >();
    };

@@ -14,7 +14,10 @@ namespace {
 
 using Strata::LportTableFields;
 
-const Quill::TypeInfo & fieldsType() { return LportTableFields::typeInfo(); }
+const Quill::TypeInfo &
+fieldsType() {
+   return LportTableFields::typeInfo();
+}
 
 // A member's generic attribute identifier, found by its name.
 Quill::AttributeId
@@ -47,17 +50,17 @@ TEST( LportTableFields, PrintsAndParsesBackAndRefusesEveryOtherText ) {
    std::ostringstream out;
    out << f;
    EXPECT_EQ( out.str(), good );
-   for( const std::string & text : {
-           with( good, "'v4L3Enable': false, 'v6L3Enable'", "'v6L3Enable': false, 'v4L3Enable'" ), // swapped
-           with( good, ", 'parity': false", "" ),                                                  // missing
-           with( good, "'portVid': 7", "'portVid': 7, 'innerVid': 1" ),                            // extra
-           good + " ",                                                                             // trailing
-           with( good, "'vfpEnable': true", "'vfpEnable': True" ),                                 // bad bool
-           with( good, "'portVid': 7", "'portVid': 4294967296" ),                                  // overflow
-           with( good, "'portVid': 7", "'portVid': -1" ),                                          // negative
-           with( good, "'vfpEnable': true", "'vfpEnable': 1" ),                                    // flag as number
-           good.substr( 0, good.size() - 2 ),                                                      // truncated
-           with( good, "LportTableFields'", "LportTableField'" ), std::string() } ) {
+   for( const std::string & text :
+        { with( good, "'v4L3Enable': false, 'v6L3Enable'", "'v6L3Enable': false, 'v4L3Enable'" ), // swapped
+          with( good, ", 'parity': false", "" ),                                                  // missing
+          with( good, "'portVid': 7", "'portVid': 7, 'innerVid': 1" ),                            // extra
+          good + " ",                                                                             // trailing
+          with( good, "'vfpEnable': true", "'vfpEnable': True" ),                                 // bad bool
+          with( good, "'portVid': 7", "'portVid': 4294967296" ),                                  // overflow
+          with( good, "'portVid': 7", "'portVid': -1" ),                                          // negative
+          with( good, "'vfpEnable': true", "'vfpEnable': 1" ),                                    // flag as number
+          good.substr( 0, good.size() - 2 ),                                                      // truncated
+          with( good, "LportTableFields'", "LportTableField'" ), std::string() } ) {
       EXPECT_THROW( LportTableFields::strepToValue( text ), Quill::ParseException ) << text;
       EXPECT_THROW( fieldsType().fromStrep( text ), Quill::ParseException ) << text;
    }
@@ -89,9 +92,11 @@ TEST( LportTableFields, EachMemberCountsForEqualityAndSurvivesTheText ) {
    // Around the members: no such attribute; on a member: only read and write.
    LportTableFields f;
    Quill::Value ignored;
-   for( Quill::AttributeId outside : { fieldsType().attributes.front().id - 1, fieldsType().attributes.back().id + 1 } ) {
+   for( Quill::AttributeId outside :
+        { fieldsType().attributes.front().id - 1, fieldsType().attributes.back().id + 1 } ) {
       for( Quill::AttrOp op : { Quill::AttrOp::read, Quill::AttrOp::write } ) {
-         EXPECT_EQ( fieldsType().genericAttrOp( &f, outside, op, { true }, ignored ), Quill::AttrAnswer::noSuchAttribute );
+         EXPECT_EQ( fieldsType().genericAttrOp( &f, outside, op, { true }, ignored ),
+                    Quill::AttrAnswer::noSuchAttribute );
       }
    }
    EXPECT_EQ( fieldsType().genericAttrOp( &f, idOf( "vfpEnable" ), Quill::AttrOp::del, {}, ignored ),

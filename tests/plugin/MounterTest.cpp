@@ -74,8 +74,8 @@ TEST_F( MounterTest, GenericAttributes ) {
    EXPECT_EQ( generic( mounter, cfmId - 1, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
    EXPECT_EQ( generic( mounter, rootId + 1, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
    // Objects without a type have no attributes.
-   for( const Vela::Ptr< Quill::PtrInterface > & untyped : { Vela::Ptr< Quill::PtrInterface >(),
-                                                              Pallet::make< Quill::PtrInterface >() } ) {
+   for( const Vela::Ptr< Quill::PtrInterface > & untyped :
+        { Vela::Ptr< Quill::PtrInterface >(), Pallet::make< Quill::PtrInterface >() } ) {
       EXPECT_EQ( generic( untyped, cfmId, Quill::AttrOp::read ), Quill::AttrAnswer::noSuchAttribute );
    }
 }

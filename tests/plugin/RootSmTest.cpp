@@ -80,19 +80,25 @@ TEST_F( RootSmTest, ReinstantiatingWithAnotherInputFailsNamingItAndKeepsTheSlice
    auto otherConfig = Pallet::make< StrataPacketTracer::LPortTableWriteRequestConfig >( "other" );
    using Reinstantiating = Quill::MutatorReinstantiatingException;
    using namespace ::testing;
-   EXPECT_THAT( [ & ] { generic( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
-                                 { requestDir_, otherConfig, status_, scsd_, boxedMod( 2 ), cfm_ } ); },
-                Throws< Reinstantiating >( AllOf(
-                   Property( &Reinstantiating::attributeId, Slice::lPortTableWriteRequestConfigId ),
-                   Property( &Reinstantiating::typeName, "Strata::StrataPacketTracerSliceSm" ),
-                   Property( &Reinstantiating::what, AllOf( HasSubstr( Quill::Value( request_ ).toString() ),
-                                                            HasSubstr( Quill::Value( otherConfig ).toString() ) ) ) ) ) );
+   EXPECT_THAT(
+      [ & ] {
+         generic( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
+                  { requestDir_, otherConfig, status_, scsd_, boxedMod( 2 ), cfm_ } );
+      },
+      Throws< Reinstantiating >(
+         AllOf( Property( &Reinstantiating::attributeId, Slice::lPortTableWriteRequestConfigId ),
+                Property( &Reinstantiating::typeName, "Strata::StrataPacketTracerSliceSm" ),
+                Property( &Reinstantiating::what, AllOf( HasSubstr( Quill::Value( request_ ).toString() ),
+                                                         HasSubstr( Quill::Value( otherConfig ).toString() ) ) ) ) ) );
    EXPECT_EQ( root->strataPacketTracerSliceSm( mod( 2 ) ), slice );
    EXPECT_EQ( slice->inputs().lPortTableWriteRequestConfig, request_ );
    EXPECT_EQ( otherConfig->publisher().subscribers(), 0u );
    // The CFM configuration is compared last, as the slice's attribute.
-   EXPECT_THAT( [ & ] { root->strataPacketTracerSliceSmIs( { requestDir_, request_, status_, scsd_, nullptr }, mod( 2 ) ); },
-                Throws< Reinstantiating >( Property( &Reinstantiating::attributeId, Slice::cfmHwConfigId ) ) );
+   EXPECT_THAT(
+      [ & ] {
+         root->strataPacketTracerSliceSmIs( { requestDir_, request_, status_, scsd_, nullptr }, mod( 2 ) );
+      },
+      Throws< Reinstantiating >( Property( &Reinstantiating::attributeId, Slice::cfmHwConfigId ) ) );
    EXPECT_EQ( done( root, Root::strataPacketTracerSliceSmId, Quill::AttrOp::write,
                     { requestDir_, request_, status_, scsd_, 2, cfm_ } )
                  .asPtr< Slice >(),

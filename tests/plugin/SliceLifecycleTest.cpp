@@ -11,10 +11,14 @@ namespace {
 
 class SliceLifecycleTest : public PluginFixture {
  protected:
-   std::size_t subscribersOnInputs() const {
+   std::size_t
+   subscribersOnInputs() const {
       return scsd_->publisher().subscribers() + request_->publisher().subscribers() + cfm_->publisher().subscribers();
    }
-   std::size_t requestsHandled() const { return tracesOf( "handleLPortTableWriteRequest" ).size(); }
+   std::size_t
+   requestsHandled() const {
+      return tracesOf( "handleLPortTableWriteRequest" ).size();
+   }
 };
 
 // Switched off, a slice hears neither its inputs nor its clock; marked for
@@ -72,7 +76,8 @@ TEST_F( SliceLifecycleTest, EachHandlerNamesTheOneInputItLacks ) {
       std::vector< std::string > errors;
    };
    const Case cases[] = {
-      { { requestDir_, nullptr, status_, scsd_, cfm_ }, { "handleLPortTableWriteRequest ERROR: no lPortTableWriteRequestConfig" } },
+      { { requestDir_, nullptr, status_, scsd_, cfm_ },
+        { "handleLPortTableWriteRequest ERROR: no lPortTableWriteRequestConfig" } },
       { { requestDir_, request_, status_, nullptr, cfm_ },
         { "handleLPortTableWriteRequest ERROR: no scsd",
           "handleLPortTableWriteForCfm ERROR: no scsd, intfVlan: (Ethernet1, 10) ignored",

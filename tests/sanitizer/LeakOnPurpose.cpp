@@ -10,8 +10,7 @@
 
 int
 main() {
-   Ferro::Bitmap * const leaked =
-      Pallet::make< Ferro::Bitmap >( 7, 4096, Ferro::HBitmap::stateClear ).release();
+   Ferro::Bitmap * const leaked = Pallet::make< Ferro::Bitmap >( 7, 4096, Ferro::HBitmap::stateClear ).release();
    // Used once, so that nothing can optimise the allocation away.
    std::printf( "leaking Ferro::Bitmap of %u bits\n", unsigned( leaked->size() ) );
    return 0;

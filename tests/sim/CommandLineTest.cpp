@@ -27,12 +27,16 @@ contents( const fs::path & file ) {
 
 class CommandLine : public ::testing::Test {
  protected:
-   void SetUp() override {
+   void
+   SetUp() override {
       std::string pattern = ( fs::temp_directory_path() / "strata-sim-XXXXXX" ).string();
       ASSERT_NE( ::mkdtemp( pattern.data() ), nullptr );
       dir_ = pattern;
    }
-   void TearDown() override { fs::remove_all( dir_ ); }
+   void
+   TearDown() override {
+      fs::remove_all( dir_ );
+   }
 
    struct Ended {
       int status; // the exit status, or 128 + the signal that ended it
@@ -40,8 +44,9 @@ class CommandLine : public ::testing::Test {
    };
    // Runs the simulator with `args` ("{dir}" stands for the directory),
    // standard input from `input`, standard output to `output`.
-   Ended run( const std::vector< std::string > & args, const std::string & input = "",
-              const std::string & output = "/dev/null" ) {
+   Ended
+   run( const std::vector< std::string > & args, const std::string & input = "",
+        const std::string & output = "/dev/null" ) {
       std::ofstream( dir_ / "stdin", std::ios::binary ) << input;
       std::string command = STRATA_SIM_PATH;
       for( std::string arg : args ) {
@@ -75,7 +80,10 @@ TEST_F( CommandLine, NothingUnreadableUnwritableOrUnknownEndsGreen ) {
       // Piped commands run as a file, whether or not '-' names them.
       { {}, "frobnicate\nexpect sdk any 0\n", "/dev/null", 2, "stdin:1: unknown command 'frobnicate'" },
       { {}, "expect sdk any 0\n", "/dev/null", 0, "" },
-      { { "--record", "/dev/full", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--record", "/dev/full", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "cannot write the recording /dev/full: No space left on device" },
       { { "{dir}/ok.scn" }, "", "/dev/full", 2, "cannot write standard output: No space left on device" },
       { { "--trace", "ApiStrata=4;Bogus=1" }, "", "/dev/null", 2, "--trace: unknown trace handle 'Bogus'" },
@@ -84,15 +92,30 @@ TEST_F( CommandLine, NothingUnreadableUnwritableOrUnknownEndsGreen ) {
       { { "--record", "{dir}/ok.scn", "{dir}/ok.scn" }, "", "/dev/null", 2, "is an input of this run" },
       { { "--record", "{dir}/stdin" }, "expect sdk any 0\n", "/dev/null", 2, "is an input of this run (stdin)" },
       // The reports are refused before anything runs, as the recording is.
-      { { "--timeline", "{dir}/ok.scn", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--timeline", "{dir}/ok.scn", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "--timeline " + dir_.string() + "/ok.scn is an input of this run" },
-      { { "--junit", "{dir}/r.out", "--timeline", "{dir}/./r.out", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--junit", "{dir}/r.out", "--timeline", "{dir}/./r.out", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "--junit " + dir_.string() + "/r.out is also the file of --timeline" },
-      { { "--junit", "{dir}/missing/r.xml", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--junit", "{dir}/missing/r.xml", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "--junit: cannot write " + dir_.string() + "/missing/r.xml: No such file or directory" },
-      { { "--junit", "/dev/full", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--junit", "/dev/full", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "cannot write the JUnit report /dev/full: No space left on device" },
-      { { "--timeline", "/dev/full", "{dir}/ok.scn" }, "", "/dev/null", 2,
+      { { "--timeline", "/dev/full", "{dir}/ok.scn" },
+        "",
+        "/dev/null",
+        2,
         "cannot write the timeline /dev/full: No space left on device" },
       // A run the agent stopped: its recording stops there too, and so does
       // the replay of that recording (the case before this one made it).

@@ -22,12 +22,11 @@ showAgent( Session & s, Args & args ) {
    report.field( "version", version() );
    report.field( "started", Cell::boolean( s.host.started() ) );
    report.field( "context", s.host.contextName() );
-   report.field( "plugin", "plug-in",
-                 s.host.loader().loaded() ? s.host.loader().path() : "(not loaded)" );
+   report.field( "plugin", "plug-in", s.host.loader().loaded() ? s.host.loader().path() : "(not loaded)" );
    report.field( "mountStatus", "mount status", Cairn::mountStatusName( s.host.mountStatus() ) );
    std::string withheld;
-   for( AgentInput input : { AgentInput::cfmConfig, AgentInput::requestConfig,
-                             AgentInput::statusDir, AgentInput::requestDir, AgentInput::scsd } ) {
+   for( AgentInput input : { AgentInput::cfmConfig, AgentInput::requestConfig, AgentInput::statusDir,
+                             AgentInput::requestDir, AgentInput::scsd } ) {
       if( s.host.withheld( input ) ) {
          withheld += ( withheld.empty() ? "" : " " ) + std::string( agentInputName( input ) );
       }
@@ -80,8 +79,8 @@ showTrace( Session & s, Args & args ) {
                                  { "time", "handle", "level", "file", "line", "function", "text" } );
    for( const CapturedTrace & trace : found ) {
       const Quill::TraceRecord & r = trace.record;
-      table.row( { Cell::decimal( r.time ), r.handle, Cell::number( r.level ), r.file,
-                   Cell::signedNumber( r.line ), r.function, r.text },
+      table.row( { Cell::decimal( r.time ), r.handle, Cell::number( r.level ), r.file, Cell::signedNumber( r.line ),
+                   r.function, r.text },
                  paintTraceLine( s.style, r, trace.line ) );
    }
    return report;
@@ -115,8 +114,7 @@ addAgentViews( CommandTable & table ) {
                  "The trace lines captured since clear, those of one handle, of some levels, "
                  "or containing a text." },
                showTrace );
-   table.show( "objects",
-               { "objects", "Live framework objects and allocations, by type." }, showObjects );
+   table.show( "objects", { "objects", "Live framework objects and allocations, by type." }, showObjects );
 }
 
 } // namespace Sim

@@ -39,9 +39,9 @@ auditReport( Session & s, Args & args, std::optional< U16 > unit ) {
                        ( unit ? "unit " + std::to_string( *unit ) : std::string( "every unit" ) ) + ")",
                     { "unit", "table", "entry", "holds", "shouldHold", "client", "note" } );
    for( const Difference & d : audit.differences() ) {
-      differences.row( { Cell::number( d.unit ), d.table, d.entry, d.holds, d.shouldHold, clientName( d.client ),
-                         d.note },
-                       s.style.paint( d.line(), Tone::bad ) );
+      differences.row(
+         { Cell::number( d.unit ), d.table, d.entry, d.holds, d.shouldHold, clientName( d.client ), d.note },
+         s.style.paint( d.line(), Tone::bad ) );
    }
    Table & pending = report.table( "pending", "Pending (not a difference)", { "what" } );
    for( const std::string & line : audit.pending() ) {

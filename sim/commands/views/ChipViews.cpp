@@ -20,8 +20,7 @@ namespace {
 // "1 entry differs from zero", "3 entries differ from zero".
 std::string
 differing( std::size_t count ) {
-   return std::to_string( count ) + ( count == 1 ? " entry differs" : " entries differ" ) +
-          " from zero";
+   return std::to_string( count ) + ( count == 1 ? " entry differs" : " entries differ" ) + " from zero";
 }
 
 std::string
@@ -58,13 +57,11 @@ showEntries( Session & s, Args & args, const Memory & memory ) {
    Report report( memory.word );
    report.field( "unit", "", Cell::number( unsigned( unit ) ) );
    if( args.atEnd() ) {
-      const std::vector< int > indices =
-         onChip( what, [ & ] { return chip.nonZeroEntries( unit, memory.mem ); } );
+      const std::vector< int > indices = onChip( what, [ & ] { return chip.nonZeroEntries( unit, memory.mem ); } );
       report.field( "nonZero", "", Cell::number( indices.size() ) );
-      Table & table = report.table( "entries",
-                                    memory.sdkName + " of unit " + std::to_string( unit ) + " (" +
-                                       differing( indices.size() ) + ")",
-                                    { "index", "fields" } );
+      Table & table = report.table(
+         "entries", memory.sdkName + " of unit " + std::to_string( unit ) + " (" + differing( indices.size() ) + ")",
+         { "index", "fields" } );
       for( int index : indices ) {
          addNonZeroEntry( table, memory, unit, index, s.style );
       }
@@ -86,13 +83,11 @@ Report
 showCpuPktProfile( Session &, Args & args ) {
    const int unit = unitFrom( args );
    args.end();
-   const U32 value =
-      onChip( "show cpu-pkt-profile-2", [ & ] { return Shim::simChip().cpuPktProfile2( unit ); } );
+   const U32 value = onChip( "show cpu-pkt-profile-2", [ & ] { return Shim::simChip().cpuPktProfile2( unit ); } );
    Report report( "cpu-pkt-profile-2" );
    report.field( "unit", Cell::number( unsigned( unit ) ) );
    report.field( "register", "CPU_PKT_PROFILE_2", Cell::hex( value ) );
-   report.field( "cpuPktProfileBitmap", "CPU_PKT_PROFILE_BITMAP (bits 0-7)",
-                 Cell::hex( value & 0xFFu ) );
+   report.field( "cpuPktProfileBitmap", "CPU_PKT_PROFILE_BITMAP (bits 0-7)", Cell::hex( value & 0xFFu ) );
    report.field( "tracerBit", "bit 2 (packet tracer)",
                  Cell::boolean( value & 0x4u ).toned( value & 0x4u ? Tone::value : Tone::plain ) );
    return report;
@@ -119,11 +114,10 @@ sliceNumber( Session & s, U16 modId, const char * name ) {
       ref.kind = ObjectRef::Kind::slice;
       ref.modId = StrataCentral::ModId( modId );
       const Resolved r = resolve( s.host, ref );
-      const Quill::AttrInfo * attr =
-         r.object && r.object->fwkType() ? r.object->fwkType()->attribute( name ) : nullptr;
+      const Quill::AttrInfo * attr = r.object && r.object->fwkType() ? r.object->fwkType()->attribute( name ) : nullptr;
       Quill::Value value;
-      if( attr && genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) ==
-                     Quill::AttrAnswer::done && value.isNumber() ) {
+      if( attr && genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) == Quill::AttrAnswer::done &&
+          value.isNumber() ) {
          return value.asUnsigned();
       }
    } catch( const std::exception & ) {
@@ -150,8 +144,7 @@ showSourceTrunkMap( Session & s, Args & args ) {
    const int unit = unitFrom( args );
    args.end();
    if( unit < 0 || unit >= Shim::SimChip::unitCount ) {
-      throw ScenarioError( "show source-trunk-map: unit " + std::to_string( unit ) +
-                           " is not a chip unit (0 to " +
+      throw ScenarioError( "show source-trunk-map: unit " + std::to_string( unit ) + " is not a chip unit (0 to " +
                            std::to_string( Shim::SimChip::unitCount - 1 ) + ")" );
    }
    const auto & written = s.host.sourceTrunkMap().chipTable( U16( unit ) );
@@ -164,17 +157,16 @@ showSourceTrunkMap( Session & s, Args & args ) {
    report.field( "written", "", Cell::number( written.size() ) );
    report.field( "nonZero", "", Cell::number( nonZero ) );
    Table & table = report.table( "entries",
-                                 "SOURCE_TRUNK_MAP of unit " + std::to_string( unit ) + " (" +
-                                    differing( nonZero ) + "; " + std::to_string( written.size() ) +
-                                    " written by requests)",
+                                 "SOURCE_TRUNK_MAP of unit " + std::to_string( unit ) + " (" + differing( nonZero ) +
+                                    "; " + std::to_string( written.size() ) + " written by requests)",
                                  { "modId", "port", "profile", "user", "modInfo" } );
    for( const auto & [ key, entry ] : written ) {
       if( entry.profile == 0 ) {
          continue;
       }
       table.row( { Cell::number( key.first ), Cell::number( key.second ),
-                   Cell::number( entry.profile ).toned( Tone::value ),
-                   profileUser( s, key.first, entry.profile ), Cell::hex( entry.modInfo ) } );
+                   Cell::number( entry.profile ).toned( Tone::value ), profileUser( s, key.first, entry.profile ),
+                   Cell::hex( entry.modInfo ) } );
    }
    return report;
 }
@@ -190,17 +182,14 @@ addChipViews( CommandTable & table ) {
                     "The entries of the unit's " + memoryOf( word ).sdkName +
                        " that differ from zero, with their non-zero fields; or one entry, every "
                        "field." },
-                  [ word ]( Session & s, Args & args ) {
-                     return showEntries( s, args, memoryOf( word ) );
-                  } );
+                  [ word ]( Session & s, Args & args ) { return showEntries( s, args, memoryOf( word ) ); } );
    }
    table.show( "source-trunk-map",
                { "source-trunk-map UNIT",
                  "The unit's SOURCE_TRUNK_MAP entries that differ from zero, as the agent wrote "
                  "them from the plug-in's requests, with whose profile each points at." },
                showSourceTrunkMap );
-   table.show( "cpu-pkt-profile-2",
-               { "cpu-pkt-profile-2 UNIT", "The unit's CPU_PKT_PROFILE_2 register." },
+   table.show( "cpu-pkt-profile-2", { "cpu-pkt-profile-2 UNIT", "The unit's CPU_PKT_PROFILE_2 register." },
                showCpuPktProfile );
    table.show( "sdk", { "sdk", "How often each SDK operation ran since clear." }, showSdk );
 }

@@ -13,16 +13,15 @@ Report
 showRequests( Session & s, Args & args ) {
    args.end();
    Report report( "requests" );
-   Table & log = report.table( "posted", "requests posted since clear",
-                               { "seq", "modInfo", "modId", "port", "kind", "value" } );
+   Table & log =
+      report.table( "posted", "requests posted since clear", { "seq", "modInfo", "modId", "port", "kind", "value" } );
    std::size_t n = 0;
    for( const auto & request : s.host.sourceTrunkMap().log() ) {
-      log.row( { Cell::number( ++n ), Cell::hex( request.key.modInfo ),
-                 Cell::number( request.key.modId.value() ), Cell::number( request.key.port.value() ),
-                 Cell::number( request.key.kind ), Cell::number( request.value ) } );
+      log.row( { Cell::number( ++n ), Cell::hex( request.key.modInfo ), Cell::number( request.key.modId.value() ),
+                 Cell::number( request.key.port.value() ), Cell::number( request.key.kind ),
+                 Cell::number( request.value ) } );
    }
-   Table & table = report.table( "lastValues", "last value per module and port",
-                                 { "modId", "port", "profile" } );
+   Table & table = report.table( "lastValues", "last value per module and port", { "modId", "port", "profile" } );
    for( const auto & [ key, last ] : s.host.sourceTrunkMap().entries() ) {
       table.row( { Cell::number( key.first ), Cell::number( key.second ), Cell::number( last.value ) } );
    }
@@ -64,14 +63,11 @@ showStatus( Session & s, Args & args ) {
 void
 addClientViews( CommandTable & table ) {
    table.show( "requests",
-               { "requests",
-                 "The source-trunk-map requests posted since clear, in order, and the profile "
-                 "each (module, port) was last given." },
+               { "requests", "The source-trunk-map requests posted since clear, in order, and the profile "
+                             "each (module, port) was last given." },
                showRequests );
-   table.show( "request",
-               { "request", "The packet tracer's request entity, field by field." }, showRequest );
-   table.show( "status",
-               { "status", "The packet tracer's status entity (state 4: handled)." }, showStatus );
+   table.show( "request", { "request", "The packet tracer's request entity, field by field." }, showRequest );
+   table.show( "status", { "status", "The packet tracer's status entity (state 4: handled)." }, showStatus );
 }
 
 } // namespace Sim

@@ -35,8 +35,8 @@ showSlices( Session & s, Args & args ) {
    const auto modules = sliceModules( s.host, why );
    // "error" is always a key (null when all is well), shown only when set.
    report.field( "error", modules ? "" : "error", modules ? Cell::withJson( "", "null" ) : Cell( why ) );
-   static const char * const shown[] = { "initialized", "handleClockCalled", "timeout",
-                                          "lPortProfileIdx", "lPortCfmProfileIdx" };
+   static const char * const shown[] = { "initialized", "handleClockCalled", "timeout", "lPortProfileIdx",
+                                         "lPortCfmProfileIdx" };
    std::vector< std::string > columns{ "module", "slice" };
    columns.insert( columns.end(), std::begin( shown ), std::end( shown ) );
    Table & table = report.table( "slices", columns );
@@ -51,8 +51,7 @@ showSlices( Session & s, Args & args ) {
          const Quill::AttrInfo * attr =
             r.object && r.object->fwkType() ? r.object->fwkType()->attribute( name ) : nullptr;
          Quill::Value value;
-         if( attr &&
-             genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) == Quill::AttrAnswer::done ) {
+         if( attr && genericOp( r.object, *attr, Quill::AttrOp::read, {}, value ) == Quill::AttrAnswer::done ) {
             row.push_back( cellOf( value ) );
          } else {
             row.push_back( "-" );
@@ -95,17 +94,16 @@ showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
          const bool collection = attr.kind == Quill::AttrKind::collection;
          Quill::Value result;
          try {
-            const Quill::AttrAnswer answer = genericOp(
-               r.object, attr, collection ? Quill::AttrOp::count : Quill::AttrOp::read, {}, result );
-            value = answer != Quill::AttrAnswer::done
-                       ? Cell( std::string( "(" ) + answerName( answer ) + ")" )
-                       : cellOf( result );
+            const Quill::AttrAnswer answer =
+               genericOp( r.object, attr, collection ? Quill::AttrOp::count : Quill::AttrOp::read, {}, result );
+            value = answer != Quill::AttrAnswer::done ? Cell( std::string( "(" ) + answerName( answer ) + ")" )
+                                                      : cellOf( result );
          } catch( const std::exception & e ) {
             value = std::string( "(raised: " ) + e.what() + ")";
          }
       }
-      table.row( { Cell::number( U64( attr.id ) ), attr.name, kindName( attr.kind ), attr.typeName,
-                   opsText( attr.ops ), value } );
+      table.row( { Cell::number( U64( attr.id ) ), attr.name, kindName( attr.kind ), attr.typeName, opsText( attr.ops ),
+                   value } );
    }
    return report;
 }
@@ -114,12 +112,10 @@ showObject( Session & s, Args & args, ObjectRef::Kind kind ) {
 
 void
 addObjectViews( CommandTable & table ) {
-   table.show( "slices",
-               { "slices", "Every slice with its chief attributes." }, showSlices );
-   const std::pair< const char *, ObjectRef::Kind > objects[] = {
-      { "mounter", ObjectRef::Kind::mounter },
-      { "root", ObjectRef::Kind::root },
-      { "slice", ObjectRef::Kind::slice } };
+   table.show( "slices", { "slices", "Every slice with its chief attributes." }, showSlices );
+   const std::pair< const char *, ObjectRef::Kind > objects[] = { { "mounter", ObjectRef::Kind::mounter },
+                                                                  { "root", ObjectRef::Kind::root },
+                                                                  { "slice", ObjectRef::Kind::slice } };
    for( const auto & [ word, kind ] : objects ) {
       const std::string object = kind == ObjectRef::Kind::slice ? "slice MOD" : word;
       table.show( word,

@@ -16,8 +16,7 @@ main() {
    Strata::LportTableFields fields;
    fields.vfpEnable = true;
    fields.portVid = 0x123;
-   const Strata::LportTableFields back =
-      Strata::LportTableFields::strepToValue( fields.valueToStrep() );
+   const Strata::LportTableFields back = Strata::LportTableFields::strepToValue( fields.valueToStrep() );
    if( !( back == fields ) ) {
       std::cerr << "consumer: " << fields << " read back as " << back << "\n";
       return 1;

@@ -45,22 +45,26 @@ struct AuditedWorld {
    }
    ~AuditedWorld() { chip.reset(); }
 
-   void tracerEntryIs( U32 vfpEnable, U32 portVid ) {
+   void
+   tracerEntryIs( U32 vfpEnable, U32 portVid ) {
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "vfpEnable", vfpEnable );
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "portVid", portVid );
    }
-   void versionsAre( U32 ofRequest, U32 ofStatus ) {
+   void
+   versionsAre( U32 ofRequest, U32 ofStatus ) {
       request->versionIs( ofRequest );
       status->versionIs( ofStatus );
    }
    // The tracer's request withdrawn, carried out and completed.
-   void withdrawn() {
+   void
+   withdrawn() {
       request->enableIs( false );
       versionsAre( 2, 2 );
       table.units[ 0 ][ { 1, 7 } ] = 0;
    }
 
-   Sim::Audit audit() const {
+   Sim::Audit
+   audit() const {
       Sim::WorldView view;
       view.scsd = scsd.ptr();
       view.request = request.ptr();
@@ -98,11 +102,18 @@ const std::string cfmPortNotCovered =
 const AuditCase auditCases[] = {
    { "AsTheAgentLeavesIt", []( AuditedWorld & ) {}, {} },
    // SOURCE_TRUNK_MAP, each client's port off its profile and on it unasked.
-   { "CfmPortOffItsProfile", []( AuditedWorld & w ) { w.table.units[ 0 ][ { 1, 8 } ] = 0; },
+   { "CfmPortOffItsProfile",
+     []( AuditedWorld & w ) {
+        w.table.units[ 0 ][ { 1, 8 } ] = 0;
+     },
      { cfmPortOffItsProfile } },
-   { "UncoveredPortOnCfmsProfile", []( AuditedWorld & w ) { w.cfm->forwardingConfig.erase( w.cfmKey ); },
+   { "UncoveredPortOnCfmsProfile",
+     []( AuditedWorld & w ) { w.cfm->forwardingConfig.erase( w.cfmKey ); },
      { cfmPortNotCovered } },
-   { "TracerPortOnCfmsProfile", []( AuditedWorld & w ) { w.table.units[ 0 ][ { 1, 7 } ] = Sim::cfmProfileIdx; },
+   { "TracerPortOnCfmsProfile",
+     []( AuditedWorld & w ) {
+        w.table.units[ 0 ][ { 1, 7 } ] = Sim::cfmProfileIdx;
+     },
      { "unit 0 SOURCE_TRUNK_MAP 1/0/7: holds 1, should hold 5 (packet tracer)" } },
    { "WithdrawnPortLeftOnTheTracersProfile",
      []( AuditedWorld & w ) {
@@ -113,7 +124,8 @@ const AuditCase auditCases[] = {
      },
      { "unit 0 SOURCE_TRUNK_MAP 1/0/7: holds 5, should hold 0 (packet tracer: no current request applies it)" } },
    // The tracer's entry and bit: set after an apply, clear after a withdrawal.
-   { "AppliedEntryWiped", []( AuditedWorld & w ) { w.tracerEntryIs( 0, 0x64 ); },
+   { "AppliedEntryWiped",
+     []( AuditedWorld & w ) { w.tracerEntryIs( 0, 0x64 ); },
      { "unit 0 LPORT_TAB 5: holds vfpEnable=0, should hold vfpEnable=1 (packet tracer)" } },
    { "WithdrawnEntryLeftSet",
      []( AuditedWorld & w ) {
@@ -121,7 +133,8 @@ const AuditCase auditCases[] = {
         w.chip.cpuPktProfile2Is( 0, 0 );
      },
      { "unit 0 LPORT_TAB 5: holds vfpEnable=1,portVid=0x64, should hold vfpEnable=0,portVid=0 (packet tracer)" } },
-   { "AppliedCpuBitClear", []( AuditedWorld & w ) { w.chip.cpuPktProfile2Is( 0, 0x3 ); },
+   { "AppliedCpuBitClear",
+     []( AuditedWorld & w ) { w.chip.cpuPktProfile2Is( 0, 0x3 ); },
      { "unit 0 CPU_PKT_PROFILE_2 bit 2: holds 0, should hold 1 (packet tracer)" } },
    { "WithdrawnCpuBitLeftSet",
      []( AuditedWorld & w ) {

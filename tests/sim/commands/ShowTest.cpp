@@ -50,9 +50,26 @@ TEST( Show, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
       EXPECT_TRUE( simulator.runText( text, "t.scn" ) ) << err.str();
       return out.str();
    };
-   const char * shows[] = { "agent", "toggles", "trace", "objects", "requests", "request", "status", "sdk", "slices",
-                            "slice 1", "mounter", "root", "cpu-pkt-profile-2 0", "lport-tab 0", "lport-tab 0 5",
-                            "port-tab 0", "port-tab 0 7", "source-trunk-map 0", "audit", "audit 0" };
+   const char * shows[] = { "agent",
+                            "toggles",
+                            "trace",
+                            "objects",
+                            "requests",
+                            "request",
+                            "status",
+                            "sdk",
+                            "slices",
+                            "slice 1",
+                            "mounter",
+                            "root",
+                            "cpu-pkt-profile-2 0",
+                            "lport-tab 0",
+                            "lport-tab 0 5",
+                            "port-tab 0",
+                            "port-tab 0 7",
+                            "source-trunk-map 0",
+                            "audit",
+                            "audit 0" };
    std::map< std::string, std::set< std::string > > before;
    for( const char * show : shows ) {
       const std::string json = run( std::string( "show " ) + show + " json\n" );
@@ -71,7 +88,8 @@ TEST( Show, EveryShowIsOneJsonDocumentWhoseKeysDoNotMoveWithTheData ) {
    for( const char * show : shows ) {
       const std::string json = run( std::string( "show " ) + show + " json\n" );
       EXPECT_EQ( topLevelKeys( json ), before[ show ] ) << show;
-      for( std::size_t at = 0; at < json.size(); at += std::max< std::size_t >( 1, Sim::utf8SequenceLength( json.substr( at ) ) ) ) {
+      for( std::size_t at = 0; at < json.size();
+           at += std::max< std::size_t >( 1, Sim::utf8SequenceLength( json.substr( at ) ) ) ) {
          ASSERT_NE( Sim::utf8SequenceLength( json.substr( at ) ), 0u ) << show << " at " << at << ": " << json;
       }
    }
@@ -100,7 +118,8 @@ TEST( TraceCapture, KeepsTheLastLinesOfEachHandleAndLevelAndSaysWhatWentBeforeTh
       << out.str();
    EXPECT_NE( out.str().find( "f: quiet\n  [0.000000] CapTest/1 " ), std::string::npos ) << out.str();
    EXPECT_EQ( simulator.session().checks.passed(), 3u ) << out.str();
-   for( const char * failed : { "t.scn:4: expected trace-count \"busy\" 2, got 2; 1 older", "t.scn:5: expected no-trace "
+   for( const char * failed : { "t.scn:4: expected trace-count \"busy\" 2, got 2; 1 older",
+                                "t.scn:5: expected no-trace "
                                 "\"never\", got no such line among those kept; 1 older" } ) {
       EXPECT_NE( out.str().find( failed ), std::string::npos ) << failed << " not in " << out.str();
    }

@@ -41,7 +41,8 @@ TEST( Lexer, SplitsOnBlanksDropsCommentsAndKeepsQuotedTextWhole ) {
    const std::pair< const char *, const char * > malformed[] = {
       { "intf \"a\\", "column 8: a backslash ends the line inside a quoted token" },
       { "intf ab\"c\"", "column 8: a quote inside a token (quote the whole token)" },
-      { "intf \"ab\"c", "column 10: text right after a closing quote" } };
+      { "intf \"ab\"c", "column 10: text right after a closing quote" }
+   };
    for( const auto & [ line, error ] : malformed ) {
       EXPECT_THAT( [ & ] { Sim::tokenize( line ); }, ThrowsMessage< Sim::ScenarioError >( error ) );
    }

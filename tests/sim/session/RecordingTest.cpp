@@ -27,7 +27,8 @@ class Agent {
       Quill::traceDefaultLevelsIs( 0xFFFF );
    }
    // What the replay must reproduce, in words.
-   std::string state() {
+   std::string
+   state() {
       std::lock_guard activity( Quill::activityLock() );
       Shim::SimChip & chip = Shim::simChip();
       Sim::Host & host = simulator_.session().host;
@@ -35,8 +36,8 @@ class Agent {
       s << "portVid " << chip.entryField( 0, chip.LPORT_TABm(), 5, "portVid" ) << " vfpEnable "
         << chip.entryField( 0, chip.LPORT_TABm(), 5, "vfpEnable" ) << " register " << chip.cpuPktProfile2( 0 )
         << " request " << host.sourceTrunkMap().entry( 1, 7 ).value_or( 99 ) << " posted "
-        << host.sourceTrunkMap().log().size() << " request version " << host.requestConfig().version()
-        << " time " << Quill::System::currentTime();
+        << host.sourceTrunkMap().log().size() << " request version " << host.requestConfig().version() << " time "
+        << Quill::System::currentTime();
       if( auto status = host.statusEntity() ) {
          s << " status " << unsigned( status->state() ) << " version " << status->version();
       }
@@ -57,13 +58,14 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
       // A file whose name would inject a command into the recording.
       std::istringstream file( "unit 0 modinfo 0x100\n" );
       agent.runner_.runFile( file, "x.scn\nchip cpu-pkt-profile-2 0 0x100" );
-      std::istringstream keyboard( "module 1 unit 0\n"
-                                   "intf Ethernet7 port 1/0/7   # the ingress port\n"
-                                   "chip port-tab 0 7 vfpEnable=1 portVid=0x42\nchip bogus\nagent start\n"
-                                   "tracer apply Ethernet7 cpu id \"pt 1:3\"\nshow lport-tab 0\n"
-                                   "expect status state 4\nclock advance 2.5\nexpect status state 4\nhelp clock\n"
-                                   "clock advance 1e300\nchip port-tab 0 7 portVid=0x99\ntracer withdraw Ethernet7 id pt:4\n"
-                                   "tracer apply Ethernet7\n" );
+      std::istringstream keyboard(
+         "module 1 unit 0\n"
+         "intf Ethernet7 port 1/0/7   # the ingress port\n"
+         "chip port-tab 0 7 vfpEnable=1 portVid=0x42\nchip bogus\nagent start\n"
+         "tracer apply Ethernet7 cpu id \"pt 1:3\"\nshow lport-tab 0\n"
+         "expect status state 4\nclock advance 2.5\nexpect status state 4\nhelp clock\n"
+         "clock advance 1e300\nchip port-tab 0 7 portVid=0x99\ntracer withdraw Ethernet7 id pt:4\n"
+         "tracer apply Ethernet7\n" );
       Sim::LineReader lines( keyboard );
       Sim::PlainLineSource typedLines( lines, nullptr );
       agent.runner_.runInteractive( typedLines );
@@ -77,10 +79,10 @@ TEST( Recording, ATypedSessionReplaysToTheSameState ) {
    // Header, then each command after its virtual time; what changed nothing
    // is a comment; the malformed line and the trailing comment are gone.
    EXPECT_EQ( text.rfind( "# A session of strata-agent-sim", 0 ), 0u ) << text;
-   for( const char * part : { "# a note\ntrace ApiStrata all\n", "# [0.000000]\nintf Ethernet7 port 1/0/7\n",
-                              "tracer apply Ethernet7 cpu id \"pt 1:3\"\n", "# [0.000000]\n# show lport-tab 0\n",
-                              "# failed: expect status state 4\n", "# [2.500000]\nexpect status state 4\n",
-                              "# help clock\n" } ) {
+   for( const char * part :
+        { "# a note\ntrace ApiStrata all\n", "# [0.000000]\nintf Ethernet7 port 1/0/7\n",
+          "tracer apply Ethernet7 cpu id \"pt 1:3\"\n", "# [0.000000]\n# show lport-tab 0\n",
+          "# failed: expect status state 4\n", "# [2.500000]\nexpect status state 4\n", "# help clock\n" } ) {
       EXPECT_NE( text.find( part ), std::string::npos ) << part << " not in:\n" << text;
    }
    EXPECT_EQ( text.find( "bogus" ), std::string::npos ) << text;

@@ -75,7 +75,8 @@ TEST( Runner, BadInputStopsTheRunAtItsLineSayingWhatIsWrong ) {
       { "expect live Strata::StrataPacketTracerSliceSM 0",
         "t.scn:1: live: unknown type 'Strata::StrataPacketTracerSliceSM' (did you mean "
         "Strata::StrataPacketTracerSliceSm?)" },
-      { "expect toggle-reads StrataCfmOnTh3 0", "t.scn:1: unknown toggle 'StrataCfmOnTh3' (did you mean StrataCfmOnTH3?)" },
+      { "expect toggle-reads StrataCfmOnTh3 0",
+        "t.scn:1: unknown toggle 'StrataCfmOnTh3' (did you mean StrataCfmOnTH3?)" },
       { "toggle Bogus on", "t.scn:1: unknown toggle 'Bogus' (known: StrataCfmOnTH3, StrataCfmOnTH3Masquerade)" },
       { "agent start\nagent stop\nexpect slice 3 timeOut 2", "t.scn:3: Strata::StrataPacketTracerSliceSm has no" },
       // Bytes that do not print are shown as read, not cut short.
