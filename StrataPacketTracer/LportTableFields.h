@@ -60,10 +60,7 @@ struct LportTableFields {
 
    // Every member equal.
    bool isEq( const LportTableFields & other ) const noexcept;
-   bool
-   operator==( const LportTableFields & other ) const noexcept {
-      return isEq( other );
-   }
+   bool operator==( const LportTableFields & other ) const noexcept { return isEq( other ); }
    // Differs from the all-zero value.
    bool isNonDefault() const noexcept;
 
@@ -90,8 +87,5 @@ std::ostream & operator<<( std::ostream & out, const LportTableFields & fields )
 
 template <>
 struct Quill::ValueTraits< Strata::LportTableFields > {
-   static const Quill::TypeInfo &
-   type() {
-      return Strata::LportTableFields::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return Strata::LportTableFields::typeInfo(); }
 };

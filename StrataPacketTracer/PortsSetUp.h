@@ -27,8 +27,7 @@ namespace Strata {
 class PortsSetUp {
  public:
    // The same chip port, whatever the flags the port's name carries.
-   static bool
-   samePort( const StrataTypes::StrataPort & a, const StrataTypes::StrataPort & b ) noexcept {
+   static bool samePort( const StrataTypes::StrataPort & a, const StrataTypes::StrataPort & b ) noexcept {
       return a.modId == b.modId && a.unit == b.unit && a.port == b.port;
    }
 

@@ -34,10 +34,7 @@ class SourceTrunkClaims {
 
    explicit SourceTrunkClaims( const Report & report ) noexcept : report_( report ) {}
 
-   const Vela::Ptr< Ferro::Bitmap > &
-   bitmap() const noexcept {
-      return bitmap_;
-   }
+   const Vela::Ptr< Ferro::Bitmap > & bitmap() const noexcept { return bitmap_; }
    // Keeps a bitmap made with the same three values, with its claims; else
    // makes a new one, every index free, and drops the old one with its claims.
    Vela::Ptr< Ferro::Bitmap > bitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState );
@@ -45,22 +42,13 @@ class SourceTrunkClaims {
    Vela::Ptr< Ferro::Bitmap > bitmapDel() noexcept;
 
    // Whether the client holds port `idx`; silent.
-   bool
-   holds( U32 idx ) const noexcept {
-      return bitmap_ && bitmap_->isBitSet( idx );
-   }
+   bool holds( U32 idx ) const noexcept { return bitmap_ && bitmap_->isBitSet( idx ); }
    // How many ports the client holds.
-   U32
-   count() const noexcept {
-      return bitmap_ ? bitmap_->numBitsInSetState() : 0;
-   }
+   U32 count() const noexcept { return bitmap_ ? bitmap_->numBitsInSetState() : 0; }
    // The ports the client holds, in increasing order.
    std::vector< U32 > held() const;
    // The number of ports the bitmap can hold; 0 without one.
-   U32
-   capacity() const noexcept {
-      return bitmap_ ? bitmap_->size() : 0;
-   }
+   U32 capacity() const noexcept { return bitmap_ ? bitmap_->size() : 0; }
 
    // Claims port `idx` and traces it; returns `idx`.
    U32 claim( U32 idx );

@@ -24,10 +24,7 @@ class StrataPacketTracerSliceMounter : public StrataLib::MounterBase {
    explicit StrataPacketTracerSliceMounter( const std::string & name );
    ~StrataPacketTracerSliceMounter() override;
 
-   const Quill::TypeInfo *
-   fwkType() const override {
-      return &typeInfo();
-   }
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
    // The factory the framework runs for the type name; refuses arguments with
    // the framework's new-entity-arguments error.
@@ -39,17 +36,10 @@ class StrataPacketTracerSliceMounter : public StrataLib::MounterBase {
    // status entity when missing and instantiates the root.
    void doMountsComplete( Cairn::MountStatus status, const Vela::Ptr< Cairn::EntityManager > & em ) override;
 
-   const Vela::Ptr< const CfmSw::CfmHwConfig > &
-   cfmHwConfig() const noexcept {
-      return cfmHwConfig_;
-   }
-   void
-   cfmHwConfigIs( const Vela::Ptr< const CfmSw::CfmHwConfig > & config ) {
-      cfmHwConfig_ = config;
-   }
+   const Vela::Ptr< const CfmSw::CfmHwConfig > & cfmHwConfig() const noexcept { return cfmHwConfig_; }
+   void cfmHwConfigIs( const Vela::Ptr< const CfmSw::CfmHwConfig > & config ) { cfmHwConfig_ = config; }
 
-   const Vela::Ptr< StrataPacketTracerSliceRootSm > &
-   strataPacketTracerSliceRootSm() const noexcept {
+   const Vela::Ptr< StrataPacketTracerSliceRootSm > & strataPacketTracerSliceRootSm() const noexcept {
       return strataPacketTracerSliceRootSm_;
    }
    // Keeps the existing root when all five inputs are the very same objects,

@@ -41,16 +41,10 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    StrataPacketTracerSliceRootSm( CreationKey, const SliceInputs & inputs );
    ~StrataPacketTracerSliceRootSm() override;
 
-   const Quill::TypeInfo *
-   fwkType() const override {
-      return &typeInfo();
-   }
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
 
-   const SliceInputs &
-   inputs() const noexcept {
-      return inputs_;
-   }
+   const SliceInputs & inputs() const noexcept { return inputs_; }
 
    // Makes the collection agree with the scsd for one module.
    void handleModule( StrataCentral::ModId modId );
@@ -67,10 +61,7 @@ class StrataPacketTracerSliceRootSm : public Quill::PtrInterface {
    void strataPacketTracerSliceSmDelAll();
    // The slice for modId, or null.
    Vela::Ptr< StrataPacketTracerSliceSm > strataPacketTracerSliceSm( StrataCentral::ModId modId ) const;
-   const SliceMap &
-   strataPacketTracerSliceSms() const noexcept {
-      return slices_;
-   }
+   const SliceMap & strataPacketTracerSliceSms() const noexcept { return slices_; }
 
    void hasNotificationActiveIs( bool active );
    virtual void quillDoZombieReactors( bool zombie );

@@ -119,87 +119,30 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
                               std::shared_ptr< PortsSetUp > portsSetUp );
    ~StrataPacketTracerSliceSm() override;
 
-   const Quill::TypeInfo *
-   fwkType() const override {
-      return &typeInfo();
-   }
+   const Quill::TypeInfo * fwkType() const override { return &typeInfo(); }
    static Quill::TypeInfo & typeInfo();
 
    // --- constructor attributes (read-only) ---
-   const SliceInputs &
-   inputs() const noexcept {
-      return inputs_;
-   }
-   StrataCentral::ModId
-   modId() const noexcept {
-      return modId_;
-   }
+   const SliceInputs & inputs() const noexcept { return inputs_; }
+   StrataCentral::ModId modId() const noexcept { return modId_; }
 
    // --- value attributes ---
-   Quill::Seconds
-   timeout() const noexcept {
-      return timeout_;
-   }
-   void
-   timeoutIs( Quill::Seconds timeout ) noexcept {
-      timeout_ = timeout;
-   }
-   bool
-   handleClockCalled() const noexcept {
-      return handleClockCalled_;
-   }
-   void
-   handleClockCalledIs( bool called ) noexcept {
-      handleClockCalled_ = called;
-   }
-   U8
-   sizeSrcTrunkTbl() const noexcept {
-      return sizeSrcTrunkTbl_;
-   }
-   void
-   sizeSrcTrunkTblIs( U8 size ) noexcept {
-      sizeSrcTrunkTbl_ = size;
-   }
-   U32
-   lPortRsvdProfileIdx() const noexcept {
-      return lPortRsvdProfileIdx_;
-   }
-   void
-   lPortRsvdProfileIdxIs( U32 idx ) noexcept {
-      lPortRsvdProfileIdx_ = idx;
-   }
-   U32
-   lPortCfmProfileIdx() const noexcept {
-      return lPortCfmProfileIdx_;
-   }
-   void
-   lPortCfmProfileIdxIs( U32 idx ) noexcept {
-      lPortCfmProfileIdx_ = idx;
-   }
-   U32
-   lPortProfileIdx() const noexcept {
-      return lPortProfileIdx_;
-   }
-   void
-   lPortProfileIdxIs( U32 idx ) noexcept {
-      lPortProfileIdx_ = idx;
-   }
-   U8
-   lportProfileIdxRefCount() const noexcept {
-      return lportProfileIdxRefCount_;
-   }
-   void
-   lportProfileIdxRefCountIs( U8 count ) noexcept {
-      lportProfileIdxRefCount_ = count;
-   }
-   bool
-   initialized() const noexcept {
-      return initialized_;
-   }
-   void
-   initializedIs( bool initialized ) noexcept {
-      initialized_ = initialized;
-   }
+   Quill::Seconds timeout() const noexcept { return timeout_; }
+   void timeoutIs( Quill::Seconds timeout ) noexcept { timeout_ = timeout; }
+   bool handleClockCalled() const noexcept { return handleClockCalled_; }
+   void handleClockCalledIs( bool called ) noexcept { handleClockCalled_ = called; }
+   U8 sizeSrcTrunkTbl() const noexcept { return sizeSrcTrunkTbl_; }
+   void sizeSrcTrunkTblIs( U8 size ) noexcept { sizeSrcTrunkTbl_ = size; }
+   U32 lPortRsvdProfileIdx() const noexcept { return lPortRsvdProfileIdx_; }
+   void lPortRsvdProfileIdxIs( U32 idx ) noexcept { lPortRsvdProfileIdx_ = idx; }
+   U32 lPortCfmProfileIdx() const noexcept { return lPortCfmProfileIdx_; }
+   void lPortCfmProfileIdxIs( U32 idx ) noexcept { lPortCfmProfileIdx_ = idx; }
+   U32 lPortProfileIdx() const noexcept { return lPortProfileIdx_; }
+   void lPortProfileIdxIs( U32 idx ) noexcept { lPortProfileIdx_ = idx; }
+   U8 lportProfileIdxRefCount() const noexcept { return lportProfileIdxRefCount_; }
+   void lportProfileIdxRefCountIs( U8 count ) noexcept { lportProfileIdxRefCount_ = count; }
+   bool initialized() const noexcept { return initialized_; }
+   void initializedIs( bool initialized ) noexcept { initialized_ = initialized; }
 
    // --- the completion clock (SliceClock.cpp) ---
    // The clock the notifiee watches, or null when there is no notifiee.
@@ -208,10 +151,7 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    void clockIs( const Vela::Ptr< const Quill::Clock > & clock );
    // Removes the notifiee; returns the clock it watched, or null.
    Vela::Ptr< const Quill::Clock > clockDel();
-   const Vela::Ptr< QuillClock > &
-   clockNotifiee() const noexcept {
-      return clock_;
-   }
+   const Vela::Ptr< QuillClock > & clockNotifiee() const noexcept { return clock_; }
    // Completion: publishes the completion of the last request this slice
    // carried out (its id, whatever request has come since) on the status
    // when one is waiting (handleClockCalled), then disarms the clock.
@@ -225,64 +165,29 @@ class StrataPacketTracerSliceSm : public Quill::PtrInterface {
    // Whether each client holds port number `idx`, and how many CFM holds:
    // const and silent, for whatever observes the slice. The handlers use the
    // traced queries below, whose lines trace readers know.
-   bool
-   tracerHolds( U32 idx ) const noexcept {
-      return tracerClaims_.holds( idx );
-   }
-   bool
-   cfmHolds( U32 idx ) const noexcept {
-      return cfmClaims_.holds( idx );
-   }
-   U32
-   cfmClaimCount() const noexcept {
-      return cfmClaims_.count();
-   }
-   const Vela::Ptr< Ferro::Bitmap > &
-   srcTrunkBitmap() const noexcept {
-      return tracerClaims_.bitmap();
-   }
-   const Vela::Ptr< Ferro::Bitmap > &
-   srcTrunkBitmapCfm() const noexcept {
-      return cfmClaims_.bitmap();
-   }
+   bool tracerHolds( U32 idx ) const noexcept { return tracerClaims_.holds( idx ); }
+   bool cfmHolds( U32 idx ) const noexcept { return cfmClaims_.holds( idx ); }
+   U32 cfmClaimCount() const noexcept { return cfmClaims_.count(); }
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmap() const noexcept { return tracerClaims_.bitmap(); }
+   const Vela::Ptr< Ferro::Bitmap > & srcTrunkBitmapCfm() const noexcept { return cfmClaims_.bitmap(); }
    // Keeps a bitmap made with the same three values, else replaces it.
-   Vela::Ptr< Ferro::Bitmap >
-   srcTrunkBitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
       return tracerClaims_.bitmapIs( id, size, initialBitState );
    }
-   Vela::Ptr< Ferro::Bitmap >
-   srcTrunkBitmapDel() noexcept {
-      return tracerClaims_.bitmapDel();
-   }
-   Vela::Ptr< Ferro::Bitmap >
-   srcTrunkBitmapCfmIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapDel() noexcept { return tracerClaims_.bitmapDel(); }
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmIs( U64 id, U32 size, Ferro::HBitmap::BitState initialBitState ) {
       return cfmClaims_.bitmapIs( id, size, initialBitState );
    }
-   Vela::Ptr< Ferro::Bitmap >
-   srcTrunkBitmapCfmDel() noexcept {
-      return cfmClaims_.bitmapDel();
-   }
+   Vela::Ptr< Ferro::Bitmap > srcTrunkBitmapCfmDel() noexcept { return cfmClaims_.bitmapDel(); }
    bool isAllocatedSrcTrunkIdx( U32 idx );
    bool isAllocatedSrcTrunkCfmIdx( U32 idx );
    // The number of ports CFM holds: the CFM profile's reference count.
    U32 allocatedLportCfmIdx();
-   U32
-   allocateSrcTrunkIdx( U32 idx ) {
-      return tracerClaims_.claim( idx );
-   }
+   U32 allocateSrcTrunkIdx( U32 idx ) { return tracerClaims_.claim( idx ); }
    // Releasing the null index stops the process (a broken precondition).
-   void
-   freeSrcTrunkIdx( U32 idx ) {
-      tracerClaims_.release( idx );
-   }
-   U32
-   allocateSrcTrunkCfmIdx( U32 idx ) {
-      return cfmClaims_.claim( idx );
-   }
-   void
-   freeSrcTrunkCfmIdx( U32 idx ) {
-      cfmClaims_.release( idx );
-   }
+   void freeSrcTrunkIdx( U32 idx ) { tracerClaims_.release( idx ); }
+   U32 allocateSrcTrunkCfmIdx( U32 idx ) { return cfmClaims_.claim( idx ); }
+   void freeSrcTrunkCfmIdx( U32 idx ) { cfmClaims_.release( idx ); }
    // Modulo 256, no overflow check.
    U8 lportProfileIdxRefCountInc( U8 by ) noexcept;
    U8 lportProfileIdxRefCountDec( U8 by ) noexcept;
@@ -468,14 +373,8 @@ class StrataPacketTracerSliceSm::QuillClock : public Quill::Clock::NotifieeConst
    // after that, so there is nothing to switch off or mark.
    ~QuillClock() override = default;
 
-   StrataPacketTracerSliceSm *
-   owner() const noexcept {
-      return owner_;
-   }
-   void
-   ownerIs( StrataPacketTracerSliceSm * owner ) noexcept {
-      owner_ = owner;
-   }
+   StrataPacketTracerSliceSm * owner() const noexcept { return owner_; }
+   void ownerIs( StrataPacketTracerSliceSm * owner ) noexcept { owner_ = owner; }
 
    // Watches another clock; when it changes to a real clock and the notifiee
    // is live, runs the owner's handleClock once.

@@ -67,8 +67,7 @@ class AgentWorld {
    void stop();
 
    // --- shared Strata state ---
-   static StrataTypes::StrataPort
-   port( U16 number, U16 modId = 1, U16 onUnit = unit ) {
+   static StrataTypes::StrataPort port( U16 number, U16 modId = 1, U16 onUnit = unit ) {
       return StrataTypes::StrataPort{ modId, onUnit, number, 0 };
    }
    // A module listed in strataModIdToUnit on `onUnit` (the root makes a slice).
@@ -85,35 +84,14 @@ class AgentWorld {
 
    // The agent's table manager carries posted source-trunk-map requests out;
    // here they are simply dropped so the directory does not grow.
-   void
-   requestsDrain() {
-      requestDir_->requestsClear();
-   }
+   void requestsDrain() { requestDir_->requestsClear(); }
 
-   const Vela::Ptr< CfmSw::CfmHwConfig > &
-   cfm() const noexcept {
-      return cfm_;
-   }
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestConfig > &
-   request() const noexcept {
-      return request_;
-   }
-   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > &
-   status() const noexcept {
-      return status_;
-   }
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > &
-   requestDir() const noexcept {
-      return requestDir_;
-   }
-   const Vela::Ptr< Strata::StrataCommonSmData > &
-   scsd() const noexcept {
-      return scsd_;
-   }
-   const Vela::Ptr< Strata::StrataPacketTracerSliceMounter > &
-   mounter() const noexcept {
-      return mounter_;
-   }
+   const Vela::Ptr< CfmSw::CfmHwConfig > & cfm() const noexcept { return cfm_; }
+   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestConfig > & request() const noexcept { return request_; }
+   const Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > & status() const noexcept { return status_; }
+   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & requestDir() const noexcept { return requestDir_; }
+   const Vela::Ptr< Strata::StrataCommonSmData > & scsd() const noexcept { return scsd_; }
+   const Vela::Ptr< Strata::StrataPacketTracerSliceMounter > & mounter() const noexcept { return mounter_; }
    // The slice of a module, or null (when not started or not listed).
    Vela::Ptr< Strata::StrataPacketTracerSliceSm > slice( unsigned modId ) const;
 

@@ -42,8 +42,7 @@ class KeyChangeAgent {
    }
 
    // One key of the event interface added and removed again.
-   void
-   change() {
+   void change() {
       const std::int64_t start = Samples::now();
       world_.cfmKeyIs( eventKey_ );
       world_.cfmKeyDel( eventKey_ );
@@ -53,8 +52,7 @@ class KeyChangeAgent {
       plugin_.endIteration();
    }
 
-   void
-   report( benchmark::State & state, unsigned keys ) const {
+   void report( benchmark::State & state, unsigned keys ) const {
       state.counters[ "e2e_ns_" + std::to_string( keys ) ] = endToEnd_.median();
       state.counters[ "plugin_ns_" + std::to_string( keys ) ] = plugin_.medianNs();
    }

@@ -15,8 +15,7 @@ namespace Bench {
 class AllocationsPerIteration {
  public:
    AllocationsPerIteration() noexcept : before_( heapCounts().allocations ) {}
-   void
-   report( benchmark::State & state ) const {
+   void report( benchmark::State & state ) const {
       state.counters[ "allocs" ] =
          benchmark::Counter( double( heapCounts().allocations - before_ ), benchmark::Counter::kAvgIterations );
    }

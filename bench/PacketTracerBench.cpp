@@ -137,20 +137,15 @@ struct DirectSdk {
    const Shim::soc_port_t anyPort = sdk.REG_PORT_ANY();
    const std::vector< CopiedField > copied = copiedFields( sdk );
 
-   static Shim::CallSite
-   site( int line, const char * callText ) {
+   static Shim::CallSite site( int line, const char * callText ) {
       return Shim::CallSite{ Strata::apiStrataTraceHandle(), "/bench/DirectSdk", line, "directSdk", callText };
    }
 
    // The settings the caller holds values for, one per copied field.
-   std::vector< U32 >
-   values() const {
-      return std::vector< U32 >( copied.size() );
-   }
+   std::vector< U32 > values() const { return std::vector< U32 >( copied.size() ); }
 
    // PORT_TAB of the ingress port, field by field.
-   void
-   readPortTab( int unit, int port, std::vector< U32 > & values ) {
+   void readPortTab( int unit, int port, std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
       Shim::checkedCall( site( __LINE__, "soc_mem_read( PORT_TABm )" ),
                          [ & ] { return sdk.soc_mem_read( unit, portTab, blockAny, port, entry.data() ); } );
@@ -161,8 +156,7 @@ struct DirectSdk {
    }
 
    // LPORT_TAB read-modify-write of the copied fields.
-   void
-   writeLportTab( int unit, const std::vector< U32 > & values ) {
+   void writeLportTab( int unit, const std::vector< U32 > & values ) {
       std::array< U32, Shim::SimChip::entryWordsMax > entry{};
       Shim::checkedCall( site( __LINE__, "soc_mem_read( LPORT_TABm )" ), [ & ] {
          return sdk.soc_mem_read( unit, lportTab, blockAny, tracerProfileIdx, entry.data() );
@@ -176,8 +170,7 @@ struct DirectSdk {
    }
 
    // CPU_PKT_PROFILE_2 bit 2 set or cleared, unchecked as the agent does.
-   void
-   flipCpuBit( int unit, bool set ) {
+   void flipCpuBit( int unit, bool set ) {
       U32 reg = 0;
       Shim::uncheckedCall( site( __LINE__, "soc_reg32_get" ),
                            [ & ] { sdk.soc_reg32_get( unit, cpuPktProfile2, anyPort, 0, &reg ); } );

@@ -19,15 +19,13 @@ class Samples {
    // samples beyond the capacity are dropped.
    explicit Samples( std::size_t capacity ) { samples_.reserve( capacity ); }
 
-   void
-   add( std::int64_t ns ) noexcept {
+   void add( std::int64_t ns ) noexcept {
       if( samples_.size() < samples_.capacity() ) {
          samples_.push_back( ns );
       }
    }
    // 0 when nothing was recorded.
-   double
-   median() const {
+   double median() const {
       if( samples_.empty() ) {
          return 0;
       }
@@ -39,16 +37,14 @@ class Samples {
 
    // Wall-clock nanoseconds: cheap to read, for events far shorter than a
    // scheduler's time slice (an interrupted one is an outlier the median drops).
-   static std::int64_t
-   now() noexcept {
+   static std::int64_t now() noexcept {
       return std::chrono::duration_cast< std::chrono::nanoseconds >(
                 std::chrono::steady_clock::now().time_since_epoch() )
          .count();
    }
    // This thread's CPU nanoseconds: dearer to read (a system call), for events
    // of milliseconds, which on a loaded machine are interrupted every time.
-   static std::int64_t
-   cpuNow() noexcept {
+   static std::int64_t cpuNow() noexcept {
       timespec t{};
       clock_gettime( CLOCK_THREAD_CPUTIME_ID, &t );
       return std::int64_t( t.tv_sec ) * 1'000'000'000 + t.tv_nsec;

@@ -143,8 +143,7 @@ class InitAgent {
       buildConfig( world_, keys );
    }
 
-   void
-   measure( CacheEvictor & evictor ) {
+   void measure( CacheEvictor & evictor ) {
       for( unsigned r = 0; r < repeats_; ++r ) {
          evictor.evict();
          cold_.add( timedInit() );
@@ -159,8 +158,7 @@ class InitAgent {
       }
    }
 
-   void
-   report( benchmark::State & state ) const {
+   void report( benchmark::State & state ) const {
       const std::string n = std::to_string( keys_ );
       const double keys = double( keys_ );
       state.counters[ "per_key_ns_" + n ] = warm_.median() / keys;
@@ -171,8 +169,7 @@ class InitAgent {
 
  private:
    // Only the slice's creation is timed, not its removal.
-   std::int64_t
-   timedInit() {
+   std::int64_t timedInit() {
       const std::int64_t start = Samples::cpuNow();
       world_.moduleIs( 1 );
       const std::int64_t end = Samples::cpuNow();
@@ -181,8 +178,7 @@ class InitAgent {
       world_.requestsDrain();
       return ns;
    }
-   std::int64_t
-   timedWalk() {
+   std::int64_t timedWalk() {
       const std::int64_t start = Samples::cpuNow();
       copyConfigOut( world_ );
       const std::int64_t end = Samples::cpuNow();

@@ -34,10 +34,7 @@ class RowCollector : public benchmark::BenchmarkReporter {
    bool ReportContext( const Context & context ) override;
    void ReportRuns( const std::vector< Run > & runs ) override;
    void Finalize() override;
-   const Rows &
-   rows() const noexcept {
-      return rows_;
-   }
+   const Rows & rows() const noexcept { return rows_; }
 
  private:
    benchmark::BenchmarkReporter & display_;

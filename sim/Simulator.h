@@ -24,18 +24,9 @@ class Simulator {
    Simulator( const Simulator & ) = delete;
    Simulator & operator=( const Simulator & ) = delete;
 
-   Session &
-   session() noexcept {
-      return session_;
-   }
-   const CommandTable &
-   table() const noexcept {
-      return table_;
-   }
-   Runner &
-   runner() noexcept {
-      return runner_;
-   }
+   Session & session() noexcept { return session_; }
+   const CommandTable & table() const noexcept { return table_; }
+   Runner & runner() noexcept { return runner_; }
 
    // Runs `text` as the file `name`: to its end, or to its first malformed
    // line. Returns whether it got to the end.

@@ -143,14 +143,8 @@ class Input {
          ::close( fd_ );
       }
    }
-   const std::string &
-   name() const noexcept {
-      return name_;
-   }
-   int
-   fd() const noexcept {
-      return fd_;
-   }
+   const std::string & name() const noexcept { return name_; }
+   int fd() const noexcept { return fd_; }
 
  private:
    std::string name_;
@@ -321,8 +315,7 @@ class Reports {
    Reports & operator=( const Reports & ) = delete;
 
    // Writes each; throws OutputError.
-   void
-   write() {
+   void write() {
       if( junit_ ) {
          junit_->write();
       }

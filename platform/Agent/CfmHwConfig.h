@@ -20,10 +20,7 @@ struct IntfVlanTuple {
    U16 vlan = 0;
    IntfVlanTuple() = default;
    IntfVlanTuple( Lumo::IntfId i, U16 v ) : intf( std::move( i ) ), vlan( v ) {}
-   const Lumo::IntfId &
-   intfId() const noexcept {
-      return intf;
-   }
+   const Lumo::IntfId & intfId() const noexcept { return intf; }
    auto operator<=>( const IntfVlanTuple & ) const = default;
    // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
    static const Quill::TypeInfo & typeInfo();
@@ -34,8 +31,7 @@ std::ostream & operator<<( std::ostream & out, const IntfVlanTuple & tuple );
 
 // Hashes a key by its interface name and VLAN (the configuration's index).
 struct IntfVlanTupleHash {
-   std::size_t
-   operator()( const IntfVlanTuple & tuple ) const noexcept {
+   std::size_t operator()( const IntfVlanTuple & tuple ) const noexcept {
       const std::size_t name = std::hash< std::string >{}( tuple.intf.name() );
       return name ^ ( std::size_t( tuple.vlan ) * 0x9E3779B97F4A7C15ull + ( name << 6 ) + ( name >> 2 ) );
    }
@@ -45,10 +41,7 @@ class CfmForwardingConfig : public Quill::PtrInterface {
  public:
    static constexpr const char * quillTypeName = "CfmSw::CfmForwardingConfig";
    explicit CfmForwardingConfig( IntfVlanTuple key ) : key_( std::move( key ) ) {}
-   const IntfVlanTuple &
-   key() const noexcept {
-      return key_;
-   }
+   const IntfVlanTuple & key() const noexcept { return key_; }
 
  private:
    IntfVlanTuple key_;
@@ -75,8 +68,5 @@ class CfmHwConfig : public Quill::Entity {
 
 template <>
 struct Quill::ValueTraits< CfmSw::IntfVlanTuple > {
-   static const Quill::TypeInfo &
-   type() {
-      return CfmSw::IntfVlanTuple::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return CfmSw::IntfVlanTuple::typeInfo(); }
 };

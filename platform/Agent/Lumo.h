@@ -13,18 +13,9 @@ class IntfId {
  public:
    IntfId() = default;
    explicit IntfId( std::string name ) : name_( std::move( name ) ) {}
-   const std::string &
-   name() const noexcept {
-      return name_;
-   }
-   bool
-   empty() const noexcept {
-      return name_.empty();
-   }
-   bool
-   isEq( const IntfId & other ) const noexcept {
-      return name_ == other.name_;
-   }
+   const std::string & name() const noexcept { return name_; }
+   bool empty() const noexcept { return name_.empty(); }
+   bool isEq( const IntfId & other ) const noexcept { return name_ == other.name_; }
    auto operator<=>( const IntfId & ) const = default;
    // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
    static const Quill::TypeInfo & typeInfo();
@@ -41,8 +32,7 @@ operator<<( std::ostream & out, const IntfId & intf ) {
 class PortChannelIntfId {
  public:
    // Port-channel interfaces are named "Port-Channel..." by the agent.
-   static bool
-   isPortChannelIntfId( const IntfId & intf ) noexcept {
+   static bool isPortChannelIntfId( const IntfId & intf ) noexcept {
       return intf.name().rfind( "Port-Channel", 0 ) == 0;
    }
 };
@@ -51,8 +41,5 @@ class PortChannelIntfId {
 
 template <>
 struct Quill::ValueTraits< Lumo::IntfId > {
-   static const Quill::TypeInfo &
-   type() {
-      return Lumo::IntfId::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return Lumo::IntfId::typeInfo(); }
 };

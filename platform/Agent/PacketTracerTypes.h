@@ -33,10 +33,7 @@ enum class State : U8 {
 
 template <>
 struct Quill::ValueTraits< PacketTracer::RequestId > {
-   static const Quill::TypeInfo &
-   type() {
-      return PacketTracer::RequestId::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return PacketTracer::RequestId::typeInfo(); }
 };
 
 namespace StrataPacketTracer {
@@ -54,26 +51,11 @@ class LPortTableWriteRequestConfig : public Quill::Entity {
    explicit LPortTableWriteRequestConfig( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   const PacketTracer::RequestId &
-   requestId() const noexcept {
-      return requestId_;
-   }
-   const Lumo::IntfId &
-   intfId() const noexcept {
-      return intfId_;
-   }
-   bool
-   enable() const noexcept {
-      return enable_;
-   }
-   bool
-   cpuPktProfileEnable() const noexcept {
-      return cpuPktProfileEnable_;
-   }
-   U32
-   version() const noexcept {
-      return version_;
-   }
+   const PacketTracer::RequestId & requestId() const noexcept { return requestId_; }
+   const Lumo::IntfId & intfId() const noexcept { return intfId_; }
+   bool enable() const noexcept { return enable_; }
+   bool cpuPktProfileEnable() const noexcept { return cpuPktProfileEnable_; }
+   U32 version() const noexcept { return version_; }
 
    void requestIdIs( const PacketTracer::RequestId & id );
    void intfIdIs( const Lumo::IntfId & intf );
@@ -100,18 +82,9 @@ class LPortTableWriteRequestStatus : public Quill::Entity {
    explicit LPortTableWriteRequestStatus( std::string name ) : Quill::Entity( std::move( name ) ) {}
    const Quill::TypeInfo * fwkType() const override;
 
-   PacketTracer::State
-   state() const noexcept {
-      return state_;
-   }
-   const PacketTracer::RequestId &
-   requestId() const noexcept {
-      return requestId_;
-   }
-   U32
-   version() const noexcept {
-      return version_;
-   }
+   PacketTracer::State state() const noexcept { return state_; }
+   const PacketTracer::RequestId & requestId() const noexcept { return requestId_; }
+   U32 version() const noexcept { return version_; }
 
    void stateIs( PacketTracer::State state );
    void requestIdIs( const PacketTracer::RequestId & id );

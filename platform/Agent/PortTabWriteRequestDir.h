@@ -37,14 +37,8 @@ class PortTabWriteRequestDir : public Quill::Entity {
    const Quill::TypeInfo * fwkType() const override;
 
    void postRequest( const PortTabWriteRequestKey & key, U32 value );
-   const std::vector< PortTabWriteRequest > &
-   requests() const noexcept {
-      return requests_;
-   }
-   void
-   requestsClear() {
-      requests_.clear();
-   }
+   const std::vector< PortTabWriteRequest > & requests() const noexcept { return requests_; }
+   void requestsClear() { requests_.clear(); }
 
  private:
    std::vector< PortTabWriteRequest > requests_;

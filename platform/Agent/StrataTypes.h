@@ -19,10 +19,7 @@ class ModId {
    constexpr ModId() = default;
    // Throws Quill::RangeException for a value above null.
    explicit ModId( unsigned value );
-   constexpr U16
-   value() const noexcept {
-      return value_;
-   }
+   constexpr U16 value() const noexcept { return value_; }
    auto operator<=>( const ModId & ) const = default;
    // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
    static const Quill::TypeInfo & typeInfo();
@@ -43,10 +40,7 @@ class U10 {
    constexpr U10() = default;
    // Throws Quill::RangeException for a value above 0x3ff.
    explicit U10( unsigned value );
-   constexpr U16
-   value() const noexcept {
-      return value_;
-   }
+   constexpr U16 value() const noexcept { return value_; }
    auto operator<=>( const U10 & ) const = default;
 
  private:
@@ -66,15 +60,9 @@ struct StrataPort {
    U8 flags = 0;
 
    // The port of an interface that has no chip port.
-   static constexpr StrataPort
-   nullPort() noexcept {
-      return StrataPort{ 0xDEAD, 0xFFFF, 0x3FF, 0 };
-   }
+   static constexpr StrataPort nullPort() noexcept { return StrataPort{ 0xDEAD, 0xFFFF, 0x3FF, 0 }; }
 
-   bool
-   isEq( const StrataPort & other ) const noexcept {
-      return *this == other;
-   }
+   bool isEq( const StrataPort & other ) const noexcept { return *this == other; }
    auto operator<=>( const StrataPort & ) const = default;
    // Its type in the framework's generic interface (Agent/AgentTypeModule.cpp).
    static const Quill::TypeInfo & typeInfo();
@@ -89,15 +77,9 @@ using StrataPortList = std::set< StrataPort >;
 
 template <>
 struct Quill::ValueTraits< StrataCentral::ModId > {
-   static const Quill::TypeInfo &
-   type() {
-      return StrataCentral::ModId::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return StrataCentral::ModId::typeInfo(); }
 };
 template <>
 struct Quill::ValueTraits< StrataTypes::StrataPort > {
-   static const Quill::TypeInfo &
-   type() {
-      return StrataTypes::StrataPort::typeInfo();
-   }
+   static const Quill::TypeInfo & type() { return StrataTypes::StrataPort::typeInfo(); }
 };

@@ -19,10 +19,7 @@ class EntityManager : public Quill::Entity {
    explicit EntityManager( std::string name );
    const Quill::TypeInfo * fwkType() const override;
 
-   const Vela::Ptr< Quill::Dir > &
-   root() const noexcept {
-      return root_;
-   }
+   const Vela::Ptr< Quill::Dir > & root() const noexcept { return root_; }
 
    // The entity at `path`, or null when any part of the path is missing.
    Vela::Ptr< Quill::Entity > getEntity( const std::string & path ) const;

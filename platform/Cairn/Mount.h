@@ -26,18 +26,9 @@ class AllMountFlags {
    static constexpr U32 create = 1u << 2;
    static constexpr U32 immediate = 1u << 3;
 
-   void
-   valIs( U32 bits ) noexcept {
-      bits_ = bits;
-   }
-   U32
-   val() const noexcept {
-      return bits_;
-   }
-   bool
-   has( U32 bit ) const noexcept {
-      return bits_ & bit;
-   }
+   void valIs( U32 bits ) noexcept { bits_ = bits; }
+   U32 val() const noexcept { return bits_; }
+   bool has( U32 bit ) const noexcept { return bits_ & bit; }
    // The flags as letters, in the order r w c i.
    std::string letters() const;
 
@@ -49,28 +40,15 @@ class Mount {
  public:
    Mount( std::string path, std::string typeName ) : path_( std::move( path ) ), typeName_( std::move( typeName ) ) {}
 
-   const std::string &
-   path() const noexcept {
-      return path_;
-   }
-   const std::string &
-   typeName() const noexcept {
-      return typeName_;
-   }
-   AllMountFlags &
-   flags() noexcept {
-      return flags_;
-   }
-   const AllMountFlags &
-   flags() const noexcept {
-      return flags_;
-   }
+   const std::string & path() const noexcept { return path_; }
+   const std::string & typeName() const noexcept { return typeName_; }
+   AllMountFlags & flags() noexcept { return flags_; }
+   const AllMountFlags & flags() const noexcept { return flags_; }
    // Adds the flags named by the letters; throws Quill::RangeException naming
    // the mount and the letter when a letter is unknown.
    void handleFlags( const std::string & letters );
    // Whether a missing entity is created at the path.
-   bool
-   createsWhenMissing() const noexcept {
+   bool createsWhenMissing() const noexcept {
       return flags_.has( AllMountFlags::create ) || flags_.has( AllMountFlags::write );
    }
 
@@ -99,14 +77,8 @@ class MountGroup : public Quill::PtrInterface {
    // once, so `timeout` is not waited for.
    void doClose( bool waitForWriters, const std::string & reason, Quill::Seconds timeout );
 
-   const std::vector< Mount > &
-   mounts() const noexcept {
-      return mounts_;
-   }
-   bool
-   isClosed() const noexcept {
-      return closed_;
-   }
+   const std::vector< Mount > & mounts() const noexcept { return mounts_; }
+   bool isClosed() const noexcept { return closed_; }
 
  private:
    std::vector< Mount > mounts_;

@@ -13,13 +13,11 @@ class Mounter {
  public:
    virtual ~Mounter() = default;
    // The state database's entry point; by default hands on to doMountsComplete.
-   virtual void
-   doCairnMountsComplete( MountStatus status, const Vela::Ptr< EntityManager > & em ) {
+   virtual void doCairnMountsComplete( MountStatus status, const Vela::Ptr< EntityManager > & em ) {
       doMountsComplete( status, em );
    }
    virtual void doMountsComplete( MountStatus status, const Vela::Ptr< EntityManager > & em ) = 0;
-   virtual void
-   handleMountStatus( MountStatus ) {}
+   virtual void handleMountStatus( MountStatus ) {}
 };
 
 } // namespace Cairn

@@ -17,10 +17,7 @@ struct HBitmap {
    // stateClear (1) every index clear.
    enum BitState : U8 { stateSet = 0, stateClear = 1 };
    // The null index, never a valid one.
-   static constexpr U32
-   null() noexcept {
-      return 0xFFFFFFFFu;
-   }
+   static constexpr U32 null() noexcept { return 0xFFFFFFFFu; }
 };
 
 class Bitmap : public Quill::PtrInterface {
@@ -30,26 +27,14 @@ class Bitmap : public Quill::PtrInterface {
    Bitmap( U64 id, U32 size, HBitmap::BitState initialBitState );
    const Quill::TypeInfo * fwkType() const override;
 
-   U64
-   id() const noexcept {
-      return id_;
-   }
-   U32
-   size() const noexcept {
-      return size_;
-   }
-   HBitmap::BitState
-   initialBitState() const noexcept {
-      return initialBitState_;
-   }
+   U64 id() const noexcept { return id_; }
+   U32 size() const noexcept { return size_; }
+   HBitmap::BitState initialBitState() const noexcept { return initialBitState_; }
 
    void setBit( U32 index ) noexcept;
    void clearBit( U32 index ) noexcept;
    bool isBitSet( U32 index ) const noexcept;
-   U32
-   numBitsInSetState() const noexcept {
-      return setCount_;
-   }
+   U32 numBitsInSetState() const noexcept { return setCount_; }
 
  private:
    U64 id_;

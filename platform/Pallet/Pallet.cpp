@@ -38,8 +38,7 @@ struct FreeBlock {
 
 class Slabs {
  public:
-   void *
-   allocate( std::size_t size ) {
+   void * allocate( std::size_t size ) {
       if( systemAllocatorOnly || size > largestClassed ) {
          return ::operator new( size, std::align_val_t( granule ) );
       }
@@ -51,8 +50,7 @@ class Slabs {
       return carve( ( cls + 1 ) * granule );
    }
 
-   void
-   deallocate( void * block, std::size_t size ) noexcept {
+   void deallocate( void * block, std::size_t size ) noexcept {
       if( systemAllocatorOnly || size > largestClassed ) {
          ::operator delete( block, std::align_val_t( granule ) );
          return;
@@ -64,13 +62,9 @@ class Slabs {
    }
 
  private:
-   static std::size_t
-   classOf( std::size_t size ) {
-      return size == 0 ? 0 : ( size - 1 ) / granule;
-   }
+   static std::size_t classOf( std::size_t size ) { return size == 0 ? 0 : ( size - 1 ) / granule; }
 
-   void *
-   carve( std::size_t blockBytes ) {
+   void * carve( std::size_t blockBytes ) {
       if( slabs_.empty() || used_ + blockBytes > slabBytes ) {
          slabs_.push_back( std::make_unique< Slab >() );
          used_ = 0;

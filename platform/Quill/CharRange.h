@@ -22,18 +22,9 @@ class CharRange {
    // Requires that nothing is left.
    void checkAllDataConsumed() const;
 
-   std::size_t
-   position() const noexcept {
-      return pos_;
-   }
-   std::string_view
-   rest() const noexcept {
-      return text_.substr( pos_ );
-   }
-   bool
-   atEnd() const noexcept {
-      return pos_ >= text_.size();
-   }
+   std::size_t position() const noexcept { return pos_; }
+   std::string_view rest() const noexcept { return text_.substr( pos_ ); }
+   bool atEnd() const noexcept { return pos_ >= text_.size(); }
    // Steps over `count` characters (no further than the end).
    void advance( std::size_t count ) noexcept;
    [[noreturn]] void fail( const std::string & expected ) const;

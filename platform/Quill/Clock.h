@@ -25,21 +25,12 @@ constexpr Seconds never = std::numeric_limits< Seconds >::infinity();
 // A notifiee of some framework object (its notifier).
 class PtrInterface::NotifieeConst : public PtrInterface {
  public:
-   const Vela::Ptr< const PtrInterface > &
-   notifier() const noexcept {
-      return notifier_;
-   }
+   const Vela::Ptr< const PtrInterface > & notifier() const noexcept { return notifier_; }
    // Watches another object; a notifiee watches at most one.
    virtual void notifierIs( const Vela::Ptr< const PtrInterface > & notifier );
    // Only a registered notifiee is notified.
-   bool
-   isRegisteredNotifiee() const noexcept {
-      return registered_;
-   }
-   void
-   isRegisteredNotifieeIs( bool registered ) noexcept {
-      registered_ = registered;
-   }
+   bool isRegisteredNotifiee() const noexcept { return registered_; }
+   void isRegisteredNotifieeIs( bool registered ) noexcept { registered_ = registered; }
    // A change of the notifier's attribute `id`.
    virtual void onAttribute( AttributeId id ) = 0;
 
@@ -65,14 +56,8 @@ class Clock : public PtrInterface {
 
    Seconds now() const noexcept;
    // Wake-up times pending (not infinite) on this clock.
-   std::size_t
-   armedNotifiees() const noexcept {
-      return armed_.size();
-   }
-   std::size_t
-   notifiees() const noexcept {
-      return notifiees_.size();
-   }
+   std::size_t armedNotifiees() const noexcept { return armed_.size(); }
+   std::size_t notifiees() const noexcept { return notifiees_.size(); }
    // The earliest pending wake-up, or never.
    Seconds nextWakeUp() const noexcept;
 
@@ -95,17 +80,11 @@ class Clock::NotifieeConst : public PtrInterface::NotifieeConst {
    // Watches `notifier` when it is a clock, else nothing; a pending wake-up
    // moves with the notifiee to the new clock.
    void notifierIs( const Vela::Ptr< const PtrInterface > & notifier ) override;
-   const Clock *
-   clock() const noexcept {
-      return clock_;
-   }
+   const Clock * clock() const noexcept { return clock_; }
 
    // Asks to be notified when the time reaches `t`; infinity means never.
    void timeMinIs( Seconds t );
-   Seconds
-   timeMin() const noexcept {
-      return timeMin_;
-   }
+   Seconds timeMin() const noexcept { return timeMin_; }
 
  private:
    friend class Clock;
@@ -119,15 +98,9 @@ class Clock::NotifieeConst : public PtrInterface::NotifieeConst {
 class ActivityManagerConfig : public PtrInterface {
  public:
    static constexpr const char * quillTypeName = "Quill::ActivityManagerConfig";
-   const Vela::Ptr< const Clock > &
-   clock() const noexcept {
-      return clock_;
-   }
+   const Vela::Ptr< const Clock > & clock() const noexcept { return clock_; }
    // The host may replace the clock, or take it away.
-   void
-   clockIs( const Vela::Ptr< const Clock > & clock ) {
-      clock_ = clock;
-   }
+   void clockIs( const Vela::Ptr< const Clock > & clock ) { clock_ = clock; }
 
  private:
    Vela::Ptr< const Clock > clock_;

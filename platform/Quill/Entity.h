@@ -20,23 +20,14 @@ class Entity : public PtrInterface {
 
    explicit Entity( std::string name ) : name_( std::move( name ) ) {}
 
-   const std::string &
-   name() const noexcept {
-      return name_;
-   }
-   Dir *
-   parent() const noexcept {
-      return parent_;
-   }
+   const std::string & name() const noexcept { return name_; }
+   Dir * parent() const noexcept { return parent_; }
    // "/"-separated path from the root directory; "" for the root itself.
    std::string fullPath() const;
 
    // Subscribers register here; const entities publish too (a reader of a
    // const entity still hears its changes).
-   Vela::Publisher &
-   publisher() const noexcept {
-      return publisher_;
-   }
+   Vela::Publisher & publisher() const noexcept { return publisher_; }
 
  private:
    friend class Dir;
@@ -64,10 +55,7 @@ class Dir : public Entity {
    void entityIs( const Vela::Ptr< Entity > & entity );
    // Lets go of a child; returns it, or null when there was none.
    Vela::Ptr< Entity > entityDel( const std::string & name );
-   const std::map< std::string, Vela::Ptr< Entity > > &
-   entities() const noexcept {
-      return entities_;
-   }
+   const std::map< std::string, Vela::Ptr< Entity > > & entities() const noexcept { return entities_; }
 
  private:
    std::map< std::string, Vela::Ptr< Entity > > entities_;

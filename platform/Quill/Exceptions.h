@@ -18,14 +18,8 @@ class MutatorReinstantiatingException : public Exception {
  public:
    MutatorReinstantiatingException( const std::string & typeName, AttributeId attributeId, const std::string & current,
                                     const std::string & passed );
-   const std::string &
-   typeName() const noexcept {
-      return typeName_;
-   }
-   AttributeId
-   attributeId() const noexcept {
-      return attributeId_;
-   }
+   const std::string & typeName() const noexcept { return typeName_; }
+   AttributeId attributeId() const noexcept { return attributeId_; }
 
  private:
    std::string typeName_;

@@ -62,36 +62,24 @@ class InsertionOrderedMap {
       using reference = const value_type &;
 
       const_iterator() = default;
-      reference
-      operator*() const {
-         return *at_->entry;
-      }
-      pointer
-      operator->() const {
-         return &*at_->entry;
-      }
-      const_iterator &
-      operator++() {
+      reference operator*() const { return *at_->entry; }
+      pointer operator->() const { return &*at_->entry; }
+      const_iterator & operator++() {
          ++at_;
          skipHoles();
          return *this;
       }
-      const_iterator
-      operator++( int ) {
+      const_iterator operator++( int ) {
          const_iterator before = *this;
          ++*this;
          return before;
       }
-      bool
-      operator==( const const_iterator & other ) const noexcept {
-         return at_ == other.at_;
-      }
+      bool operator==( const const_iterator & other ) const noexcept { return at_ == other.at_; }
 
     private:
       friend class InsertionOrderedMap;
       const_iterator( const Slot * at, const Slot * end ) : at_( at ), end_( end ) { skipHoles(); }
-      void
-      skipHoles() {
+      void skipHoles() {
          while( at_ != end_ && !at_->entry ) {
             ++at_;
          }
@@ -103,38 +91,21 @@ class InsertionOrderedMap {
 
    InsertionOrderedMap() = default;
 
-   const_iterator
-   begin() const noexcept {
-      return iteratorAt( 0 );
-   }
-   const_iterator
-   end() const noexcept {
-      return iteratorAt( slots_.size() );
-   }
-   size_type
-   size() const noexcept {
-      return size_;
-   }
-   bool
-   empty() const noexcept {
-      return size_ == 0;
-   }
+   const_iterator begin() const noexcept { return iteratorAt( 0 ); }
+   const_iterator end() const noexcept { return iteratorAt( slots_.size() ); }
+   size_type size() const noexcept { return size_; }
+   bool empty() const noexcept { return size_ == 0; }
 
-   const_iterator
-   find( const K & key ) const {
+   const_iterator find( const K & key ) const {
       const std::size_t at = indexSlotOf( key, Hash{}( key ) );
       return at == npos ? end() : iteratorAt( index_[ at ] );
    }
-   bool
-   contains( const K & key ) const {
-      return indexSlotOf( key, Hash{}( key ) ) != npos;
-   }
+   bool contains( const K & key ) const { return indexSlotOf( key, Hash{}( key ) ) != npos; }
 
    // As std::map::insert_or_assign: the entry and whether it is new. A new
    // key goes to the end of the order; an existing one keeps its place.
    template < typename M >
-   std::pair< const_iterator, bool >
-   insert_or_assign( const K & key, M && value ) {
+   std::pair< const_iterator, bool > insert_or_assign( const K & key, M && value ) {
       const std::size_t hash = Hash{}( key );
       const std::size_t at = indexSlotOf( key, hash );
       if( at != npos ) {
@@ -155,8 +126,7 @@ class InsertionOrderedMap {
    // Removes the entry `at` refers to. The entry is destroyed after the map
    // is consistent again, so a value whose destruction reaches back into the
    // map finds it whole.
-   void
-   erase( const_iterator at ) {
+   void erase( const_iterator at ) {
       const Position position = Position( at.at_ - slots_.data() );
       [[maybe_unused]] std::optional< value_type > leaving = std::move( slots_[ position ].entry );
       slots_[ position ].entry.reset();
@@ -171,8 +141,7 @@ class InsertionOrderedMap {
       }
    }
 
-   void
-   clear() noexcept {
+   void clear() noexcept {
       std::vector< Slot > leaving;
       leaving.swap( slots_ );
       index_.assign( index_.size(), freeIndexSlot );
@@ -184,8 +153,7 @@ class InsertionOrderedMap {
    // A few holes are not worth moving the entries for.
    static constexpr std::size_t minimumHolesToSqueeze = 16;
 
-   const_iterator
-   iteratorAt( std::size_t position ) const noexcept {
+   const_iterator iteratorAt( std::size_t position ) const noexcept {
       const Slot * first = slots_.data();
       return const_iterator( first + position, first + slots_.size() );
    }
@@ -193,18 +161,13 @@ class InsertionOrderedMap {
    // Where a hash starts probing: the hash spread by a Fibonacci multiply and
    // its top bits taken, so that hashes differing only in high bits (or
    // identity hashes of small integers) still spread over the whole index.
-   std::size_t
-   home( std::size_t hash ) const noexcept {
+   std::size_t home( std::size_t hash ) const noexcept {
       return std::size_t( ( std::uint64_t( hash ) * 0x9E3779B97F4A7C15ull ) >> indexShift_ );
    }
-   std::size_t
-   mask() const noexcept {
-      return index_.size() - 1;
-   }
+   std::size_t mask() const noexcept { return index_.size() - 1; }
 
    // The index slot holding the key's position, or npos.
-   std::size_t
-   indexSlotOf( const K & key, std::size_t hash ) const {
+   std::size_t indexSlotOf( const K & key, std::size_t hash ) const {
       if( size_ == 0 ) {
          return npos;
       }
@@ -220,8 +183,7 @@ class InsertionOrderedMap {
       }
    }
 
-   std::size_t
-   freeIndexSlotFor( std::size_t hash ) const noexcept {
+   std::size_t freeIndexSlotFor( std::size_t hash ) const noexcept {
       std::size_t at = home( hash );
       while( index_[ at ] != freeIndexSlot ) {
          at = ( at + 1 ) & mask();
@@ -231,8 +193,7 @@ class InsertionOrderedMap {
 
    // Takes a position out of the index, shifting back the entries probed past
    // it so that no lookup stops early at the gap (no tombstones needed).
-   void
-   unindex( Position position ) {
+   void unindex( Position position ) {
       std::size_t gap = home( slots_[ position ].hash );
       while( index_[ gap ] != position ) {
          gap = ( gap + 1 ) & mask();
@@ -251,8 +212,7 @@ class InsertionOrderedMap {
    }
 
    // Keeps the index at most half full.
-   void
-   reserveIndexFor( std::size_t entries ) {
+   void reserveIndexFor( std::size_t entries ) {
       if( entries * 2 <= index_.size() ) {
          return;
       }
@@ -263,8 +223,7 @@ class InsertionOrderedMap {
       rebuildIndex( capacity );
    }
 
-   void
-   rebuildIndex( std::size_t capacity ) {
+   void rebuildIndex( std::size_t capacity ) {
       index_.assign( capacity, freeIndexSlot );
       indexShift_ = 64;
       for( std::size_t c = capacity; c > 1; c >>= 1 ) {
@@ -278,8 +237,7 @@ class InsertionOrderedMap {
    }
 
    // Moves the entries over the holes, keeping their order, and re-indexes.
-   void
-   squeezeHoles() {
+   void squeezeHoles() {
       std::size_t kept = 0;
       for( Slot & slot : slots_ ) {
          if( slot.entry ) {

@@ -47,42 +47,20 @@ class PtrInterface {
    void referencesInc() const noexcept;
    // Drops one reference; the object is destroyed when none is left.
    void referencesDec() const noexcept;
-   U32
-   references() const noexcept {
-      return word() & countMask;
-   }
-   U32
-   referenceWord() const noexcept {
-      return word();
-   }
+   U32 references() const noexcept { return word() & countMask; }
+   U32 referenceWord() const noexcept { return word(); }
 
-   bool
-   quillMarkedForDeletion() const noexcept {
-      return word() & deletionMarkBit;
-   }
-   void
-   quillMarkedForDeletionIs( bool marked ) noexcept {
-      flagIs( deletionMarkBit, marked );
-   }
-   bool
-   hasNotificationActive() const noexcept {
-      return word() & notificationActiveBit;
-   }
-   void
-   hasNotificationActiveIs( bool active ) noexcept {
-      flagIs( notificationActiveBit, active );
-   }
+   bool quillMarkedForDeletion() const noexcept { return word() & deletionMarkBit; }
+   void quillMarkedForDeletionIs( bool marked ) noexcept { flagIs( deletionMarkBit, marked ); }
+   bool hasNotificationActive() const noexcept { return word() & notificationActiveBit; }
+   void hasNotificationActiveIs( bool active ) noexcept { flagIs( notificationActiveBit, active ); }
 
    // A number given once per object and never reused in the process: the
    // identity the host shows and compares, holding no reference.
-   U64
-   serial() const noexcept {
-      return serial_;
-   }
+   U64 serial() const noexcept { return serial_; }
 
    // Called by the slab allocator right after construction.
-   void
-   palletBlockIs( std::size_t size, Pallet::TypeTracker * tracker ) noexcept {
+   void palletBlockIs( std::size_t size, Pallet::TypeTracker * tracker ) noexcept {
       palletSize_ = size;
       palletTracker_ = tracker;
    }
@@ -93,10 +71,7 @@ class PtrInterface {
    virtual void zeroReferencesIs() const noexcept;
 
  private:
-   U32
-   word() const noexcept {
-      return word_.load( std::memory_order_relaxed );
-   }
+   U32 word() const noexcept { return word_.load( std::memory_order_relaxed ); }
    void flagIs( U32 bit, bool on ) noexcept;
 
    mutable std::atomic< U32 > word_{ 0 };

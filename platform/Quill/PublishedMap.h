@@ -20,42 +20,19 @@ class PublishedMap {
 
    PublishedMap( Vela::Publisher & publisher, AttributeId id ) : publisher_( publisher ), id_( id ) {}
 
-   AttributeId
-   attributeId() const noexcept {
-      return id_;
-   }
-   const V *
-   find( const K & key ) const {
+   AttributeId attributeId() const noexcept { return id_; }
+   const V * find( const K & key ) const {
       auto found = map_.find( key );
       return found == map_.end() ? nullptr : &found->second;
    }
-   bool
-   contains( const K & key ) const {
-      return map_.find( key ) != map_.end();
-   }
-   std::size_t
-   size() const noexcept {
-      return map_.size();
-   }
-   bool
-   empty() const noexcept {
-      return map_.empty();
-   }
-   const_iterator
-   begin() const {
-      return map_.begin();
-   }
-   const_iterator
-   end() const {
-      return map_.end();
-   }
-   const Map &
-   entries() const noexcept {
-      return map_;
-   }
+   bool contains( const K & key ) const { return map_.find( key ) != map_.end(); }
+   std::size_t size() const noexcept { return map_.size(); }
+   bool empty() const noexcept { return map_.empty(); }
+   const_iterator begin() const { return map_.begin(); }
+   const_iterator end() const { return map_.end(); }
+   const Map & entries() const noexcept { return map_; }
 
-   void
-   set( const K & key, const V & value ) {
+   void set( const K & key, const V & value ) {
       auto [ at, inserted ] = map_.insert_or_assign( key, value );
       (void)inserted;
       // Publish copies: a subscriber may change this very map.
@@ -64,8 +41,7 @@ class PublishedMap {
       publisher_.publish( id_, &keyCopy, &valueCopy );
    }
 
-   bool
-   erase( const K & key ) {
+   bool erase( const K & key ) {
       auto found = map_.find( key );
       if( found == map_.end() ) {
          return false;

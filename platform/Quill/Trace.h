@@ -28,14 +28,10 @@ class TraceHandle {
    // framework's "register only" switch, accepted and unused here.
    TraceHandle( const char * name, bool registerOnly );
    // Levels above 15 have no bit and are never on.
-   bool
-   isEnabled( unsigned level ) const noexcept {
+   bool isEnabled( unsigned level ) const noexcept {
       return level < 16 && ( ( facility_->levels.load( std::memory_order_relaxed ) >> level ) & 1u );
    }
-   const std::string &
-   name() const noexcept {
-      return facility_->name;
-   }
+   const std::string & name() const noexcept { return facility_->name; }
 
  private:
    TraceFacility * facility_;
@@ -89,8 +85,7 @@ class TraceHelper {
    TraceHelper & operator=( const TraceHelper & ) = delete;
 
    template < typename T >
-   TraceHelper &
-   operator<<( const T & value ) {
+   TraceHelper & operator<<( const T & value ) {
       traceOut( text_, value );
       return *this;
    }

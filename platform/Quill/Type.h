@@ -112,14 +112,8 @@ class TypeInfo {
 class Module {
  public:
    Module( std::string name, std::vector< TypeInfo * > types );
-   const std::string &
-   name() const noexcept {
-      return name_;
-   }
-   const std::vector< TypeInfo * > &
-   types() const noexcept {
-      return types_;
-   }
+   const std::string & name() const noexcept { return name_; }
+   const std::vector< TypeInfo * > & types() const noexcept { return types_; }
    const TypeInfo * type( U32 index ) const noexcept;
 
  private:

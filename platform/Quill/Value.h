@@ -29,10 +29,7 @@ struct Boxed {
    const TypeInfo * type = nullptr;
    std::shared_ptr< const void > data;
    // Identity; Value::equals compares contents.
-   friend bool
-   operator==( const Boxed & a, const Boxed & b ) noexcept {
-      return a.type == b.type && a.data == b.data;
-   }
+   friend bool operator==( const Boxed & a, const Boxed & b ) noexcept { return a.type == b.type && a.data == b.data; }
 };
 
 class Value {
@@ -59,36 +56,17 @@ class Value {
 
    // A value of a registered value type.
    template < typename T >
-   static Value
-   boxed( const T & value ) {
+   static Value boxed( const T & value ) {
       return Value( Boxed{ &ValueTraits< T >::type(), std::make_shared< const T >( value ) } );
    }
 
-   bool
-   isNone() const noexcept {
-      return std::holds_alternative< std::monostate >( v_ );
-   }
-   bool
-   isBool() const noexcept {
-      return std::holds_alternative< bool >( v_ );
-   }
+   bool isNone() const noexcept { return std::holds_alternative< std::monostate >( v_ ); }
+   bool isBool() const noexcept { return std::holds_alternative< bool >( v_ ); }
    bool isNumber() const noexcept;
-   bool
-   isString() const noexcept {
-      return std::holds_alternative< std::string >( v_ );
-   }
-   bool
-   isObject() const noexcept {
-      return std::holds_alternative< Object >( v_ );
-   }
-   bool
-   isBoxed() const noexcept {
-      return std::holds_alternative< Boxed >( v_ );
-   }
-   bool
-   isList() const noexcept {
-      return std::holds_alternative< List >( v_ );
-   }
+   bool isString() const noexcept { return std::holds_alternative< std::string >( v_ ); }
+   bool isObject() const noexcept { return std::holds_alternative< Object >( v_ ); }
+   bool isBoxed() const noexcept { return std::holds_alternative< Boxed >( v_ ); }
+   bool isList() const noexcept { return std::holds_alternative< List >( v_ ); }
 
    // The accessors below throw Quill::RangeException naming what was wanted
    // and what is held when the value is of another kind or does not fit.
@@ -103,8 +81,7 @@ class Value {
 
    // The object as a T; null when none or of another type.
    template < typename T >
-   Vela::Ptr< T >
-   asPtr() const {
+   Vela::Ptr< T > asPtr() const {
       if( isNone() ) {
          return {};
       }
@@ -112,8 +89,7 @@ class Value {
    }
    // The boxed value as a T; throws when it holds another type.
    template < typename T >
-   const T &
-   as() const {
+   const T & as() const {
       checkBoxedType( ValueTraits< T >::type() );
       return *static_cast< const T * >( asBoxed().data.get() );
    }

@@ -140,28 +140,24 @@ struct MemoryLayout {
    std::span< const FieldLayout > fields;
 
    // The words the entry occupies: what a read copies out.
-   constexpr unsigned
-   words() const {
+   constexpr unsigned words() const {
       unsigned end = 0;
       for( const FieldLayout & f : fields ) {
          end = std::max( end, f.offset + f.width );
       }
       return ( end + 31 ) / 32;
    }
-   const FieldLayout *
-   field( soc_field_t fieldId ) const {
+   const FieldLayout * field( soc_field_t fieldId ) const {
       auto found = std::ranges::find( fields, fieldId, &FieldLayout::id );
       return found == fields.end() ? nullptr : &*found;
    }
-   const FieldLayout *
-   field( std::string_view fieldName ) const {
+   const FieldLayout * field( std::string_view fieldName ) const {
       auto found =
          std::ranges::find( fields, fieldName, []( const FieldLayout & f ) { return std::string_view( f.name ); } );
       return found == fields.end() ? nullptr : &*found;
    }
    // What the hardware keeps of a written entry: its fields, nothing else.
-   SimChip::Entry
-   stored( const U32 * words ) const {
+   SimChip::Entry stored( const U32 * words ) const {
       SimChip::Entry entry{};
       for( const FieldLayout & f : fields ) {
          bitsSet( entry.data(), f, bitsGet( words, f ) );
@@ -267,8 +263,7 @@ struct Fault {
    std::optional< int > index;
    int rc;
 
-   bool
-   matches( SimChip::Op callOp, soc_mem_t callMem, int callUnit, int callIndex ) const {
+   bool matches( SimChip::Op callOp, soc_mem_t callMem, int callUnit, int callIndex ) const {
       return op == callOp && mem == callMem && ( !unit || *unit == callUnit ) && ( !index || *index == callIndex );
    }
 };
@@ -286,16 +281,13 @@ struct SimChip::Impl {
    std::vector< Fault > faults; // in the order armed; the first match is spent
    std::array< std::size_t, static_cast< std::size_t >( Op::count_ ) > calls{};
 
-   std::map< int, Entry > &
-   table( int unit, const MemoryLayout & layout ) {
+   std::map< int, Entry > & table( int unit, const MemoryLayout & layout ) {
       return units[ static_cast< std::size_t >( unit ) ].tables[ static_cast< std::size_t >( &layout - memories ) ];
    }
-   const std::map< int, Entry > &
-   table( int unit, const MemoryLayout & layout ) const {
+   const std::map< int, Entry > & table( int unit, const MemoryLayout & layout ) const {
       return const_cast< Impl * >( this )->table( unit, layout );
    }
-   void
-   store( int unit, const MemoryLayout & layout, int index, const Entry & entry ) {
+   void store( int unit, const MemoryLayout & layout, int index, const Entry & entry ) {
       // Zero entries are kept absent, so the table lists exactly the non-zero ones.
       if( isZero( entry ) ) {
          table( unit, layout ).erase( index );
@@ -303,8 +295,7 @@ struct SimChip::Impl {
          table( unit, layout )[ index ] = entry;
       }
    }
-   Entry
-   load( int unit, const MemoryLayout & layout, int index ) const {
+   Entry load( int unit, const MemoryLayout & layout, int index ) const {
       const auto & entries = table( unit, layout );
       auto found = entries.find( index );
       return found == entries.end() ? Entry{} : found->second;
@@ -313,9 +304,8 @@ struct SimChip::Impl {
    // Counts a memory call and checks it as the SDK does before the chip is
    // reached; then a pending fault that matches is spent. Returns SOC_E_NONE
    // and the memory's layout when the access may go ahead.
-   int
-   admitMemoryCall( Op op, int unit, soc_mem_t mem, int copyno, int index, const void * entry,
-                    const MemoryLayout *& layout ) {
+   int admitMemoryCall( Op op, int unit, soc_mem_t mem, int copyno, int index, const void * entry,
+                        const MemoryLayout *& layout ) {
       ++calls[ opIndex( op ) ];
       if( !validUnit( unit ) ) {
          return SOC_E_UNIT;
@@ -343,8 +333,7 @@ struct SimChip::Impl {
 
    // The same for the register: only CPU_PKT_PROFILE_2, a single register per
    // chip, so the port is not looked at and the index must be 0.
-   int
-   admitRegisterCall( Op op, int unit, soc_reg_t reg, int index ) {
+   int admitRegisterCall( Op op, int unit, soc_reg_t reg, int index ) {
       ++calls[ opIndex( op ) ];
       if( !validUnit( unit ) ) {
          return SOC_E_UNIT;

@@ -134,20 +134,11 @@ class SimChip : public Sdk {
    // Told of every memory write and register set, and of every call that
    // failed, after the call and outside the chip's lock (so that it may look
    // at the chip); null: none. For a host that shows what the agent did.
-   void
-   listenerIs( std::function< void( const Access & ) > listener ) {
-      listener_ = std::move( listener );
-   }
+   void listenerIs( std::function< void( const Access & ) > listener ) { listener_ = std::move( listener ); }
    static std::string registerName( soc_reg_t reg );
 
-   void
-   accessHookIs( std::function< void() > hook ) {
-      accessHook_ = std::move( hook );
-   }
-   void
-   failureHookIs( std::function< void() > hook ) {
-      failureHook_ = std::move( hook );
-   }
+   void accessHookIs( std::function< void() > hook ) { accessHook_ = std::move( hook ); }
+   void failureHookIs( std::function< void() > hook ) { failureHook_ = std::move( hook ); }
    // Every entry and register back to zero, no pending failure, counters 0.
    // The hooks stay as they are.
    void reset();

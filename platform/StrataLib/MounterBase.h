@@ -20,22 +20,13 @@ class HostContext : public Quill::PtrInterface {
    HostContext( Vela::Ptr< Cairn::EntityManager > em, std::string contextName )
          : entityManager_( std::move( em ) ), contextName_( std::move( contextName ) ) {}
 
-   const Vela::Ptr< Cairn::EntityManager > &
-   entityManager() const noexcept {
-      return entityManager_;
-   }
-   const std::string &
-   contextName() const noexcept {
-      return contextName_;
-   }
+   const Vela::Ptr< Cairn::EntityManager > & entityManager() const noexcept { return entityManager_; }
+   const std::string & contextName() const noexcept { return contextName_; }
 
    // Entities the host shares with every plug-in, by name; null when absent.
    Vela::Ptr< Quill::Entity > sharedEntity( const std::string & name ) const;
    void sharedEntityIs( const std::string & name, const Vela::Ptr< Quill::Entity > & entity );
-   void
-   sharedEntityDel( const std::string & name ) {
-      shared_.erase( name );
-   }
+   void sharedEntityDel( const std::string & name ) { shared_.erase( name ); }
 
  private:
    Vela::Ptr< Cairn::EntityManager > entityManager_;
@@ -47,14 +38,8 @@ class MounterBase : public Plugin::Mounter {
  public:
    explicit MounterBase( std::string name ) : Plugin::Mounter( std::move( name ) ) {}
 
-   void
-   hostContextIs( const Vela::Ptr< HostContext > & context ) {
-      hostContext_ = context;
-   }
-   const Vela::Ptr< HostContext > &
-   hostContext() const noexcept {
-      return hostContext_;
-   }
+   void hostContextIs( const Vela::Ptr< HostContext > & context ) { hostContext_ = context; }
+   const Vela::Ptr< HostContext > & hostContext() const noexcept { return hostContext_; }
 
    // The state database's entity manager, or null without a host context.
    Vela::Ptr< Cairn::EntityManager > entityManager() const;

@@ -32,55 +32,35 @@ class Ptr {
    Ptr( Ptr< U > && other ) noexcept : p_( other.release() ) {}
    ~Ptr() { drop(); }
 
-   Ptr &
-   operator=( const Ptr & other ) noexcept {
+   Ptr & operator=( const Ptr & other ) noexcept {
       Ptr( other ).swap( *this );
       return *this;
    }
-   Ptr &
-   operator=( Ptr && other ) noexcept {
+   Ptr & operator=( Ptr && other ) noexcept {
       Ptr( std::move( other ) ).swap( *this );
       return *this;
    }
-   Ptr &
-   operator=( std::nullptr_t ) noexcept {
+   Ptr & operator=( std::nullptr_t ) noexcept {
       Ptr().swap( *this );
       return *this;
    }
 
-   T *
-   ptr() const noexcept {
-      return p_;
-   }
-   T *
-   operator->() const noexcept {
-      return p_;
-   }
-   T &
-   operator*() const noexcept {
-      return *p_;
-   }
+   T * ptr() const noexcept { return p_; }
+   T * operator->() const noexcept { return p_; }
+   T & operator*() const noexcept { return *p_; }
    explicit operator bool() const noexcept { return p_ != nullptr; }
 
    // Gives up the reference without dropping it; the caller now owns it.
-   T *
-   release() noexcept {
-      return std::exchange( p_, nullptr );
-   }
-   void
-   swap( Ptr & other ) noexcept {
-      std::swap( p_, other.p_ );
-   }
+   T * release() noexcept { return std::exchange( p_, nullptr ); }
+   void swap( Ptr & other ) noexcept { std::swap( p_, other.p_ ); }
 
  private:
-   void
-   acquire() const noexcept {
+   void acquire() const noexcept {
       if( p_ ) {
          p_->referencesInc();
       }
    }
-   void
-   drop() noexcept {
+   void drop() noexcept {
       if( T * p = std::exchange( p_, nullptr ) ) {
          p->referencesDec();
       }
@@ -120,8 +100,7 @@ dynamicPtrCast( const Ptr< T > & p ) noexcept {
 
 template < typename T >
 struct std::hash< Vela::Ptr< T > > {
-   std::size_t
-   operator()( const Vela::Ptr< T > & p ) const noexcept {
+   std::size_t operator()( const Vela::Ptr< T > & p ) const noexcept {
       return std::hash< const void * >()( Vela::identityOf( p ) );
    }
 };

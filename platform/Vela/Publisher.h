@@ -34,21 +34,11 @@ class Subscriber {
    // A subscriber that is still registered removes itself.
    ~Subscriber();
 
-   bool
-   isSubscribed() const noexcept {
-      return publisher_ != nullptr;
-   }
-   Publisher *
-   publisher() const noexcept {
-      return publisher_;
-   }
-   void *
-   owner() const noexcept {
-      return owner_;
-   }
+   bool isSubscribed() const noexcept { return publisher_ != nullptr; }
+   Publisher * publisher() const noexcept { return publisher_; }
+   void * owner() const noexcept { return owner_; }
    template < typename T >
-   T *
-   ownerAs() const noexcept {
+   T * ownerAs() const noexcept {
       return static_cast< T * >( owner_ );
    }
 
@@ -72,10 +62,7 @@ class Publisher {
    // here publish changes only, so there is nothing to replay: the request is
    // only counted (replaysAsked), so that a test can hold a caller to it.
    void subscriberAdd( Subscriber * subscriber, bool replay = false );
-   std::size_t
-   replaysAsked() const noexcept {
-      return replaysAsked_;
-   }
+   std::size_t replaysAsked() const noexcept { return replaysAsked_; }
    // Withdraws a subscriber; one that is not registered here is ignored.
    void subscriberRemove( Subscriber * subscriber ) noexcept;
    std::size_t subscribers() const noexcept;

@@ -58,26 +58,14 @@ class Audit {
 
    // In order of unit; on a unit SOURCE_TRUNK_MAP by port, then LPORT_TAB,
    // then CPU_PKT_PROFILE_2.
-   const std::vector< Difference > &
-   differences() const noexcept {
-      return differences_;
-   }
-   const std::vector< std::string > &
-   pending() const noexcept {
-      return pending_;
-   }
-   bool
-   clean() const noexcept {
-      return differences_.empty();
-   }
+   const std::vector< Difference > & differences() const noexcept { return differences_; }
+   const std::vector< std::string > & pending() const noexcept { return pending_; }
+   bool clean() const noexcept { return differences_.empty(); }
    // Each difference's line.
    std::vector< std::string > lines() const;
 
  private:
-   bool
-   audits( U16 unit ) const noexcept {
-      return !unit_ || *unit_ == unit;
-   }
+   bool audits( U16 unit ) const noexcept { return !unit_ || *unit_ == unit; }
    void sourceTrunkMapIs( const WorldView & world, const ClientIntent & intent );
    void lportTabIs( const Shim::SimChip & chip, const ClientIntent & intent );
    void cpuPktProfileIs( const Shim::SimChip & chip, const ClientIntent & intent );

@@ -103,21 +103,12 @@ class ClientIntent {
    explicit ClientIntent( const WorldView & world );
 
    // False when no new work can be carried out now; pending() says why.
-   bool
-   served() const noexcept {
-      return served_;
-   }
+   bool served() const noexcept { return served_; }
    // Work the clients asked for that is not yet done, one line each.
-   const std::vector< std::string > &
-   pending() const noexcept {
-      return pending_;
-   }
+   const std::vector< std::string > & pending() const noexcept { return pending_; }
    // Every port a client asks something of (by module id, unit and port
    // number); every other port wants no profile.
-   const std::map< StrataTypes::StrataPort, PortIntent > &
-   ports() const noexcept {
-      return ports_;
-   }
+   const std::map< StrataTypes::StrataPort, PortIntent > & ports() const noexcept { return ports_; }
    // The settings the tracer's LPORT_TAB entry on `unit` should hold, or null
    // where the clients want nothing of it.
    const FieldValues * tracerEntry( U16 unit ) const;

@@ -35,8 +35,7 @@ struct SourceTrunkMapView {
    std::vector< StrataCentral::PortTabWriteRequest > notCarriedOut;
 
    // The profile the entry of (module id, port) on `unit` holds.
-   U32
-   holds( U16 unit, U16 modId, U16 port ) const {
+   U32 holds( U16 unit, U16 modId, U16 port ) const {
       const auto onUnit = units.find( unit );
       if( onUnit == units.end() ) {
          return 0;

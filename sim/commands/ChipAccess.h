@@ -29,10 +29,7 @@ struct Memory {
    Shim::soc_mem_t mem;
    std::string word;    // "lport-tab"
    std::string sdkName; // "LPORT_TAB", as chip diagnostic shells name it
-   bool
-   byPort() const {
-      return word == "port-tab";
-   }
+   bool byPort() const { return word == "port-tab"; }
 };
 // `word` must be "lport-tab" or "port-tab".
 Memory memoryOf( const std::string & word );

@@ -61,81 +61,39 @@ class Host {
    Host( const Host & ) = delete;
    Host & operator=( const Host & ) = delete;
 
-   const Vela::Ptr< Cairn::EntityManager > &
-   entityManager() const noexcept {
-      return em_;
-   }
-   Strata::StrataCommonSmData &
-   scsd() noexcept {
-      return *scsd_;
-   }
-   StrataPacketTracer::LPortTableWriteRequestConfig &
-   requestConfig() noexcept {
-      return *requestConfig_;
-   }
-   CfmSw::CfmHwConfig &
-   cfmConfig() noexcept {
-      return *cfmConfig_;
-   }
-   SourceTrunkMapTable &
-   sourceTrunkMap() noexcept {
-      return sourceTrunkMap_;
-   }
-   const PluginLoader &
-   loader() const noexcept {
-      return loader_;
-   }
+   const Vela::Ptr< Cairn::EntityManager > & entityManager() const noexcept { return em_; }
+   Strata::StrataCommonSmData & scsd() noexcept { return *scsd_; }
+   StrataPacketTracer::LPortTableWriteRequestConfig & requestConfig() noexcept { return *requestConfig_; }
+   CfmSw::CfmHwConfig & cfmConfig() noexcept { return *cfmConfig_; }
+   SourceTrunkMapTable & sourceTrunkMap() noexcept { return sourceTrunkMap_; }
+   const PluginLoader & loader() const noexcept { return loader_; }
    // Loads the plug-in without starting the agent, so that the names of its
    // types and attributes can be checked; throws ScenarioError when it cannot
    // be loaded.
-   void
-   loadPlugin() {
-      loader_.load();
-   }
+   void loadPlugin() { loader_.load(); }
 
-   const std::string &
-   contextName() const noexcept {
-      return contextName_;
-   }
+   const std::string & contextName() const noexcept { return contextName_; }
    // Throws ScenarioError while the agent runs: the mounter took the name.
    void contextNameIs( std::string name );
-   std::string
-   requestDirPath() const {
-      return requestDirPathPrefix + contextName_;
-   }
-   std::string
-   statusEntityName() const {
-      return "Strata-" + contextName_;
-   }
+   std::string requestDirPath() const { return requestDirPathPrefix + contextName_; }
+   std::string statusEntityName() const { return "Strata-" + contextName_; }
 
    // The status entity "Strata-CONTEXT" in the status directory, or null.
    Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > statusEntity() const;
    // The status entity, created (with the directory) when missing.
    Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > statusEntityIs();
    // Whether the host's copy of the input is out of the state database.
-   bool
-   withheld( AgentInput input ) const noexcept {
-      return withheld_.count( input ) != 0;
-   }
+   bool withheld( AgentInput input ) const noexcept { return withheld_.count( input ) != 0; }
 
-   bool
-   started() const noexcept {
-      return bool( mounter_ );
-   }
+   bool started() const noexcept { return bool( mounter_ ); }
    // Throws ScenarioError when the agent runs already or the plug-in cannot
    // be loaded or made; framework errors from the plug-in propagate.
    void start( const std::set< AgentInput > & missing );
    // doMountsComplete again, with the status of the last start.
    void remount();
    void stop();
-   const Vela::Ptr< StrataLib::MounterBase > &
-   mounter() const noexcept {
-      return mounter_;
-   }
-   Cairn::MountStatus
-   mountStatus() const noexcept {
-      return mountStatus_;
-   }
+   const Vela::Ptr< StrataLib::MounterBase > & mounter() const noexcept { return mounter_; }
+   Cairn::MountStatus mountStatus() const noexcept { return mountStatus_; }
 
  private:
    static std::string pathOf( AgentInput input, const std::string & context );

@@ -20,10 +20,7 @@ class HostWorld {
    HostWorld( const HostWorld & ) = delete;
    HostWorld & operator=( const HostWorld & ) = delete;
 
-   const WorldView &
-   view() const noexcept {
-      return view_;
-   }
+   const WorldView & view() const noexcept { return view_; }
 
  private:
    Vela::Ptr< StrataPacketTracer::LPortTableWriteRequestStatus > status_;

@@ -16,15 +16,9 @@ class PluginLoader {
    // Loads the library the first time; does nothing afterwards. Throws
    // ScenarioError naming the path tried and the loader's reason.
    void load();
-   bool
-   loaded() const noexcept {
-      return handle_ != nullptr;
-   }
+   bool loaded() const noexcept { return handle_ != nullptr; }
    // The library loaded, or "" before load().
-   const std::string &
-   path() const noexcept {
-      return loadedPath_;
-   }
+   const std::string & path() const noexcept { return loadedPath_; }
 
    // The plug-in built with the simulator, found from the running executable's
    // own folder (/proc/self/exe) by the path the build compiled in, which holds

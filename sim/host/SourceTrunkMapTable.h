@@ -36,49 +36,31 @@ class SourceTrunkMapTable {
    // Watches `dir` from now on (requests it already holds are not replayed);
    // null stops watching.
    void watch( const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & dir );
-   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > &
-   watched() const noexcept {
-      return dir_;
-   }
+   const Vela::Ptr< StrataCentral::PortTabWriteRequestDir > & watched() const noexcept { return dir_; }
 
    // Requests carried out since the last logClear, in the order posted.
-   const std::vector< StrataCentral::PortTabWriteRequest > &
-   log() const noexcept {
-      return log_;
-   }
+   const std::vector< StrataCentral::PortTabWriteRequest > & log() const noexcept { return log_; }
    // Empties the log, and the watched directory's own list of requests. The
    // table itself is hardware state and stays.
    void logClear();
 
-   void
-   unitResolverIs( UnitResolver resolver ) {
-      unitOf_ = std::move( resolver );
-   }
+   void unitResolverIs( UnitResolver resolver ) { unitOf_ = std::move( resolver ); }
    // Told of each request as it is carried out, with the unit it was written
    // on (nothing: none could be told); null: none.
    using Listener = std::function< void( const StrataCentral::PortTabWriteRequest &, std::optional< U16 > unit ) >;
-   void
-   listenerIs( Listener listener ) {
-      listener_ = std::move( listener );
-   }
+   void listenerIs( Listener listener ) { listener_ = std::move( listener ); }
 
    // The last request carried out for (module id, port), if any: its key and
    // the profile it wrote.
    std::optional< StrataCentral::PortTabWriteRequest > lastRequest( U16 modId, U16 port ) const;
    // The profile the last request for (module id, port) wrote, if any.
    std::optional< U32 > entry( U16 modId, U16 port ) const;
-   const std::map< PortKey, StrataCentral::PortTabWriteRequest > &
-   entries() const noexcept {
-      return table_;
-   }
+   const std::map< PortKey, StrataCentral::PortTabWriteRequest > & entries() const noexcept { return table_; }
    // SOURCE_TRUNK_MAP of one unit: every (module id, port) a request was
    // carried out for, profile 0 included. Empty for a unit never written.
    const std::map< PortKey, Written > & chipTable( U16 unit ) const;
    // Requests carried out since the start for which no unit could be told.
-   std::size_t
-   unplaced() const noexcept {
-      return unplaced_;
-   }
+   std::size_t unplaced() const noexcept { return unplaced_; }
 
  private:
    static void dispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void * key,

@@ -17,10 +17,7 @@ struct Location {
    std::string file; // as given on the command line; "stdin" for "-"
    std::size_t line = 0;
    // "FILE:LINE", the name shown as printable() shows it.
-   std::string
-   text() const {
-      return printable( file ) + ":" + std::to_string( line );
-   }
+   std::string text() const { return printable( file ) + ":" + std::to_string( line ); }
 };
 
 struct Line {
@@ -33,28 +30,16 @@ class Args {
  public:
    Args( const Line & line, std::size_t first ) : line_( line ), at_( first ) {}
 
-   const Line &
-   line() const noexcept {
-      return line_;
-   }
-   bool
-   atEnd() const noexcept {
-      return at_ >= line_.tokens.size();
-   }
-   std::size_t
-   remaining() const noexcept {
-      return atEnd() ? 0 : line_.tokens.size() - at_;
-   }
+   const Line & line() const noexcept { return line_; }
+   bool atEnd() const noexcept { return at_ >= line_.tokens.size(); }
+   std::size_t remaining() const noexcept { return atEnd() ? 0 : line_.tokens.size() - at_; }
    // The next token; throws when there is none.
    const Token & peek( const std::string & what ) const;
    bool peekIs( std::string_view word ) const noexcept;
 
    // Takes the next token; throws "missing WHAT" when the line ends.
    const Token & nextToken( const std::string & what );
-   std::string
-   next( const std::string & what ) {
-      return nextToken( what ).text;
-   }
+   std::string next( const std::string & what ) { return nextToken( what ).text; }
    // Takes the next token when it is the keyword `word`.
    bool accept( std::string_view word ) noexcept;
    // Requires the keyword `word` next.

@@ -22,10 +22,7 @@ struct Token {
 
    // True for an unquoted token that is exactly `word`: keywords are never
    // quoted, so `"json"` is text, not the json switch.
-   bool
-   is( std::string_view word ) const noexcept {
-      return !quoted && text == word;
-   }
+   bool is( std::string_view word ) const noexcept { return !quoted && text == word; }
 };
 
 // Tokens of `line`; throws ScenarioError naming the column of what is wrong.

@@ -21,10 +21,7 @@ class OutputFiles {
    };
 
    // The file `path` for the option `option` ("--junit").
-   void
-   add( const std::string & option, const std::string & path ) {
-      paths_[ option ] = path;
-   }
+   void add( const std::string & option, const std::string & path ) { paths_[ option ] = path; }
 
    // Refuses a file that is one of `inputs` (the same file, by whatever name)
    // or that two options name; then opens each, truncated. Returns what was
@@ -33,10 +30,7 @@ class OutputFiles {
 
    // The open file of `option`, or null when it was not given.
    std::ofstream * file( const std::string & option );
-   const std::string &
-   path( const std::string & option ) const {
-      return paths_.at( option );
-   }
+   const std::string & path( const std::string & option ) const { return paths_.at( option ); }
 
  private:
    std::map< std::string, std::string > paths_;

@@ -41,10 +41,7 @@ class TraceEventLog {
    void span( Track track, double start, double end, const std::string & name, const std::string & category,
               const EventArgs & args = {} );
 
-   std::size_t
-   size() const noexcept {
-      return events_.size();
-   }
+   std::size_t size() const noexcept { return events_.size(); }
    void write( std::ostream & out ) const;
 
  private:

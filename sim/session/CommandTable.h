@@ -33,10 +33,7 @@ class CommandTable {
    using ShowHandler = std::function< Report( Session &, Args & ) >;
 
    // Verbs registered from now on are listed under `title` by `help`.
-   void
-   section( std::string title ) {
-      section_ = std::move( title );
-   }
+   void section( std::string title ) { section_ = std::move( title ); }
    void verb( const std::string & name, Doc doc, Handler handler );
    void expectation( const std::string & name, Doc doc, Handler handler );
    void show( const std::string & name, Doc doc, ShowHandler handler );

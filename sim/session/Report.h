@@ -29,19 +29,10 @@ struct Cell {
    Cell() = default;
    Cell( std::string t ) : text( std::move( t ) ) {}
    Cell( const char * t ) : text( t ) {}
-   static Cell
-   number( U64 value ) {
-      return literal( std::to_string( value ) );
-   }
-   static Cell
-   signedNumber( std::int64_t value ) {
-      return literal( std::to_string( value ) );
-   }
+   static Cell number( U64 value ) { return literal( std::to_string( value ) ); }
+   static Cell signedNumber( std::int64_t value ) { return literal( std::to_string( value ) ); }
    static Cell decimal( double value );
-   static Cell
-   boolean( bool value ) {
-      return literal( value ? "true" : "false" );
-   }
+   static Cell boolean( bool value ) { return literal( value ? "true" : "false" ); }
    // Text "0x..", a number in JSON.
    static Cell hex( U64 value );
    // A register or table field as chip diagnostic shells print it: decimal
@@ -49,15 +40,13 @@ struct Cell {
    static Cell fieldValue( U64 value );
    // Text for people, any JSON literal (an object or array) for scripts.
    static Cell withJson( std::string text, std::string jsonLiteral );
-   Cell
-   toned( Tone t ) && {
+   Cell toned( Tone t ) && {
       tone = t;
       return std::move( *this );
    }
 
  private:
-   static Cell
-   literal( std::string text ) {
+   static Cell literal( std::string text ) {
       Cell cell( text );
       cell.json = std::move( text );
       return cell;
@@ -69,37 +58,21 @@ class Table {
    Table( std::string key, std::string label, std::vector< std::string > columns )
          : key_( std::move( key ) ), label_( std::move( label ) ), columns_( std::move( columns ) ) {}
    // A row with one cell per column; the column names are its JSON keys.
-   void
-   row( std::vector< Cell > cells ) {
-      rows_.push_back( { std::move( cells ), std::nullopt } );
-   }
+   void row( std::vector< Cell > cells ) { rows_.push_back( { std::move( cells ), std::nullopt } ); }
    // A row that reads as one line of text for people (a table whose rows all
    // have lines prints them instead of aligned columns); JSON keeps the cells.
-   void
-   row( std::vector< Cell > cells, std::string line ) {
+   void row( std::vector< Cell > cells, std::string line ) {
       rows_.push_back( { std::move( cells ), std::move( line ) } );
    }
-   const std::string &
-   key() const noexcept {
-      return key_;
-   }
-   const std::string &
-   label() const noexcept {
-      return label_;
-   }
-   const std::vector< std::string > &
-   columns() const noexcept {
-      return columns_;
-   }
+   const std::string & key() const noexcept { return key_; }
+   const std::string & label() const noexcept { return label_; }
+   const std::vector< std::string > & columns() const noexcept { return columns_; }
 
    struct Row {
       std::vector< Cell > cells;
       std::optional< std::string > line;
    };
-   const std::vector< Row > &
-   rows() const noexcept {
-      return rows_;
-   }
+   const std::vector< Row > & rows() const noexcept { return rows_; }
 
  private:
    std::string key_;
@@ -112,16 +85,12 @@ class Report {
  public:
    explicit Report( std::string title ) : title_( std::move( title ) ) {}
 
-   void
-   field( const std::string & key, Cell value ) {
-      field( key, key, std::move( value ) );
-   }
+   void field( const std::string & key, Cell value ) { field( key, key, std::move( value ) ); }
    // An empty label keeps the field out of the text (where a table's label
    // says it already) and in the JSON.
    void field( const std::string & key, const std::string & label, Cell value );
    // The table stays valid until the next section is added.
-   Table &
-   table( const std::string & key, std::vector< std::string > columns ) {
+   Table & table( const std::string & key, std::vector< std::string > columns ) {
       return table( key, key, std::move( columns ) );
    }
    Table & table( const std::string & key, const std::string & label, std::vector< std::string > columns );

@@ -67,10 +67,7 @@ class Runner {
    bool runLine( const std::string & text, const Location & where );
 
    // Hands every line run from now on to `recorder` (null: none).
-   void
-   recorderIs( Recorder * recorder ) noexcept {
-      recorder_ = recorder;
-   }
+   void recorderIs( Recorder * recorder ) noexcept { recorder_ = recorder; }
 
    // 2 after a malformed line, 1 after a failed check, else 0.
    int exitStatus() const noexcept;

@@ -33,18 +33,9 @@ class Checks {
    // WHAT" on `err`; it counts as a failed check.
    void raised( const Location & where, const std::string & command, const std::string & what, std::ostream & err );
 
-   std::size_t
-   passed() const noexcept {
-      return passed_;
-   }
-   std::size_t
-   failed() const noexcept {
-      return failed_;
-   }
-   std::size_t
-   total() const noexcept {
-      return passed_ + failed_;
-   }
+   std::size_t passed() const noexcept { return passed_; }
+   std::size_t failed() const noexcept { return failed_; }
+   std::size_t total() const noexcept { return passed_ + failed_; }
    // "N passed, N failed" (coloured by the outcome on a terminal).
    std::string summary() const;
 

@@ -24,10 +24,7 @@ enum class Tone {
 class Style {
  public:
    explicit Style( bool colour = false ) : colour_( colour ) {}
-   bool
-   colour() const noexcept {
-      return colour_;
-   }
+   bool colour() const noexcept { return colour_; }
    // `text` in the tone's colour; `text` itself when colour is off or the
    // tone is plain.
    std::string paint( std::string_view text, Tone tone ) const;

@@ -75,8 +75,7 @@ class AgentHarness {
 
    // Carries an action out on the host side; the plug-in reacts inside.
    // After a restart, what the stop left behind: see stop().
-   std::vector< std::string >
-   apply( const std::string & line ) {
+   std::vector< std::string > apply( const std::string & line ) {
       const Action action = parseAction( line );
       if( action.kind == ActionKind::timeout ) {
          for( const auto & [ modId, slice ] : root()->strataPacketTracerSliceSms() ) {
@@ -96,14 +95,12 @@ class AgentHarness {
    Observation observe();
    // The audit of the world as it is: the differences from what the clients
    // asked for, one line each.
-   std::vector< std::string >
-   audit() {
+   std::vector< std::string > audit() {
       const Sim::HostWorld world( session_.host );
       return Sim::Audit( world.view() ).lines();
    }
    // Every line traced since the last call, handed to `visit`.
-   void
-   tracedLines( const std::function< void( const Quill::TraceRecord & ) > & visit ) {
+   void tracedLines( const std::function< void( const Quill::TraceRecord & ) > & visit ) {
       session_.trace.forEachMatching( Sim::TraceFilter(), [ & ]( const Sim::CapturedTrace & trace ) {
          visit( trace.record );
          return true;
@@ -118,28 +115,25 @@ class AgentHarness {
  private:
    // One line of the simulator's language; anything but a clean run of it is
    // the harness's failure.
-   void
-   run( const std::string & line ) {
+   void run( const std::string & line ) {
       const std::size_t failedBefore = session_.checks.failed();
       if( !simulator_.runner().runLine( line, { "model", ++lines_ } ) || session_.checks.failed() != failedBefore ) {
          throw std::runtime_error( "'" + line + "' failed: " + err_.str() );
       }
    }
-   void
-   start() {
+   void start() {
       run( "agent start" );
       // The status entity, made by the first start, outlives every stop.
       if( !statusWatch_.isSubscribed() ) {
          session_.host.statusEntity()->publisher().subscriberAdd( &statusWatch_, false );
       }
    }
-   Vela::Ptr< Strata::StrataPacketTracerSliceRootSm >
-   root() const {
+   Vela::Ptr< Strata::StrataPacketTracerSliceRootSm > root() const {
       return Vela::dynamicPtrCast< Strata::StrataPacketTracerSliceMounter >( session_.host.mounter() )
          ->strataPacketTracerSliceRootSm();
    }
-   static void
-   statusDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void *, const void * ) {
+   static void statusDispatch( Vela::Publisher *, Vela::Subscriber * subscriber, short attrId, const void *,
+                               const void * ) {
       if( attrId == StrataPacketTracer::LPortTableWriteRequestStatus::versionAttr ) {
          subscriber->ownerAs< AgentHarness >()->completions_.push_back( Quill::System::currentTime() );
       }

@@ -204,10 +204,7 @@ struct World {
    U64 armSequence = 0; // orders wake-ups set for the same time
    std::vector< double > completions;
 
-   bool
-   intfKnown( const std::string & name ) const {
-      return intf.count( name ) || unusedIntf.count( name );
-   }
+   bool intfKnown( const std::string & name ) const { return intf.count( name ) || unusedIntf.count( name ); }
 };
 
 // One slice: its claims by port number, its timeout and completion clock.
@@ -229,10 +226,7 @@ class ReferenceModel {
    void apply( const Action & action );
    // What the plug-in's work should have left after the last action.
    Observation expected() const;
-   const World &
-   world() const noexcept {
-      return world_;
-   }
+   const World & world() const noexcept { return world_; }
 
  private:
    void agentStart();

@@ -37,8 +37,7 @@ class LockProbeChip : public SimChip {
  public:
    bool activityFree = false;
    bool interpreterFree = false;
-   int
-   soc_mem_read( int unit, Shim::soc_mem_t mem, int copyno, int index, void * data ) override {
+   int soc_mem_read( int unit, Shim::soc_mem_t mem, int copyno, int index, void * data ) override {
       std::thread( [ this ] { // try_lock keeps the test from hanging when a lock is wrongly held
          if( ( activityFree = Quill::activityLock().try_lock() ) ) {
             Quill::activityLock().unlock();

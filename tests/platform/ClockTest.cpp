@@ -21,8 +21,7 @@ struct Alarm : Quill::Clock::NotifieeConst {
       hasNotificationActiveIs( true );
       isRegisteredNotifieeIs( true );
    }
-   void
-   onAttribute( Quill::AttributeId ) override {
+   void onAttribute( Quill::AttributeId ) override {
       EXPECT_EQ( timeMin(), Quill::never ) << "a wake-up is cleared before its notification";
       log.push_back( name + "@" + std::to_string( int( System::currentTime() ) ) );
       if( reaction ) {
@@ -36,12 +35,9 @@ struct Alarm : Quill::Clock::NotifieeConst {
 
 class ClockTest : public ::testing::Test {
  protected:
-   void
-   SetUp() override {
-      System::currentTimeIs( 0 );
-   }
-   Vela::Ptr< Alarm >
-   alarm( const std::string & name, Quill::Seconds at, Vela::Ptr< const Quill::Clock > on = nullptr ) {
+   void SetUp() override { System::currentTimeIs( 0 ); }
+   Vela::Ptr< Alarm > alarm( const std::string & name, Quill::Seconds at,
+                             Vela::Ptr< const Quill::Clock > on = nullptr ) {
       auto a = Pallet::make< Alarm >( name, log );
       a->notifierIs( on ? on : clock );
       a->timeMinIs( at );

@@ -18,10 +18,7 @@ namespace {
 // Hashes that collide on purpose: every key of a class probes from the same
 // home, so removals must shift the probe chains back correctly.
 struct CollidingHash {
-   std::size_t
-   operator()( int key ) const noexcept {
-      return std::size_t( key % 5 );
-   }
+   std::size_t operator()( int key ) const noexcept { return std::size_t( key % 5 ); }
 };
 
 // Random inserts, overwrites and removals against a plain reference (contents

@@ -20,10 +20,7 @@ struct Counted : Quill::PtrInterface {
    static constexpr const char * quillTypeName = "Test::Counted";
    explicit Counted( int * d, int v = 0 ) : deaths( d ), value( v ) {}
    ~Counted() override { ++*deaths; }
-   bool
-   operator==( const Counted & other ) const {
-      return value == other.value;
-   } // never used by Vela::Ptr
+   bool operator==( const Counted & other ) const { return value == other.value; } // never used by Vela::Ptr
    int * deaths;
    int value;
 };

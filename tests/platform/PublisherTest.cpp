@@ -22,8 +22,7 @@ using Log = std::vector< std::string >;
 // may destroy this very listener.
 struct Listener {
    Listener( std::string n, Log & l ) : name( std::move( n ) ), log( l ) {}
-   static void
-   dispatch( Vela::Publisher *, Vela::Subscriber * s, short attrId, const void *, const void * ) {
+   static void dispatch( Vela::Publisher *, Vela::Subscriber * s, short attrId, const void *, const void * ) {
       auto * self = s->ownerAs< Listener >();
       self->log.push_back( self->name + ":" + std::to_string( attrId ) );
       if( auto reaction = self->reaction ) { // a copy: the listener may go
@@ -39,24 +38,14 @@ struct Listener {
 class PublisherTest : public ::testing::Test {
  protected:
    // Listeners "a", "b", "c", subscribed to `to` in that order.
-   void
-   subscribe( Vela::Publisher & to ) {
+   void subscribe( Vela::Publisher & to ) {
       for( Listener * l : { a.get(), b.get(), c.get() } ) {
          to.subscriberAdd( &l->sub );
       }
    }
-   void
-   SetUp() override {
-      subscribe( publisher );
-   }
-   void
-   publish( short attrId ) {
-      publisher.publish( attrId, nullptr, nullptr );
-   }
-   std::unique_ptr< Listener >
-   listener( const char * name ) {
-      return std::make_unique< Listener >( name, log );
-   }
+   void SetUp() override { subscribe( publisher ); }
+   void publish( short attrId ) { publisher.publish( attrId, nullptr, nullptr ); }
+   std::unique_ptr< Listener > listener( const char * name ) { return std::make_unique< Listener >( name, log ); }
    Log log;
    Vela::Publisher publisher;
    std::unique_ptr< Listener > a = listener( "a" ), b = listener( "b" ), c = listener( "c" );

@@ -37,8 +37,7 @@ TEST( TypeRegistry, ModulesListTheirTypesAndRegisteringAgainReplacesThem ) {
 struct ChildLog {
    std::vector< std::string > heard;
    Vela::Subscriber subscriber{ &ChildLog::dispatch, this };
-   static void
-   dispatch( Vela::Publisher *, Vela::Subscriber * s, short attrId, const void * key, const void * value ) {
+   static void dispatch( Vela::Publisher *, Vela::Subscriber * s, short attrId, const void * key, const void * value ) {
       ASSERT_EQ( attrId, Quill::Dir::entitiesAttr );
       s->ownerAs< ChildLog >()->heard.push_back( ( value ? "+" : "-" ) + *static_cast< const std::string * >( key ) );
    }

@@ -17,12 +17,10 @@ using Shim::SimChip;
 
 class SimChipTest : public ::testing::Test {
  protected:
-   int
-   read( int unit, int mem, int index, SimChip::Entry & entry ) {
+   int read( int unit, int mem, int index, SimChip::Entry & entry ) {
       return chip.soc_mem_read( unit, mem, chip.MEM_BLOCK_ANY(), index, entry.data() );
    }
-   int
-   write( int unit, int mem, int index, SimChip::Entry & entry ) {
+   int write( int unit, int mem, int index, SimChip::Entry & entry ) {
       return chip.soc_mem_write( unit, mem, chip.MEM_BLOCK_ALL(), index, entry.data() );
    }
    SimChip chip;

@@ -12,8 +12,7 @@ using StrataTypes::StrataPort;
 
 class CfmWalkTest : public PluginTest::PluginFixture {
  protected:
-   void
-   SetUp() override {
+   void SetUp() override {
       PluginFixture::SetUp();
       unitInfoIs( 0, 0x21 );
       interfaceIs( "Ethernet3", port( 1, 0, 3 ) );
@@ -21,8 +20,7 @@ class CfmWalkTest : public PluginTest::PluginFixture {
       cfmKeyIs( "Ethernet3", 10 );
       cfmKeyIs( "Ethernet4", 10 );
    }
-   void
-   TearDown() override {
+   void TearDown() override {
       chip().accessHookIs( nullptr );
       slice_ = nullptr;
       PluginFixture::TearDown();
@@ -30,8 +28,7 @@ class CfmWalkTest : public PluginTest::PluginFixture {
    // At the walk's first chip access (the profile write for Ethernet3),
    // `change` happens; later accesses change nothing.
    template < typename Change >
-   void
-   atFirstAccess( Change change ) {
+   void atFirstAccess( Change change ) {
       chip().accessHookIs( [ change, fired = false ]() mutable {
          if( !fired ) {
             fired = true;
@@ -39,15 +36,11 @@ class CfmWalkTest : public PluginTest::PluginFixture {
          }
       } );
    }
-   void
-   removeEthernet4AtFirstAccess() {
+   void removeEthernet4AtFirstAccess() {
       atFirstAccess(
          [ this ] { cfm_->forwardingConfig.erase( CfmSw::IntfVlanTuple( Lumo::IntfId( "Ethernet4" ), 10 ) ); } );
    }
-   bool
-   claimed( U32 port ) {
-      return slice_->isAllocatedSrcTrunkCfmIdx( port );
-   }
+   bool claimed( U32 port ) { return slice_->isAllocatedSrcTrunkCfmIdx( port ); }
 
    Vela::Ptr< Strata::StrataPacketTracerSliceSm > slice_;
 };

@@ -26,8 +26,7 @@ class GenericAccessTest : public PluginFixture {
  protected:
    // A value of the attribute's type that differs from `current`, and from
    // the value made for any other attribute (`distinct` differs per row).
-   static Quill::Value
-   another( const Quill::AttrInfo & attr, const Quill::Value & current, unsigned distinct ) {
+   static Quill::Value another( const Quill::AttrInfo & attr, const Quill::Value & current, unsigned distinct ) {
       if( attr.typeName == "bool" ) {
          return Quill::Value( !current.asBool() );
       }
@@ -38,8 +37,7 @@ class GenericAccessTest : public PluginFixture {
    }
    // Every value attribute but the clock, read generically, by name.
    template < typename T >
-   std::map< std::string, std::string >
-   values( const Vela::Ptr< T > & object ) {
+   std::map< std::string, std::string > values( const Vela::Ptr< T > & object ) {
       std::map< std::string, std::string > read;
       for( const Quill::AttrInfo & attr : object->fwkType()->attributes ) {
          if( attr.kind == AttrKind::value && attr.typeName != "Quill::Clock" ) {

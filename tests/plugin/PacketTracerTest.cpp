@@ -9,17 +9,13 @@ namespace {
 
 class PacketTracerTest : public PluginFixture {
  protected:
-   void
-   SetUp() override {
+   void SetUp() override {
       PluginFixture::SetUp();
       unitInfoIs( 0, 0x55 );
       interfaceIs( "Ethernet7", port( 1, 0, 7 ) );
       chip().entryFieldIs( 0, chip().PORT_TABm(), 7, "portVid", 0x123 );
    }
-   U32
-   lportField( int index, const char * field ) {
-      return chip().entryField( 0, chip().LPORT_TABm(), index, field );
-   }
+   U32 lportField( int index, const char * field ) { return chip().entryField( 0, chip().LPORT_TABm(), index, field ); }
 };
 
 TEST_F( PacketTracerTest, PortsOutOfRangeAreRefusedModuleFirstBeforeAnyPostOrClaim ) {

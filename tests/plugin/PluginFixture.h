@@ -60,8 +60,7 @@ inline constexpr const char * statusDirPath = "stratapackettracer/lPortTableWrit
 // A subscriber whose callback throws: posting a source-trunk-map request,
 // and with it whatever posts it, fails.
 struct ThrowingSubscriber {
-   static void
-   dispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *, const void * ) {
+   static void dispatch( Vela::Publisher *, Vela::Subscriber *, short, const void *, const void * ) {
       throw std::runtime_error( "request directory refused the request" );
    }
    Vela::Subscriber subscriber{ &dispatch, nullptr };
@@ -69,8 +68,7 @@ struct ThrowingSubscriber {
 
 class PluginFixture : public ::testing::Test {
  protected:
-   void
-   SetUp() override {
+   void SetUp() override {
       for( const char * name : { Slice::quillTypeName, Slice::QuillClock::quillTypeName, Root::quillTypeName,
                                  Mounter::quillTypeName, Ferro::Bitmap::quillTypeName } ) {
          liveBefore_[ name ] = Pallet::liveObjects( name );
@@ -102,8 +100,7 @@ class PluginFixture : public ::testing::Test {
       Quill::activityLock().lock();
    }
 
-   void
-   TearDown() override {
+   void TearDown() override {
       Quill::activityLock().unlock();
       EXPECT_EQ(
          scsd_->publisher().subscribers() + request_->publisher().subscribers() + cfm_->publisher().subscribers(), 0u )
@@ -138,53 +135,35 @@ class PluginFixture : public ::testing::Test {
    }
 
    template < typename T >
-   Vela::Ptr< T >
-   entityAt( const std::string & path ) {
+   Vela::Ptr< T > entityAt( const std::string & path ) {
       return Vela::dynamicPtrCast< T >( em_->entityIs( path, T::quillTypeName ) );
    }
-   static Shim::SimChip &
-   chip() {
-      return Shim::simChip();
-   }
-   static const Vela::Ptr< const Quill::Clock > &
-   activityClock() {
-      return Quill::activityManager()->clock();
-   }
-   static StrataTypes::StrataPort
-   port( U16 modId, U16 unit, U16 number ) {
+   static Shim::SimChip & chip() { return Shim::simChip(); }
+   static const Vela::Ptr< const Quill::Clock > & activityClock() { return Quill::activityManager()->clock(); }
+   static StrataTypes::StrataPort port( U16 modId, U16 unit, U16 number ) {
       return StrataTypes::StrataPort{ modId, unit, number, 0 };
    }
-   static StrataCentral::ModId
-   mod( unsigned id ) {
-      return StrataCentral::ModId( id );
-   }
+   static StrataCentral::ModId mod( unsigned id ) { return StrataCentral::ModId( id ); }
 
    // The shared state: a module in strataModIdToUnit, a unit's module
    // information, a plain interface on a chip port (in intf, with its port in
    // strataIntfToPortCache and strataPortToIntf).
-   void
-   moduleIs( unsigned modId, U16 unit ) {
-      scsd_->strataModIdToUnit.set( mod( modId ), unit );
-   }
-   void
-   unitInfoIs( U16 unit, U16 modInfo ) {
+   void moduleIs( unsigned modId, U16 unit ) { scsd_->strataModIdToUnit.set( mod( modId ), unit ); }
+   void unitInfoIs( U16 unit, U16 modInfo ) {
       scsd_->strataModId.set( unit, Strata::StrataModInfo{ modInfo, StrataCentral::ChipInfo{} } );
    }
-   void
-   interfaceIs( const std::string & name, const StrataTypes::StrataPort & sp ) {
+   void interfaceIs( const std::string & name, const StrataTypes::StrataPort & sp ) {
       scsd_->intf.set( Lumo::IntfId( name ), true );
       scsd_->strataIntfToPortCache.set( Lumo::IntfId( name ), sp );
       scsd_->strataPortToIntf.set( sp, Lumo::IntfId( name ) );
    }
    // CFM configures a VLAN on an interface or port-channel.
-   void
-   cfmKeyIs( const std::string & intf, U16 vlan ) {
+   void cfmKeyIs( const std::string & intf, U16 vlan ) {
       const CfmSw::IntfVlanTuple key( Lumo::IntfId( intf ), vlan );
       cfm_->forwardingConfig.set( key, Pallet::make< CfmSw::CfmForwardingConfig >( key ) );
    }
    // The packet tracer posts a request: the attributes, then the version.
-   void
-   requestIs( const std::string & intf, bool enable, bool cpu = false ) {
+   void requestIs( const std::string & intf, bool enable, bool cpu = false ) {
       request_->intfIdIs( Lumo::IntfId( intf ) );
       request_->enableIs( enable );
       request_->cpuPktProfileEnableIs( cpu );
@@ -192,22 +171,14 @@ class PluginFixture : public ::testing::Test {
    }
 
    // The five inputs of the fixture's world.
-   Strata::SliceInputs
-   inputs() const {
-      return { requestDir_, request_, status_, scsd_, cfm_ };
-   }
-   Vela::Ptr< Slice >
-   makeSlice( unsigned modId = 1 ) {
+   Strata::SliceInputs inputs() const { return { requestDir_, request_, status_, scsd_, cfm_ }; }
+   Vela::Ptr< Slice > makeSlice( unsigned modId = 1 ) {
       return Slice::StrataPacketTracerSliceSmIs( inputs(), mod( modId ) );
    }
-   Vela::Ptr< Root >
-   makeRoot() {
-      return Root::StrataPacketTracerSliceRootSmIs( inputs() );
-   }
+   Vela::Ptr< Root > makeRoot() { return Root::StrataPacketTracerSliceRootSmIs( inputs() ); }
    // A mounter made by type name, with the host context attached, as the
    // host does before doInit.
-   Vela::Ptr< Mounter >
-   makeMounter() {
+   Vela::Ptr< Mounter > makeMounter() {
       auto mounter = Vela::dynamicPtrCast< Mounter >(
          Quill::newEntityForDir( Mounter::quillTypeName, "StrataPacketTracerSliceMounter" ) );
       mounter->hostContextIs( hostContext_ );
@@ -215,8 +186,7 @@ class PluginFixture : public ::testing::Test {
    }
    // The host's start of a mounter: doInit, the state database serves the
    // mounts (paths in `withheld` made unavailable), doMountsComplete.
-   Cairn::MountStatus
-   mountAll( const Vela::Ptr< Mounter > & mounter, const std::set< std::string > & withheld = {} ) {
+   Cairn::MountStatus mountAll( const Vela::Ptr< Mounter > & mounter, const std::set< std::string > & withheld = {} ) {
       mounter->doInit();
       const Cairn::MountStatus status = em_->completeMounts( *em_->getMountGroup( mounter.ptr() ), withheld );
       mounter->doMountsComplete( status, em_ );
@@ -226,9 +196,8 @@ class PluginFixture : public ::testing::Test {
    // The generic attribute interface: the answer (the result in `value`), or
    // the result alone, failing the test when the operation was not done.
    template < typename T >
-   static Quill::AttrAnswer
-   generic( const Vela::Ptr< T > & object, Quill::AttributeId id, Quill::AttrOp op, const Quill::ValueList & args = {},
-            Quill::Value * value = nullptr ) {
+   static Quill::AttrAnswer generic( const Vela::Ptr< T > & object, Quill::AttributeId id, Quill::AttrOp op,
+                                     const Quill::ValueList & args = {}, Quill::Value * value = nullptr ) {
       Quill::Value result;
       const Quill::AttrAnswer answer = Quill::genericAttrOp(
          Vela::Ptr< Quill::PtrInterface >( const_cast< std::remove_const_t< T > * >( object.ptr() ) ), id, op, args,
@@ -236,8 +205,8 @@ class PluginFixture : public ::testing::Test {
       return answer;
    }
    template < typename T >
-   static Quill::Value
-   done( const Vela::Ptr< T > & object, Quill::AttributeId id, Quill::AttrOp op, const Quill::ValueList & args = {} ) {
+   static Quill::Value done( const Vela::Ptr< T > & object, Quill::AttributeId id, Quill::AttrOp op,
+                             const Quill::ValueList & args = {} ) {
       Quill::Value value;
       EXPECT_EQ( generic( object, id, op, args, &value ), Quill::AttrAnswer::done ) << "attribute " << id;
       return value;
@@ -245,19 +214,14 @@ class PluginFixture : public ::testing::Test {
 
    // The captured trace lines of one function, and how many lines (of any
    // function) contain a text.
-   std::vector< Quill::TraceRecord >
-   tracesOf( const std::string & function ) const {
+   std::vector< Quill::TraceRecord > tracesOf( const std::string & function ) const {
       std::vector< Quill::TraceRecord > found;
       std::copy_if( traces_.begin(), traces_.end(), std::back_inserter( found ),
                     [ & ]( const Quill::TraceRecord & r ) { return r.function == function; } );
       return found;
    }
-   void
-   tracesClear() {
-      traces_.clear();
-   }
-   std::size_t
-   traceCount( const std::string & part ) const {
+   void tracesClear() { traces_.clear(); }
+   std::size_t traceCount( const std::string & part ) const {
       return std::size_t( std::count_if( traces_.begin(), traces_.end(), [ & ]( const Quill::TraceRecord & r ) {
          return r.text.find( part ) != std::string::npos;
       } ) );

@@ -9,22 +9,17 @@ namespace {
 
 class SliceClockTest : public PluginFixture {
  protected:
-   void
-   SetUp() override {
+   void SetUp() override {
       PluginFixture::SetUp();
       unitInfoIs( 0, 0x21 );
       interfaceIs( "Ethernet1", port( 1, 0, 1 ) );
       slice = makeSlice();
    }
-   void
-   TearDown() override {
+   void TearDown() override {
       slice = nullptr;
       PluginFixture::TearDown();
    }
-   std::size_t
-   handleClockRuns() const {
-      return tracesOf( "handleClock" ).size();
-   }
+   std::size_t handleClockRuns() const { return tracesOf( "handleClock" ).size(); }
    Vela::Ptr< Slice > slice;
 };
 

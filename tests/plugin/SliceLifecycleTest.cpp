@@ -11,14 +11,10 @@ namespace {
 
 class SliceLifecycleTest : public PluginFixture {
  protected:
-   std::size_t
-   subscribersOnInputs() const {
+   std::size_t subscribersOnInputs() const {
       return scsd_->publisher().subscribers() + request_->publisher().subscribers() + cfm_->publisher().subscribers();
    }
-   std::size_t
-   requestsHandled() const {
-      return tracesOf( "handleLPortTableWriteRequest" ).size();
-   }
+   std::size_t requestsHandled() const { return tracesOf( "handleLPortTableWriteRequest" ).size(); }
 };
 
 // Switched off, a slice hears neither its inputs nor its clock; marked for

@@ -27,16 +27,12 @@ contents( const fs::path & file ) {
 
 class CommandLine : public ::testing::Test {
  protected:
-   void
-   SetUp() override {
+   void SetUp() override {
       std::string pattern = ( fs::temp_directory_path() / "strata-sim-XXXXXX" ).string();
       ASSERT_NE( ::mkdtemp( pattern.data() ), nullptr );
       dir_ = pattern;
    }
-   void
-   TearDown() override {
-      fs::remove_all( dir_ );
-   }
+   void TearDown() override { fs::remove_all( dir_ ); }
 
    struct Ended {
       int status; // the exit status, or 128 + the signal that ended it
@@ -44,9 +40,8 @@ class CommandLine : public ::testing::Test {
    };
    // Runs the simulator with `args` ("{dir}" stands for the directory),
    // standard input from `input`, standard output to `output`.
-   Ended
-   run( const std::vector< std::string > & args, const std::string & input = "",
-        const std::string & output = "/dev/null" ) {
+   Ended run( const std::vector< std::string > & args, const std::string & input = "",
+              const std::string & output = "/dev/null" ) {
       std::ofstream( dir_ / "stdin", std::ios::binary ) << input;
       std::string command = STRATA_SIM_PATH;
       for( std::string arg : args ) {

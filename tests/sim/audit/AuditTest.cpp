@@ -45,26 +45,22 @@ struct AuditedWorld {
    }
    ~AuditedWorld() { chip.reset(); }
 
-   void
-   tracerEntryIs( U32 vfpEnable, U32 portVid ) {
+   void tracerEntryIs( U32 vfpEnable, U32 portVid ) {
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "vfpEnable", vfpEnable );
       chip.entryFieldIs( 0, chip.LPORT_TABm(), int( Sim::tracerProfileIdx ), "portVid", portVid );
    }
-   void
-   versionsAre( U32 ofRequest, U32 ofStatus ) {
+   void versionsAre( U32 ofRequest, U32 ofStatus ) {
       request->versionIs( ofRequest );
       status->versionIs( ofStatus );
    }
    // The tracer's request withdrawn, carried out and completed.
-   void
-   withdrawn() {
+   void withdrawn() {
       request->enableIs( false );
       versionsAre( 2, 2 );
       table.units[ 0 ][ { 1, 7 } ] = 0;
    }
 
-   Sim::Audit
-   audit() const {
+   Sim::Audit audit() const {
       Sim::WorldView view;
       view.scsd = scsd.ptr();
       view.request = request.ptr();

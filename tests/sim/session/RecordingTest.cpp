@@ -27,8 +27,7 @@ class Agent {
       Quill::traceDefaultLevelsIs( 0xFFFF );
    }
    // What the replay must reproduce, in words.
-   std::string
-   state() {
+   std::string state() {
       std::lock_guard activity( Quill::activityLock() );
       Shim::SimChip & chip = Shim::simChip();
       Sim::Host & host = simulator_.session().host;

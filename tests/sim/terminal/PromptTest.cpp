@@ -36,18 +36,13 @@ class Terminal {
       }
       ::close( keyboard_ );
    }
-   void
-   signal( int number ) {
-      ::kill( pid_, number );
-   }
-   void
-   type( const std::string & keys ) {
+   void signal( int number ) { ::kill( pid_, number ); }
+   void type( const std::string & keys ) {
       ASSERT_EQ( ::write( keyboard_, keys.data(), keys.size() ), ssize_t( keys.size() ) );
    }
    // Reads the screen until it shows `text` after what was found before
    // (false after ten seconds without it).
-   bool
-   waitFor( const std::string & text ) {
+   bool waitFor( const std::string & text ) {
       const auto until = std::chrono::steady_clock::now() + std::chrono::seconds( 10 );
       char bytes[ 4096 ];
       while( screen_.find( text, searched_ ) == std::string::npos ) {
@@ -61,20 +56,15 @@ class Terminal {
       searched_ = screen_.find( text, searched_ ) + text.size();
       return true;
    }
-   const std::string &
-   screen() const {
-      return screen_;
-   }
+   const std::string & screen() const { return screen_; }
    // Whether the terminal is in its usual line mode, as found.
-   bool
-   lineMode() const {
+   bool lineMode() const {
       termios modes{};
       return ::tcgetattr( keyboard_, &modes ) == 0 && ( modes.c_lflag & ICANON ) && ( modes.c_lflag & ECHO );
    }
    // Whether the line editor has the terminal in its own mode (within ten
    // seconds: the prompt may show before the mode is set).
-   bool
-   editing() const {
+   bool editing() const {
       for( int tries = 0; lineMode(); ++tries ) {
          if( tries == 1000 ) {
             return false;
@@ -85,8 +75,7 @@ class Terminal {
    }
    // How the process ended: its exit status, or 128 + the signal; -1 when it
    // is still running ten seconds on (it is killed then).
-   int
-   end() {
+   int end() {
       int status = 0;
       for( int tries = 0; ::waitpid( pid_, &status, WNOHANG ) == 0; ++tries ) {
          if( tries == 1000 ) {
