@@ -51,36 +51,21 @@ while IFS= read -r line || [ -n "$line" ]; do
    esac
    body="${trimmed#\#}"
    body="${body#"${body%%[![:space:]]*}"}"
+   # "# KEY: VALUE", the value without its leading blanks.
    case "$body" in
-      expect-exit:*)
-         value="${body#expect-exit:}"
-         expect_exit="${value//[[:space:]]/}"
-         ;;
-      expect-stderr:*)
-         value="${body#expect-stderr:}"
-         value="${value#"${value%%[![:space:]]*}"}"
-         stderr_texts+=("$value")
-         ;;
-      expect-line-end:*)
-         value="${body#expect-line-end:}"
-         value="${value#"${value%%[![:space:]]*}"}"
-         stdout_lines+=("$value")
-         ;;
-      expect-stdout:*)
-         value="${body#expect-stdout:}"
-         value="${value#"${value%%[![:space:]]*}"}"
-         stdout_texts+=("$value")
-         ;;
-      expect-timeline:*)
-         value="${body#expect-timeline:}"
-         value="${value#"${value%%[![:space:]]*}"}"
-         timeline_texts+=("$value")
-         ;;
-      expect-no-timeline:*)
-         value="${body#expect-no-timeline:}"
-         value="${value#"${value%%[![:space:]]*}"}"
-         timeline_absent+=("$value")
-         ;;
+      *:*) ;;
+      *) continue ;;
+   esac
+   key="${body%%:*}"
+   value="${body#*:}"
+   value="${value#"${value%%[![:space:]]*}"}"
+   case "$key" in
+      expect-exit) expect_exit="${value//[[:space:]]/}" ;;
+      expect-stderr) stderr_texts+=("$value") ;;
+      expect-line-end) stdout_lines+=("$value") ;;
+      expect-stdout) stdout_texts+=("$value") ;;
+      expect-timeline) timeline_texts+=("$value") ;;
+      expect-no-timeline) timeline_absent+=("$value") ;;
    esac
 done < "$scenario"
 
